@@ -1,0 +1,194 @@
+#include "engine/Converter.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <system_error>
+
+#include "engine/WaypointTable.h"
+#include "templates/TemplateStore.h"
+
+namespace {
+
+enum class PathState { Missing, File, Directory };
+
+PathState StateOf(const std::string& path) {
+    struct stat status {};
+    if (::stat(path.c_str(), &status) != 0) {
+        return PathState::Missing;
+    }
+    return S_ISDIR(status.st_mode) ? PathState::Directory : PathState::File;
+}
+
+std::string CurrentDirectory() {
+    char buffer[1000];
+    return ::getcwd(buffer, sizeof buffer) != nullptr ? std::string(buffer) : std::string(".");
+}
+
+}  // namespace
+
+CConverter::CConverter(CUserInterface* pMainDlg)
+    : m_mapSourceFile(pMainDlg), m_textFile(pMainDlg), m_pMainDlg(pMainDlg) {
+    SetTemplateStorePath(CurrentDirectory());
+}
+
+CConverter::~CConverter() {
+    RequestStop();
+    Wait();
+}
+
+void CConverter::Start(int nSourceKind, int nTargetKind) {
+    bool bIdle = false;
+    if (!m_bRunning.compare_exchange_strong(bIdle, true)) {
+        return;
+    }
+    if (m_worker.joinable()) {
+        m_worker.join();
+    }
+    m_nSourceKind = nSourceKind;
+    m_nTargetKind = nTargetKind;
+    m_bStopRequested = false;
+    try {
+        m_worker = std::thread(&CConverter::ThreadProc, this);
+    } catch (const std::system_error&) {
+        m_bRunning = false;
+        m_pMainDlg->ShowMessage("Not enough memory !");
+    }
+}
+
+bool CConverter::Wait() {
+    if (m_worker.joinable()) {
+        m_worker.join();
+    }
+    return m_bLastResult;
+}
+
+void CConverter::ThreadProc(CConverter* pConverter) {
+    bool bSucceeded = pConverter->Run();
+    pConverter->Finish();
+    pConverter->m_bLastResult = bSucceeded;
+    pConverter->m_bRunning = false;
+}
+
+CWaypointFile* CConverter::FileForKind(int nKind) {
+    switch (nKind) {
+        case KIND_TEXT:
+            return &m_textFile;
+        case KIND_MAPSOURCE:
+            return &m_mapSourceFile;
+        default:
+            return nullptr;
+    }
+}
+
+bool CConverter::ChooseAndOpen(CWaypointFile& file, FileRole role, bool* pbAppend,
+                               std::string* pPath) {
+    bool bSource = role == FileRole::Source;
+    std::string title = bSource ? "Pathfolio - Open Source File" : "Pathfolio - Open Target File";
+    unsigned nOpenFlags = bSource ? OPEN_SOURCE : OPEN_TARGET_NEW;
+    const char* pFilter = "";
+    std::string defaultExtension;
+    file.GetFilter(pFilter, defaultExtension);
+
+    std::string path;
+    if (!m_pMainDlg->ChooseFile(role, title, pFilter, defaultExtension, path)) {
+        return false;
+    }
+    PathState state = StateOf(path);
+    if (!bSource && state == PathState::File) {
+        switch (m_pMainDlg->AskExistingFile(path)) {
+            case ExistingFileChoice::Append:
+                nOpenFlags = OPEN_TARGET_APPEND;
+                if (pbAppend != nullptr) {
+                    *pbAppend = true;
+                }
+                break;
+            case ExistingFileChoice::Replace:
+                break;
+            default:
+                return false;
+        }
+    }
+    bool bOpened = state != PathState::Directory &&
+                   (bSource ? file.File().Open(path, nOpenFlags)
+                            : file.File().OpenStaged(path, nOpenFlags));
+    if (!bOpened) {
+        m_pMainDlg->ShowMessage("Fail to open file \"" + path + "\"");
+        return false;
+    }
+    if (pPath != nullptr) {
+        *pPath = path;
+    }
+    return true;
+}
+
+bool CConverter::Run() {
+    m_pMainDlg->EnableControl(IDC_MAPSOURCE_TO_TEXT, false);
+    m_pMainDlg->EnableControl(IDC_TEXT_TO_MAPSOURCE, false);
+    CWaypointTable table(m_pMainDlg);
+    table.SetStopFlag(&m_bStopRequested);
+    m_pSource = FileForKind(m_nSourceKind);
+    m_pTarget = FileForKind(m_nTargetKind);
+    if (m_pSource == nullptr || m_pTarget == nullptr || m_pSource == m_pTarget) {
+        return false;
+    }
+    if (!ChooseAndOpen(*m_pSource, FileRole::Source, nullptr, nullptr)) {
+        return false;
+    }
+    std::string targetPath;
+    if (!ChooseAndOpen(*m_pTarget, FileRole::Target, &m_bAppend, &targetPath)) {
+        return false;
+    }
+    return RunStages(table, targetPath);
+}
+
+bool CConverter::RunStages(CWaypointTable& table, const std::string& targetPath) {
+    m_pMainDlg->EnableControl(IDC_IMPORT_LABEL, true);
+    m_pMainDlg->EnableControl(IDC_EXPORT_LABEL, true);
+    if (m_bAppend) {
+        m_pMainDlg->CheckControl(IDC_SCAN_CHECK, true);
+        m_pMainDlg->EnableControl(IDC_SCAN_LABEL, true);
+        if (!m_pTarget->Import(table, true)) {
+            return false;
+        }
+        ClearCounter();
+    }
+    m_pMainDlg->CheckControl(IDC_IMPORT_CHECK, true);
+    if (!m_pSource->Import(table, false)) {
+        return false;
+    }
+    ClearCounter();
+    m_pMainDlg->CheckControl(IDC_EXPORT_CHECK, true);
+    if (!m_pTarget->Export(table) || !m_pTarget->Commit()) {
+        return false;
+    }
+    ClearCounter();
+    m_pMainDlg->ShowMessage("The operation has completed successfully (file \"" + targetPath +
+                            "\" is ready)\n");
+    return true;
+}
+
+void CConverter::Finish() {
+    if (m_pSource != nullptr) {
+        m_pSource->Close();
+    }
+    if (m_pTarget != nullptr) {
+        m_pTarget->Close();
+    }
+    if (m_bAppend) {
+        m_pMainDlg->EnableControl(IDC_SCAN_LABEL, false);
+        m_pMainDlg->CheckControl(IDC_SCAN_CHECK, false);
+        m_bAppend = false;
+    }
+    m_pMainDlg->EnableControl(IDC_MAPSOURCE_TO_TEXT, true);
+    m_pMainDlg->EnableControl(IDC_TEXT_TO_MAPSOURCE, true);
+    m_pMainDlg->EnableControl(IDC_IMPORT_LABEL, false);
+    m_pMainDlg->EnableControl(IDC_EXPORT_LABEL, false);
+    m_pMainDlg->CheckControl(IDC_IMPORT_CHECK, false);
+    m_pMainDlg->CheckControl(IDC_EXPORT_CHECK, false);
+    ClearCounter();
+    m_nSourceKind = KIND_NONE;
+    m_nTargetKind = KIND_NONE;
+}
+
+void CConverter::ClearCounter() { m_pMainDlg->SetControlText(IDC_COUNTER, ""); }

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <atomic>
+#include <string>
+#include <thread>
+
+#include "engine/UserInterface.h"
+#include "files/MapSourceFile.h"
+#include "files/TextWaypointFile.h"
+
+constexpr int KIND_NONE = 0;
+constexpr int KIND_TEXT = 1;
+constexpr int KIND_MAPSOURCE = 2;
+
+// The conversion job: the person chooses a source and a target file, then the
+// job scans the target (when appending), imports the source and exports the
+// table to the target, on a worker thread of its own.
+//
+// The target is never changed before the export has succeeded: it is written
+// to a temporary file beside it that replaces it at the end of a successful
+// run, and is removed otherwise.
+class CConverter {
+public:
+    explicit CConverter(CUserInterface* pMainDlg);
+    ~CConverter();
+    CConverter(const CConverter&) = delete;
+    CConverter& operator=(const CConverter&) = delete;
+
+    // Starts a job on the worker thread and returns at once; does nothing while one runs.
+    void Start(int nSourceKind, int nTargetKind);
+    // Waits for the worker; true when the last job succeeded.
+    bool Wait();
+    // The running job stops at its next waypoint, as if the person had chosen Abort.
+    void RequestStop() { m_bStopRequested = true; }
+    bool IsRunning() const { return m_bRunning; }
+
+    bool Run();
+    void Finish();
+    CWaypointFile* FileForKind(int nKind);
+    // Asks for the file and opens it; for a target, asks what to do with an existing one.
+    bool ChooseAndOpen(CWaypointFile& file, FileRole role, bool* pbAppend, std::string* pPath);
+
+private:
+    static void ThreadProc(CConverter* pConverter);
+    bool RunStages(CWaypointTable& table, const std::string& targetPath);
+    void ClearCounter();
+
+    CMapSourceFile m_mapSourceFile;
+    CTextWaypointFile m_textFile;
+    int m_nSourceKind = KIND_NONE;
+    int m_nTargetKind = KIND_NONE;
+    CUserInterface* m_pMainDlg;
+    CWaypointFile* m_pSource = nullptr;
+    CWaypointFile* m_pTarget = nullptr;
+    bool m_bAppend = false;
+
+    std::thread m_worker;
+    std::atomic<bool> m_bRunning{false};
+    std::atomic<bool> m_bStopRequested{false};
+    bool m_bLastResult = false;
+};

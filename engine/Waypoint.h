@@ -1,0 +1,40 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// Why a waypoint cannot enter the table as it is. The values index the table's
+// per-error policies and are shared with the invalid-waypoint dialog.
+enum class WaypointError : int {
+    None = 0,
+    NameExists = 1,
+    NameTooLong = 2,
+    NameEmpty = 3,
+    NameNotAlphanumeric = 4,
+    LatitudeInvalid = 5,
+    LongitudeInvalid = 6,
+};
+
+constexpr int WAYPOINT_ERROR_COUNT = 7;
+
+// The message the user is shown for an error; NameTooLong names the limit.
+// Empty for None and for values outside the enumeration.
+std::string WaypointErrorMessage(int nError, int nMaxNameLength);
+
+// 0, NameTooLong, NameEmpty or NameNotAlphanumeric, in that order of precedence.
+WaypointError ValidateName(std::string_view name, int nMaxNameLength);
+
+// Letters A-Z become a-z; every other byte stays as it is.
+void LowerAscii(std::string& text);
+
+class CWaypoint {
+public:
+    std::string m_strName;
+    double m_dLatitude = 0.0;
+    double m_dLongitude = 0.0;
+    std::string m_strComment;
+    bool m_bFromTarget = true;
+
+    // Name faults first, then the latitude, then the longitude.
+    WaypointError Validate(int nMaxNameLength) const;
+};

@@ -1,0 +1,101 @@
+#pragma once
+
+#include <atomic>
+#include <climits>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "engine/UniqueNameFinder.h"
+#include "engine/Waypoint.h"
+#include "engine/WaypointMap.h"
+
+class CUserInterface;
+
+// How the person settled one kind of waypoint fault.
+enum class Resolution : int {
+    None = 0,  // no answer yet
+    AddSuffix = 1,
+    Overwrite = 2,
+    Discard = 3,
+    Edit = 4,
+    Truncate = 5,
+    Abort = 6,
+};
+
+struct ResolutionPolicy {
+    Resolution resolution = Resolution::None;
+    bool applyToAll = false;
+};
+
+constexpr std::string_view SUFFIX_ALPHABET = "0123456789abcdefghijklmnopqrstuvwxyz";
+constexpr int MAX_NAME_LENGTH = 40;
+constexpr int MAX_COMMENT_LENGTH = 40;
+constexpr int MAX_TABLE_ENTRIES = INT_MAX;
+
+// If the text is longer than nLength characters, keeps its first nLength.
+void TruncateText(std::string& text, int nLength);
+
+// The waypoints of one conversion job, keyed by their lower-cased names, with
+// the person's standing answers to waypoint faults and the stage counters.
+// A fresh table is built for every job.
+class CWaypointTable : private CWaypointMap {
+public:
+    using CWaypointMap::END_POSITION;
+    using CWaypointMap::Position;
+
+    explicit CWaypointTable(CUserInterface* pStatusWnd);
+
+    using CWaypointMap::Contains;
+    using CWaypointMap::GetCount;
+    using CWaypointMap::GetNextAssoc;
+    using CWaypointMap::GetStartPosition;
+    using CWaypointMap::Lookup;
+    using CWaypointMap::SetAt;
+    // Removing a key offers it to the unique-name search again.
+    bool RemoveKey(std::string_view key);
+
+    // Lowers, validates and stores a copy of the waypoint, asking the person to
+    // settle a fault. False means: stop reading, the job ends.
+    bool AddWaypoint(CWaypoint& waypoint);
+
+    // Removes the entry at the position, advances the position and hands the
+    // record over; shows the export counter.
+    std::unique_ptr<CWaypoint> TakeNext(Position& position);
+
+    void ShowCounter(int nCount);
+
+    // Gives the name the first free suffixed form and reserves it in the table.
+    bool MakeUniqueName(std::string& name);
+
+    // Lets the job stop the reading and writing of its files at the next waypoint.
+    void SetStopFlag(const std::atomic<bool>* pStopRequested) { m_pStopRequested = pStopRequested; }
+    bool StopRequested() const {
+        return m_pStopRequested != nullptr && m_pStopRequested->load(std::memory_order_relaxed);
+    }
+
+    int ScanCount() const { return m_nScanCount; }
+    int ExportCount() const { return m_nExportCount; }
+
+    ResolutionPolicy m_policies[WAYPOINT_ERROR_COUNT];
+    CUserInterface* const m_pStatusWnd;
+    int m_nMaxNameLength = MAX_NAME_LENGTH;
+    int m_nMaxCommentLength = MAX_COMMENT_LENGTH;
+    int m_nMaxEntries = MAX_TABLE_ENTRIES;
+
+private:
+    enum class Step { Store, Retry, Skip, Stop };
+
+    bool ResolveAndStore(CWaypoint& waypoint);
+    WaypointError Classify(const CWaypoint& waypoint) const;
+    Resolution AskResolution(const CWaypoint& waypoint, WaypointError error, std::string& name);
+    Step Resolve(CWaypoint& waypoint, WaypointError error);
+    bool Store(const CWaypoint& waypoint);
+    int NextCounterValue(const CWaypoint& waypoint);
+    void ShowMessage(const std::string& text);
+
+    CUniqueNameFinder m_uniqueNames{SUFFIX_ALPHABET};
+    const std::atomic<bool>* m_pStopRequested = nullptr;
+    int m_nScanCount = 0;
+    int m_nExportCount = 0;
+};

@@ -1,0 +1,13 @@
+#pragma once
+
+#include "engine/Waypoint.h"
+
+// Translates one waypoint to and from a file's own representation of it.
+// Readers and writers use a fresh codec for every waypoint.
+class CFieldCodec {
+public:
+    virtual ~CFieldCodec() = default;
+    virtual bool Encode(const CWaypoint& waypoint) = 0;
+    // Fills name, latitude, longitude and comment; m_bFromTarget is left alone.
+    virtual bool Decode(CWaypoint& waypoint) = 0;
+};

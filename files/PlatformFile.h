@@ -1,0 +1,84 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// Open flags; a job opens its files with one of the three combinations below.
+enum OpenFlags : unsigned {
+    modeRead = 0x0000,
+    modeWrite = 0x0001,
+    modeReadWrite = 0x0002,
+    shareDenyNone = 0x0040,
+    modeCreate = 0x1000,
+    modeNoTruncate = 0x2000,
+};
+constexpr unsigned OPEN_SOURCE = modeRead | shareDenyNone;        // 0x0040
+constexpr unsigned OPEN_TARGET_NEW = modeCreate | modeWrite;      // 0x1001
+constexpr unsigned OPEN_TARGET_APPEND = modeNoTruncate | modeReadWrite;  // 0x2002
+
+// A buffered file. Read and Write move bytes as they are; ReadLine and
+// WriteLine follow the text-file rules: CR LF is read as a line end and written
+// for one, a lone CR stays in the line, a 0x1A byte ends the text, and a last
+// line without its line feed is still a line.
+//
+// The first failure of the system is kept (HasFailed, ErrorText); a short read
+// at the end of the file is not a failure.
+class CPlatformFile {
+public:
+    enum class SeekFrom { Begin, Current, End };
+
+    CPlatformFile();
+    ~CPlatformFile();
+    CPlatformFile(const CPlatformFile&) = delete;
+    CPlatformFile& operator=(const CPlatformFile&) = delete;
+
+    bool Open(const std::string& path, unsigned nOpenFlags);
+    // Opens a target so that the file at the path stays as it was until Commit:
+    // writes go to a temporary file beside it (for appending, a copy of it),
+    // which Commit renames over it and Close without Commit removes.
+    bool OpenStaged(const std::string& path, unsigned nOpenFlags);
+    bool Commit();
+    // Closes the file; staged writes that were not committed are thrown away.
+    void Close();
+    bool IsOpen() const { return m_fd >= 0; }
+
+    size_t Read(void* pBuffer, size_t nCount);
+    bool Write(const void* pData, size_t nCount);
+    bool Seek(int64_t nOffset, SeekFrom from);
+    uint64_t GetPosition() const { return m_nPosition; }
+    uint64_t GetLength();
+    bool ReadLine(std::string& line);
+    bool WriteLine(std::string_view line);
+    bool Flush();
+
+    bool HasFailed() const { return m_nErrno != 0; }
+    // The system's reason for the first failure.
+    std::string ErrorText() const;
+    // The path the file was opened under (for a staged file, the target's).
+    const std::string& GetFilePath() const { return m_strPath; }
+
+private:
+    enum class BufferUse { None, Reading, Writing };
+
+    bool OpenDescriptor(const std::string& path, unsigned nOpenFlags);
+    bool CreateStagingFile(const std::string& targetPath, unsigned nOpenFlags);
+    bool CopyFrom(const std::string& path);
+    bool Fail(int nErrno);
+    bool FillBuffer();
+    void DropReadBuffer();
+    size_t BufferedReadable() const;
+
+    int m_fd = -1;
+    std::string m_strPath;
+    std::string m_strTargetPath;   // where Commit puts a staged file
+    std::string m_strStagingPath;  // empty unless staged and not yet committed
+    std::vector<char> m_buffer;
+    BufferUse m_bufferUse = BufferUse::None;
+    uint64_t m_nBufferStart = 0;  // file offset of m_buffer[0]
+    size_t m_nBufferFill = 0;     // bytes read into the buffer, or waiting to be written
+    uint64_t m_nPosition = 0;
+    int m_nErrno = 0;
+};

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <string>
+
+#include "files/WaypointFile.h"
+#include "templates/TextTemplate.h"
+
+class CTextFieldCodec;
+
+// A delimited text waypoint file (.txt, .csv), laid out by a text template
+// that the person chooses each time the file is read or written.
+class CTextWaypointFile : public CWaypointFile {
+public:
+    explicit CTextWaypointFile(CUserInterface* pOwner) : CWaypointFile(&m_file, pOwner) {}
+
+    bool ReadWaypoints(CWaypointTable& table, bool bFromTarget) override;
+    bool WriteWaypoints(CWaypointTable& table) override;
+    void GetFilter(const char*& pFilter, std::string& defaultExtension) const override;
+
+    // Splits a line at every delimiter; a trailing delimiter adds no empty column.
+    static void SplitLine(const std::string& line, char delimiter, CTextFieldCodec& codec);
+
+    // The last template chosen; it is kept for the life of the object.
+    CTextTemplate m_template;
+
+private:
+    bool ChooseTemplate(bool bOwned);
+    void WriteRow(const CTextFieldCodec& codec);
+
+    CPlatformFile m_file;
+    std::string m_row;  // reused to join a row's columns
+};

@@ -1,0 +1,37 @@
+#include "files/WaypointFile.h"
+
+#include "engine/UserInterface.h"
+
+bool CWaypointFile::Import(CWaypointTable& table, bool bFromTarget) {
+    return ReadWaypoints(table, bFromTarget);
+}
+
+bool CWaypointFile::Export(CWaypointTable& table) {
+    if (!m_pFile->Seek(0, CPlatformFile::SeekFrom::End)) {
+        return ReportFailure("write");
+    }
+    if (!WriteWaypoints(table)) {
+        return false;
+    }
+    return m_pFile->Flush() || ReportFailure("write");
+}
+
+bool CWaypointFile::Commit() { return m_pFile->Commit() || ReportFailure("write"); }
+
+void CWaypointFile::Close() {
+    if (m_pFile->IsOpen()) {
+        m_pFile->Close();
+    }
+}
+
+bool CWaypointFile::ReportFailure(const char* pWhat) {
+    ShowMessage("Fail to " + std::string(pWhat) + " file \"" + m_pFile->GetFilePath() + "\" (" +
+                m_pFile->ErrorText() + ")");
+    return false;
+}
+
+void CWaypointFile::ShowMessage(const std::string& text) {
+    if (m_pOwner != nullptr) {
+        m_pOwner->ShowMessage(text);
+    }
+}

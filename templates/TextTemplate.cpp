@@ -1,0 +1,20 @@
+#include "templates/TextTemplate.h"
+
+#include <algorithm>
+#include <cstring>
+
+std::string_view CTextTemplate::Name() const {
+    const char* pEnd = std::find(name, name + sizeof name, '\0');
+    return std::string_view(name, static_cast<size_t>(pEnd - name));
+}
+
+void CTextTemplate::SetName(std::string_view text) {
+    std::memset(name, 0, sizeof name);
+    std::memcpy(name, text.data(), std::min(text.size(), MAX_NAME_LENGTH));
+}
+
+bool CTextTemplate::HasValidColumns() const {
+    auto valid = [](int32_t nColumn) { return nColumn >= 0 && nColumn <= MAX_COLUMN; };
+    return valid(nameColumn) && valid(latitudeColumn) && valid(longitudeColumn) &&
+           valid(commentColumn);
+}

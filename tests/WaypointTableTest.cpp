@@ -1,0 +1,392 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <random>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "engine/WaypointTable.h"
+#include "tests/ScriptedUserInterface.h"
+
+namespace {
+
+using Answer = CScriptedUserInterface::WaypointAnswer;
+
+CWaypoint Make(const std::string& name, bool bFromTarget = false, const std::string& comment = "") {
+    CWaypoint waypoint;
+    waypoint.m_strName = name;
+    waypoint.m_dLatitude = 32.5;
+    waypoint.m_dLongitude = -117.25;
+    waypoint.m_strComment = comment;
+    waypoint.m_bFromTarget = bFromTarget;
+    return waypoint;
+}
+
+bool Add(CWaypointTable& table, const std::string& name, bool bFromTarget = false) {
+    CWaypoint waypoint = Make(name, bFromTarget);
+    return table.AddWaypoint(waypoint);
+}
+
+// The names in the table's order, drained through TakeNext.
+std::vector<std::string> Drain(CWaypointTable& table) {
+    std::vector<std::string> names;
+    for (auto position = table.GetStartPosition(); position != CWaypointTable::END_POSITION;) {
+        names.push_back(table.TakeNext(position)->m_strName);
+    }
+    return names;
+}
+
+class ImportPass : public ::testing::Test {
+protected:
+    CScriptedUserInterface ui;
+    CWaypointTable table{&ui};
+};
+
+TEST_F(ImportPass, NamesAndCommentsAreLoweredAndCommentsCut) {
+    CWaypoint waypoint = Make("Home", false, "A Comment That Is Longer Than Forty Characters, Really");
+    ASSERT_TRUE(table.AddWaypoint(waypoint));
+    CWaypoint* pStored = nullptr;
+    ASSERT_TRUE(table.Lookup("home", pStored));
+    EXPECT_EQ(pStored->m_strComment, "a comment that is longer than forty char");
+    EXPECT_EQ(waypoint.m_strName, "home");
+
+    ui.waypointAnswers.push_back({Resolution::Discard});
+    ASSERT_TRUE(Add(table, "HOME"));
+    ASSERT_EQ(ui.prompts.size(), 1u);
+    EXPECT_EQ(ui.prompts[0].error, WaypointError::NameExists);
+    EXPECT_EQ(ui.prompts[0].name, "home");
+    EXPECT_EQ(table.GetCount(), 1u);
+}
+
+TEST_F(ImportPass, EachFaultIsPromptedWithItsCode) {
+    ui.waypointAnswers.assign(4, Answer{Resolution::Discard});
+    EXPECT_TRUE(Add(table, std::string(41, 'x')));
+    EXPECT_TRUE(Add(table, ""));
+    EXPECT_TRUE(Add(table, "a.b"));
+    CWaypoint zero = Make("zero");
+    zero.m_dLongitude = 0.0;
+    EXPECT_TRUE(table.AddWaypoint(zero));
+    std::vector<WaypointError> errors;
+    for (const auto& prompt : ui.prompts) {
+        errors.push_back(prompt.error);
+    }
+    EXPECT_EQ(errors, (std::vector<WaypointError>{WaypointError::NameTooLong, WaypointError::NameEmpty,
+                                                  WaypointError::NameNotAlphanumeric,
+                                                  WaypointError::LongitudeInvalid}));
+    EXPECT_EQ(table.GetCount(), 0u);
+}
+
+TEST_F(ImportPass, AddSuffixStoresTheFirstFreeName) {
+    ASSERT_TRUE(Add(table, "home"));
+    ui.waypointAnswers.push_back({Resolution::AddSuffix});
+    ASSERT_TRUE(Add(table, "Home"));
+    EXPECT_TRUE(table.Contains("home-0"));
+    CWaypoint* pStored = nullptr;
+    ASSERT_TRUE(table.Lookup("home-0", pStored));
+    ASSERT_NE(pStored, nullptr);
+    EXPECT_EQ(pStored->m_strName, "home-0");
+}
+
+TEST_F(ImportPass, ApplyToAllSettlesLaterFaultsWithoutAPrompt) {
+    ASSERT_TRUE(Add(table, "home"));
+    ui.waypointAnswers.push_back({Resolution::AddSuffix, true});
+    for (int i = 0; i < 40; ++i) {
+        ASSERT_TRUE(Add(table, "home"));
+    }
+    EXPECT_EQ(ui.prompts.size(), 1u);
+    EXPECT_TRUE(table.Contains("home-z"));
+    EXPECT_TRUE(table.Contains("home-03"));  // 36 one-character suffixes, then 00, 01, ...
+
+    CScriptedUserInterface nextUi;
+    CWaypointTable nextJob(&nextUi);
+    ASSERT_TRUE(Add(nextJob, "home"));
+    EXPECT_FALSE(Add(nextJob, "home"));  // a new job asks again; the unanswered prompt aborts
+    EXPECT_EQ(nextUi.prompts.size(), 1u);
+}
+
+TEST_F(ImportPass, ApplyToAllEditStillPromptsForEachWaypoint) {
+    ASSERT_TRUE(Add(table, "home"));
+    ui.waypointAnswers.push_back({Resolution::Edit, true, "first"});
+    ui.waypointAnswers.push_back({Resolution::Edit, true, "second"});
+    ASSERT_TRUE(Add(table, "home"));
+    ASSERT_TRUE(Add(table, "home"));
+    EXPECT_EQ(ui.prompts.size(), 2u);
+    EXPECT_TRUE(table.Contains("first"));
+    EXPECT_TRUE(table.Contains("second"));
+}
+
+TEST_F(ImportPass, EditedAndTruncatedNamesAreCheckedAgain) {
+    ASSERT_TRUE(Add(table, "home"));
+    ASSERT_TRUE(Add(table, std::string(40, 'a')));
+    // An edited name differing only in case is a duplicate once lowered.
+    ui.waypointAnswers.push_back({Resolution::Edit, false, "HOME"});
+    ui.waypointAnswers.push_back({Resolution::Edit, false, "Office"});
+    ASSERT_TRUE(Add(table, "a.b"));
+    EXPECT_TRUE(table.Contains("office"));
+    // A cut name may be a duplicate too.
+    ui.waypointAnswers.push_back({Resolution::Truncate});
+    ui.waypointAnswers.push_back({Resolution::AddSuffix});
+    ASSERT_TRUE(Add(table, std::string(45, 'a')));
+    std::vector<WaypointError> errors;
+    for (const auto& prompt : ui.prompts) {
+        errors.push_back(prompt.error);
+    }
+    EXPECT_EQ(errors, (std::vector<WaypointError>{
+                          WaypointError::NameNotAlphanumeric, WaypointError::NameExists,
+                          WaypointError::NameTooLong, WaypointError::NameExists}));
+    EXPECT_TRUE(table.Contains(std::string(38, 'a') + "-0"));
+}
+
+TEST_F(ImportPass, OverwriteMovesTheNameToTheEnd) {
+    ASSERT_TRUE(Add(table, "home", true));
+    ASSERT_TRUE(Add(table, "office", true));
+    ui.waypointAnswers.push_back({Resolution::Overwrite});
+    ASSERT_TRUE(Add(table, "home"));
+    CWaypoint* pStored = nullptr;
+    ASSERT_TRUE(table.Lookup("home", pStored));
+    EXPECT_FALSE(pStored->m_bFromTarget);
+    EXPECT_EQ(Drain(table), (std::vector<std::string>{"office", "home"}));
+}
+
+TEST_F(ImportPass, AbortAndEscapeStoreNothingAndStop) {
+    ASSERT_TRUE(Add(table, "home"));
+    ui.waypointAnswers.push_back({Resolution::Abort});
+    EXPECT_FALSE(Add(table, "home"));
+    ui.waypointAnswers.push_back({Resolution::None});  // the dialog closed with Escape
+    EXPECT_FALSE(Add(table, "bad.name"));
+    EXPECT_EQ(table.GetCount(), 1u);
+}
+
+TEST_F(ImportPass, AnAnswerNotOfferedForTheFaultAborts) {
+    ASSERT_TRUE(Add(table, "home"));
+    ui.waypointAnswers.push_back({Resolution::Truncate, true});
+    EXPECT_FALSE(Add(table, "home"));  // cutting a short name could never settle it
+    ui.waypointAnswers.push_back({Resolution::AddSuffix});
+    CWaypoint zero = Make("zero");
+    zero.m_dLatitude = 0.0;
+    EXPECT_FALSE(table.AddWaypoint(zero));
+    EXPECT_EQ(table.GetCount(), 1u);
+}
+
+TEST_F(ImportPass, CountersOfScanImportAndExport) {
+    ASSERT_TRUE(Add(table, "a", true));
+    ASSERT_TRUE(Add(table, "b", true));
+    ASSERT_TRUE(Add(table, "c"));
+    ui.waypointAnswers.push_back({Resolution::Overwrite});
+    ASSERT_TRUE(Add(table, "a"));
+    ASSERT_TRUE(Add(table, "d"));
+    EXPECT_EQ(table.ScanCount(), 2);
+    // Scan shows 0, 1; import 0, then 0 again after the overwrite lowered the count, then 1.
+    EXPECT_EQ(ui.Counters(), (std::vector<int>{0, 1, 0, 0, 1}));
+    ui.counterTexts.clear();
+    EXPECT_EQ(Drain(table).size(), 4u);
+    EXPECT_EQ(ui.Counters(), (std::vector<int>{0, 1, 2, 3}));
+    EXPECT_EQ(table.GetCount(), 0u);
+    EXPECT_EQ(table.GetStartPosition(), CWaypointTable::END_POSITION);
+}
+
+TEST(WaypointTableWithoutWindow, CountsButShowsNothing) {
+    CWaypointTable table(nullptr);
+    ASSERT_TRUE(Add(table, "home"));
+    EXPECT_FALSE(Add(table, "home"));  // nobody to ask: abort
+    EXPECT_EQ(Drain(table).size(), 1u);
+    EXPECT_EQ(table.ExportCount(), 1);
+}
+
+TEST_F(ImportPass, TheEntryLimitStopsAfterStoring) {
+    table.m_nMaxEntries = 3;
+    ASSERT_TRUE(Add(table, "a"));
+    ASSERT_TRUE(Add(table, "b"));
+    EXPECT_FALSE(Add(table, "c"));
+    EXPECT_EQ(table.GetCount(), 3u);
+    EXPECT_EQ(ui.messages,
+              std::vector<std::string>{"The file is too large, only part of it can be checked/imported"});
+}
+
+TEST_F(ImportPass, AStopRequestEndsTheReading) {
+    std::atomic<bool> bStop{false};
+    table.SetStopFlag(&bStop);
+    ASSERT_TRUE(Add(table, "a"));
+    bStop = true;
+    EXPECT_FALSE(Add(table, "b"));
+    EXPECT_EQ(table.GetCount(), 1u);
+}
+
+// ---- unique names ----
+
+// The search exactly as the rules state it, testing every candidate from the first each time.
+bool PlainSearchLevel(const std::set<std::string>& taken, const std::string& prefix,
+                      std::string& buffer, size_t k, size_t d, std::string& found) {
+    for (char c : SUFFIX_ALPHABET) {
+        if (d + 1 < k) {
+            buffer[d] = c;
+            if (PlainSearchLevel(taken, prefix, buffer, k, d + 1, found)) {
+                return true;
+            }
+            continue;
+        }
+        buffer[k - 1] = c;
+        std::string candidate = prefix + "-" + buffer;
+        if (taken.count(candidate) == 0) {
+            found = candidate;
+            return true;
+        }
+    }
+    return false;
+}
+
+bool PlainSearch(const std::set<std::string>& taken, const std::string& name, int nMaxNameLength,
+                 std::string& found) {
+    for (int k = 1; k < nMaxNameLength; ++k) {
+        size_t nPrefix = std::min(name.size(), static_cast<size_t>(nMaxNameLength - k - 1));
+        std::string buffer(static_cast<size_t>(k), '0');
+        if (PlainSearchLevel(taken, name.substr(0, nPrefix), buffer, static_cast<size_t>(k), 0,
+                             found)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+class UniqueNames : public ::testing::Test {
+protected:
+    void Take(const std::string& name) {
+        table.SetAt(name, std::make_unique<CWaypoint>(Make(name)));
+        taken.insert(name);
+    }
+    // Runs both searches and keeps the plain set in step with the table.
+    void ExpectSameAsPlain(const std::string& name) {
+        std::string expected;
+        bool bPlainFound = PlainSearch(taken, name, table.m_nMaxNameLength, expected);
+        std::string actual = name;
+        ASSERT_EQ(table.MakeUniqueName(actual), bPlainFound) << name;
+        if (bPlainFound) {
+            ASSERT_EQ(actual, expected);
+            CWaypoint* pRecord = &sentinel;
+            ASSERT_TRUE(table.Lookup(actual, pRecord));
+            EXPECT_EQ(pRecord, nullptr) << "the name is reserved without a record";
+            taken.insert(actual);
+        }
+    }
+
+    CWaypointTable table{nullptr};
+    std::set<std::string> taken;
+    CWaypoint sentinel;
+};
+
+TEST_F(UniqueNames, MatchesThePlainSearchWithScatteredTakenNames) {
+    std::mt19937 random(7);
+    const std::string names[] = {"home", std::string(40, 'q'), std::string(38, 'r'), "a b"};
+    for (const std::string& name : names) {
+        Take(name);
+        for (int i = 0; i < 400; ++i) {
+            std::string probe = name;
+            if (random() % 3 == 0 && table.MakeUniqueName(probe)) {
+                taken.insert(probe);  // these advance the search too
+            }
+        }
+    }
+    // Free some names again and scatter new taken ones among the candidates.
+    for (const std::string& name : names) {
+        for (int i = 0; i < 60; ++i) {
+            std::string victim = name.substr(0, 37) + "-" + SUFFIX_ALPHABET[random() % 36];
+            if (taken.erase(victim) > 0) {
+                table.RemoveKey(victim);
+            }
+            std::string blocker = name.substr(0, 36) + "-" + SUFFIX_ALPHABET[random() % 36] +
+                                  SUFFIX_ALPHABET[random() % 36];
+            if (taken.count(blocker) == 0) {
+                Take(blocker);
+            }
+        }
+        for (int i = 0; i < 300; ++i) {
+            ExpectSameAsPlain(name);
+        }
+    }
+}
+
+TEST_F(UniqueNames, PrefixShrinksAsTheSuffixGrows) {
+    std::string name(40, 'n');
+    Take(name);
+    ExpectSameAsPlain(name);
+    EXPECT_TRUE(table.Contains(std::string(38, 'n') + "-0"));
+    for (int i = 0; i < 36; ++i) {
+        ExpectSameAsPlain(name);
+    }
+    EXPECT_TRUE(table.Contains(std::string(37, 'n') + "-00"));
+}
+
+TEST_F(UniqueNames, AllSuffixesUsedUpAborts) {
+    CScriptedUserInterface ui;
+    CWaypointTable small(&ui);
+    small.m_nMaxNameLength = 3;  // suffix lengths 1 and 2 only: 36 + 1296 names
+    CWaypoint first = Make("ab");
+    ASSERT_TRUE(small.AddWaypoint(first));
+    ui.waypointAnswers.push_back({Resolution::AddSuffix, true});
+    for (int i = 0; i < 36 + 36 * 36; ++i) {
+        CWaypoint duplicate = Make("ab");
+        ASSERT_TRUE(small.AddWaypoint(duplicate)) << i;
+    }
+    EXPECT_TRUE(small.Contains("a-z"));
+    EXPECT_TRUE(small.Contains("-zz"));
+    CWaypoint oneTooMany = Make("ab");
+    EXPECT_FALSE(small.AddWaypoint(oneTooMany));
+    EXPECT_EQ(ui.messages, std::vector<std::string>{
+                               "Cannot create more unique names,only part of the file can be imported"});
+}
+
+// ---- the map underneath ----
+
+TEST(WaypointMap, DrainingDuringIterationVisitsEveryEntryInOrder) {
+    CWaypointMap map;
+    for (int i = 0; i < 5000; ++i) {
+        map.SetAt("k" + std::to_string(i), std::make_unique<CWaypoint>());
+    }
+    // Removing and storing again moves an entry last; enough of them compact the order.
+    for (int i = 0; i < 3000; i += 2) {
+        std::string key = "k" + std::to_string(i);
+        ASSERT_TRUE(map.RemoveKey(key));
+        map.SetAt(key, std::make_unique<CWaypoint>());
+    }
+    std::vector<std::string> expected;
+    for (int i = 0; i < 5000; ++i) {
+        if (i >= 3000 || i % 2 == 1) {
+            expected.push_back("k" + std::to_string(i));
+        }
+    }
+    for (int i = 0; i < 3000; i += 2) {
+        expected.push_back("k" + std::to_string(i));
+    }
+    std::vector<std::string> seen;
+    for (auto position = map.GetStartPosition(); position != CWaypointMap::END_POSITION;) {
+        std::string key;
+        ASSERT_NE(map.TakeAt(position, &key), nullptr);
+        seen.push_back(key);
+    }
+    EXPECT_EQ(seen, expected);
+    EXPECT_EQ(map.GetCount(), 0u);
+    EXPECT_FALSE(map.Contains("k1"));
+}
+
+TEST(WaypointMap, ReservationIsFilledInItsPlace) {
+    CWaypointMap map;
+    map.SetAt("a", std::make_unique<CWaypoint>());
+    map.SetAt("b", nullptr);
+    map.SetAt("c", std::make_unique<CWaypoint>());
+    CWaypoint* pRecord = nullptr;
+    ASSERT_TRUE(map.Lookup("b", pRecord));
+    EXPECT_EQ(pRecord, nullptr);
+    map.SetAt("b", std::make_unique<CWaypoint>());
+    std::vector<std::string> keys;
+    for (auto position = map.GetStartPosition(); position != CWaypointMap::END_POSITION;) {
+        std::string key;
+        map.GetNextAssoc(position, key, pRecord);
+        EXPECT_NE(pRecord, nullptr);
+        keys.push_back(key);
+    }
+    EXPECT_EQ(keys, (std::vector<std::string>{"a", "b", "c"}));
+}
+
+}  // namespace
