@@ -1,0 +1,41 @@
+#include "tests/MapSourceBytes.h"
+
+namespace mps {
+
+std::string Header() {
+    std::string bytes("MsRcd\0", 6);
+    bytes += std::string("\x02\0\0\0D", 5) + std::string("d\0", 2);
+    bytes += std::string("\x1B\0\0\0A", 5) + "\x2E\x01";
+    bytes += std::string("SQA\0", 4) + std::string("Oct 20 1999\0", 12) +
+             std::string("12:50:03\0", 9);
+    return bytes;
+}
+
+std::string EndRecord() { return std::string("\x02\0\0\0V\0\x01", 7); }
+
+std::string Int32(int32_t nValue) {
+    auto nBits = static_cast<uint32_t>(nValue);
+    std::string bytes;
+    for (int i = 0; i < 4; ++i) {
+        bytes.push_back(static_cast<char>((nBits >> (8 * i)) & 0xFF));
+    }
+    return bytes;
+}
+
+std::string Record(const std::string& name, const std::string& comment, int32_t nLatitude,
+                   int32_t nLongitude) {
+    size_t nLength = name.size() + comment.size() + 77;
+    std::string bytes;
+    bytes.push_back(static_cast<char>(nLength & 0xFF));
+    bytes += std::string(3, '\0');
+    bytes += 'W';
+    bytes += name + '\0';
+    bytes += std::string(13, '\0') + std::string(8, '\xFF') + '\0';
+    bytes += Int32(nLatitude) + Int32(nLongitude);
+    bytes += std::string(9, '\0');
+    bytes += comment + '\0';
+    bytes += std::string(9, '\0') + '\x01' + std::string(7, '\0') + '\x12' + std::string(18, '\0');
+    return bytes;
+}
+
+}  // namespace mps

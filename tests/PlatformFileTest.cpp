@@ -1,0 +1,139 @@
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <string>
+#include <vector>
+
+#include "files/PlatformFile.h"
+#include "tests/TempDir.h"
+
+namespace {
+
+std::vector<std::string> Lines(const std::string& path) {
+    CPlatformFile file;
+    EXPECT_TRUE(file.Open(path, OPEN_SOURCE));
+    std::vector<std::string> lines;
+    std::string line;
+    while (file.ReadLine(line)) {
+        lines.push_back(line);
+    }
+    EXPECT_FALSE(file.HasFailed());
+    return lines;
+}
+
+TEST(PlatformFile, LinesLongerThanTheBufferAndLineEndsAcrossItsEdge) {
+    CTempDir dir;
+    std::string path = dir.File("long.txt");
+    std::string longLine(200000, 'x');
+    std::string nearEdge(65535, 'y');  // its CR is the buffer's last byte, its LF the next one's first
+    WriteBytes(path, longLine + "\r\n" + nearEdge + "\r\nend");
+    EXPECT_EQ(Lines(path), (std::vector<std::string>{longLine, nearEdge, "end"}));
+}
+
+TEST(PlatformFile, WriteLineEndsEveryLineWithCrLf) {
+    CTempDir dir;
+    std::string path = dir.File("out.txt");
+    CPlatformFile file;
+    ASSERT_TRUE(file.Open(path, OPEN_TARGET_NEW));
+    ASSERT_TRUE(file.WriteLine("a"));
+    ASSERT_TRUE(file.WriteLine("b\nc"));
+    ASSERT_TRUE(file.WriteLine(""));
+    file.Close();
+    EXPECT_EQ(ReadBytes(path), "a\r\nb\r\nc\r\n\r\n");
+}
+
+TEST(PlatformFile, SeekingAndReadingBackWhatWasWritten) {
+    CTempDir dir;
+    std::string path = dir.File("data.bin");
+    WriteBytes(path, "0123456789");
+    CPlatformFile file;
+    ASSERT_TRUE(file.Open(path, OPEN_TARGET_APPEND));
+    char bytes[4] = {};
+    ASSERT_TRUE(file.Seek(-3, CPlatformFile::SeekFrom::End));
+    EXPECT_EQ(file.Read(bytes, 4), 3u);
+    EXPECT_EQ(std::string(bytes, 3), "789");
+    ASSERT_TRUE(file.Seek(-2, CPlatformFile::SeekFrom::Current));
+    ASSERT_TRUE(file.Write("AB", 2));
+    EXPECT_EQ(file.GetLength(), 10u);
+    ASSERT_TRUE(file.Write("CD", 2));
+    EXPECT_EQ(file.GetLength(), 12u);
+    ASSERT_TRUE(file.Seek(0, CPlatformFile::SeekFrom::Begin));
+    EXPECT_EQ(file.Read(bytes, 2), 2u);
+    EXPECT_FALSE(file.Seek(-20, CPlatformFile::SeekFrom::End));
+    file.Close();
+    EXPECT_EQ(ReadBytes(path), "01234567ABCD");
+}
+
+TEST(PlatformFile, AStagedTargetChangesOnlyOnCommit) {
+    CTempDir dir;
+    std::string path = dir.File("target.txt");
+    WriteBytes(path, "old\n");
+    ::chmod(path.c_str(), 0640);
+
+    CPlatformFile replaced;
+    ASSERT_TRUE(replaced.OpenStaged(path, OPEN_TARGET_NEW));
+    ASSERT_TRUE(replaced.WriteLine("new"));
+    ASSERT_TRUE(replaced.Flush());
+    EXPECT_EQ(ReadBytes(path), "old\n");
+    ASSERT_TRUE(replaced.Commit());
+    replaced.Close();
+    EXPECT_EQ(ReadBytes(path), "new\r\n");
+    struct stat status {};
+    ASSERT_EQ(::stat(path.c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 0777, 0640u);
+
+    CPlatformFile appended;
+    ASSERT_TRUE(appended.OpenStaged(path, OPEN_TARGET_APPEND));
+    std::string line;
+    ASSERT_TRUE(appended.ReadLine(line));
+    EXPECT_EQ(line, "new");
+    ASSERT_TRUE(appended.Seek(0, CPlatformFile::SeekFrom::End));
+    ASSERT_TRUE(appended.WriteLine("more"));
+    appended.Close();  // without Commit
+    EXPECT_EQ(ReadBytes(path), "new\r\n");
+    EXPECT_EQ(dir.List(), std::vector<std::string>{"target.txt"});
+}
+
+TEST(PlatformFile, AStagedNewFileAppearsOnlyOnCommit) {
+    CTempDir dir;
+    std::string path = dir.File("new.mps");
+    CPlatformFile file;
+    ASSERT_TRUE(file.OpenStaged(path, OPEN_TARGET_NEW));
+    ASSERT_TRUE(file.Write("x", 1));
+    EXPECT_FALSE(FileExists(path));
+    file.Close();
+    EXPECT_TRUE(dir.List().empty());
+}
+
+TEST(PlatformFile, ReplacingThroughALinkReplacesTheFileItNames) {
+    CTempDir dir;
+    std::string real = dir.File("real.txt");
+    std::string link = dir.File("link.txt");
+    WriteBytes(real, "old");
+    ASSERT_EQ(::symlink(real.c_str(), link.c_str()), 0);
+    CPlatformFile file;
+    ASSERT_TRUE(file.OpenStaged(link, OPEN_TARGET_NEW));
+    ASSERT_TRUE(file.Write("new", 3));
+    ASSERT_TRUE(file.Commit());
+    file.Close();
+    EXPECT_EQ(ReadBytes(real), "new");
+    struct stat status {};
+    ASSERT_EQ(::lstat(link.c_str(), &status), 0);
+    EXPECT_TRUE(S_ISLNK(status.st_mode));
+}
+
+TEST(PlatformFile, FailuresToOpen) {
+    CTempDir dir;
+    CPlatformFile file;
+    EXPECT_FALSE(file.Open(dir.File("missing"), OPEN_SOURCE));
+    EXPECT_TRUE(file.HasFailed());
+    EXPECT_FALSE(file.Open(dir.Path(), OPEN_SOURCE));
+    EXPECT_FALSE(file.OpenStaged(dir.Path(), OPEN_TARGET_NEW));
+    EXPECT_FALSE(file.OpenStaged(dir.File("missing/inside"), OPEN_TARGET_NEW));
+    EXPECT_FALSE(file.OpenStaged(dir.File("missing"), OPEN_TARGET_APPEND));
+    EXPECT_FALSE(file.IsOpen());
+    EXPECT_TRUE(dir.List().empty());
+}
+
+}  // namespace
