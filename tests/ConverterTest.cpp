@@ -1,0 +1,307 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "engine/Converter.h"
+#include "files/Coordinates.h"
+#include "tests/MapSourceBytes.h"
+#include "tests/ScriptedUserInterface.h"
+#include "tests/TempDir.h"
+
+namespace {
+
+using Answer = CScriptedUserInterface::WaypointAnswer;
+
+const CTextTemplate SIMPLE = MakeTemplate(0, 1, 2, 3, 2, ',', "simple");  // A B C D, title row
+const std::string SUCCESS_PREFIX = "The operation has completed successfully (file \"";
+
+std::string Mps(const std::vector<std::string>& names) {
+    std::string records;
+    for (const std::string& name : names) {
+        records += mps::Record(name, "", DegreesToSemicircles(10.5), DegreesToSemicircles(20.5));
+    }
+    return mps::File(records);
+}
+
+class Converter : public ::testing::Test {
+protected:
+    bool Convert(int nSourceKind, int nTargetKind) {
+        CConverter converter(&ui);
+        converter.Start(nSourceKind, nTargetKind);
+        return converter.Wait();
+    }
+
+    void ExpectIdle() {
+        EXPECT_TRUE(ui.enabled[IDC_TEXT_TO_MAPSOURCE]);
+        EXPECT_TRUE(ui.enabled[IDC_MAPSOURCE_TO_TEXT]);
+        for (int nId : {IDC_SCAN_LABEL, IDC_IMPORT_LABEL, IDC_EXPORT_LABEL}) {
+            EXPECT_FALSE(ui.enabled[nId]) << nId;
+        }
+        for (int nId : {IDC_SCAN_CHECK, IDC_IMPORT_CHECK, IDC_EXPORT_CHECK}) {
+            EXPECT_FALSE(ui.checked[nId]) << nId;
+        }
+        ASSERT_FALSE(ui.counterTexts.empty());
+        EXPECT_EQ(ui.counterTexts.back(), "");
+    }
+
+    CTempDir dir;
+    std::string text = dir.File("points.csv");
+    std::string mapSource = dir.File("points.mps");
+    CScriptedUserInterface ui;
+};
+
+TEST_F(Converter, TextToANewMapSourceFile) {
+    WriteBytes(text, "NAME,LATITUDE,LONGITUDE,COMMENT\r\nHome,10.5,20.5,x\r\nwork,11,21,\r\n");
+    ui.fileAnswers = {text, mapSource};
+    ui.templateAnswers = {SIMPLE};
+    ASSERT_TRUE(Convert(KIND_TEXT, KIND_MAPSOURCE));
+
+    EXPECT_EQ(ui.fileTitles, (std::vector<std::string>{"Pathfolio - Open Source File",
+                                                       "Pathfolio - Open Target File"}));
+    EXPECT_TRUE(ui.existingFilePaths.empty());
+    EXPECT_EQ(ui.messages, std::vector<std::string>{SUCCESS_PREFIX + mapSource + "\" is ready)\n"});
+    EXPECT_EQ(ReadBytes(mapSource),
+              mps::File(mps::Record("home", "x", DegreesToSemicircles(10.5), DegreesToSemicircles(20.5)) +
+                        mps::Record("work", "", DegreesToSemicircles(11), DegreesToSemicircles(21))));
+    EXPECT_EQ(ui.events, (std::vector<std::string>{
+                             "enable 1001 off", "enable 1000 off", "enable 1008 on", "enable 1009 on",
+                             "check 1005 on", "check 1006 on", "enable 1001 on", "enable 1000 on",
+                             "enable 1008 off", "enable 1009 off", "check 1005 off",
+                             "check 1006 off"}));
+    EXPECT_EQ(ui.Counters(), (std::vector<int>{0, 1, 0, 1}));
+    ExpectIdle();
+}
+
+TEST_F(Converter, MapSourceAppendedToATextFileRunsAllThreeStages) {
+    WriteBytes(mapSource, Mps({"home", "new"}));
+    WriteBytes(text, "NAME,LATITUDE,LONGITUDE,COMMENT\r\nhome,1.000000,2.000000,\r\n");
+    ui.fileAnswers = {mapSource, text};
+    ui.existingFileAnswers = {ExistingFileChoice::Append};
+    ui.templateAnswers = {SIMPLE, SIMPLE};
+    ui.waypointAnswers = {Answer(Resolution::Discard)};
+    ASSERT_TRUE(Convert(KIND_MAPSOURCE, KIND_TEXT));
+
+    EXPECT_EQ(ui.existingFilePaths, std::vector<std::string>{text});
+    EXPECT_EQ(ReadBytes(text),
+              "NAME,LATITUDE,LONGITUDE,COMMENT\r\nhome,1.000000,2.000000,\r\n"
+              "new,10.500000,20.500000,\r\n");
+    ASSERT_EQ(ui.templateRequests.size(), 2u);
+    EXPECT_TRUE(ui.templateRequests[0].bOwned);
+    EXPECT_FALSE(ui.templateRequests[1].bOwned);
+    EXPECT_EQ(ui.events, (std::vector<std::string>{
+                             "enable 1001 off", "enable 1000 off", "enable 1008 on", "enable 1009 on",
+                             "check 1004 on", "enable 1007 on", "check 1005 on", "check 1006 on",
+                             "enable 1007 off", "check 1004 off", "enable 1001 on", "enable 1000 on",
+                             "enable 1008 off", "enable 1009 off", "check 1005 off",
+                             "check 1006 off"}));
+    ExpectIdle();
+}
+
+TEST_F(Converter, ReplacingWritesOnlyTheSource) {
+    WriteBytes(mapSource, Mps({"a"}));
+    WriteBytes(text, "old contents\n");
+    ui.fileAnswers = {mapSource, text};
+    ui.existingFileAnswers = {ExistingFileChoice::Replace};
+    ui.templateAnswers = {SIMPLE};
+    ASSERT_TRUE(Convert(KIND_MAPSOURCE, KIND_TEXT));
+    EXPECT_EQ(ReadBytes(text), "NAME,LATITUDE,LONGITUDE,COMMENT\r\na,10.500000,20.500000,\r\n");
+    EXPECT_EQ(dir.List(), (std::vector<std::string>{"points.csv", "points.mps"}));
+}
+
+TEST_F(Converter, EndingBeforeTheStagesLeavesEverythingAsItWas) {
+    WriteBytes(mapSource, Mps({"a"}));
+    WriteBytes(text, "old\n");
+    struct Case {
+        const char* what;
+        std::deque<std::optional<std::string>> files;
+        std::deque<ExistingFileChoice> existing;
+        size_t nMessages;
+    };
+    const Case cases[] = {
+        {"source chooser cancelled", {std::nullopt}, {}, 0},
+        {"target chooser cancelled", {mapSource, std::nullopt}, {}, 0},
+        {"existing file: Abort", {mapSource, text}, {ExistingFileChoice::Abort}, 0},
+        {"existing file: Escape", {mapSource, text}, {ExistingFileChoice::None}, 0},
+        {"source missing", {dir.File("missing.mps")}, {}, 1},
+        {"target is a directory", {mapSource, dir.Path()}, {}, 1},
+        {"target folder missing", {mapSource, dir.File("no/such.csv")}, {}, 1},
+    };
+    for (const Case& c : cases) {
+        ui = CScriptedUserInterface();
+        ui.fileAnswers = c.files;
+        ui.existingFileAnswers = c.existing;
+        EXPECT_FALSE(Convert(KIND_MAPSOURCE, KIND_TEXT)) << c.what;
+        ASSERT_EQ(ui.messages.size(), c.nMessages) << c.what;
+        if (c.nMessages > 0) {
+            EXPECT_EQ(ui.messages[0].rfind("Fail to open file \"", 0), 0u) << c.what;
+        }
+        EXPECT_TRUE(ui.templateRequests.empty()) << c.what;
+        EXPECT_EQ(ReadBytes(text), "old\n") << c.what;
+        EXPECT_EQ(dir.List(), (std::vector<std::string>{"points.csv", "points.mps"})) << c.what;
+        ExpectIdle();
+    }
+}
+
+TEST_F(Converter, AFailedOrAbortedJobLeavesTheTargetByteForByte) {
+    std::string original = "NAME,LATITUDE,LONGITUDE,COMMENT\r\nkept,1.000000,2.000000,\r\n";
+    WriteBytes(mapSource, Mps({"a", "a", "b"}));
+    struct Case {
+        const char* what;
+        ExistingFileChoice choice;
+        std::deque<std::optional<CTextTemplate>> templates;
+    };
+    const Case cases[] = {
+        {"replace, abort on the duplicate", ExistingFileChoice::Replace, {SIMPLE}},
+        {"append, abort on the duplicate", ExistingFileChoice::Append, {SIMPLE, SIMPLE}},
+        {"append, template cancelled for the scan", ExistingFileChoice::Append, {std::nullopt}},
+    };
+    for (const Case& c : cases) {
+        WriteBytes(text, original);
+        ui = CScriptedUserInterface();
+        ui.fileAnswers = {mapSource, text};
+        ui.existingFileAnswers = {c.choice};
+        ui.templateAnswers = c.templates;
+        EXPECT_FALSE(Convert(KIND_MAPSOURCE, KIND_TEXT)) << c.what;
+        EXPECT_TRUE(ui.messages.empty()) << c.what;
+        EXPECT_EQ(ReadBytes(text), original) << c.what;
+        EXPECT_EQ(dir.List(), (std::vector<std::string>{"points.csv", "points.mps"})) << c.what;
+    }
+}
+
+TEST_F(Converter, AFailedNewTargetIsNotCreated) {
+    WriteBytes(text, "NAME\r\nno coordinates\r\n");
+    ui.fileAnswers = {text, mapSource};
+    ui.templateAnswers = {SIMPLE};
+    EXPECT_FALSE(Convert(KIND_TEXT, KIND_MAPSOURCE));
+    ASSERT_EQ(ui.prompts.size(), 1u);
+    EXPECT_EQ(ui.prompts[0].error, WaypointError::LatitudeInvalid);
+    EXPECT_EQ(dir.List(), std::vector<std::string>{"points.csv"});
+}
+
+TEST_F(Converter, TheSourceChosenAsTargetWithReplaceIsReadWhole) {
+    WriteBytes(text, "NAME,LATITUDE,LONGITUDE,COMMENT\r\na,1,1,\r\nb,2,2,\r\n");
+    ui.fileAnswers = {text, text};
+    ui.existingFileAnswers = {ExistingFileChoice::Replace};
+    ui.templateAnswers = {SIMPLE};
+    ASSERT_TRUE(Convert(KIND_TEXT, KIND_MAPSOURCE));
+    EXPECT_EQ(ReadBytes(text), mps::File(mps::Record("a", "", DegreesToSemicircles(1), DegreesToSemicircles(1)) +
+                                         mps::Record("b", "", DegreesToSemicircles(2), DegreesToSemicircles(2))));
+}
+
+TEST_F(Converter, EveryJobStartsWithAFreshTable) {
+    WriteBytes(mapSource, Mps({"a", "a"}));
+    CConverter converter(&ui);
+    ui.fileAnswers = {mapSource, text};
+    ui.templateAnswers = {SIMPLE};
+    ui.waypointAnswers = {Answer(Resolution::AddSuffix, true)};
+    converter.Start(KIND_MAPSOURCE, KIND_TEXT);
+    ASSERT_TRUE(converter.Wait());
+    EXPECT_EQ(ui.prompts.size(), 1u);
+
+    ui.fileAnswers = {mapSource, dir.File("second.csv")};
+    ui.templateAnswers = {SIMPLE};
+    converter.Start(KIND_MAPSOURCE, KIND_TEXT);
+    EXPECT_FALSE(converter.Wait());  // the standing answer is gone; the new prompt goes unanswered
+    EXPECT_EQ(ui.prompts.size(), 2u);
+}
+
+// Holds the job in its first question until the test lets it go on.
+class CGatedUserInterface : public CScriptedUserInterface {
+public:
+    bool ChooseFile(FileRole role, const std::string& title, const std::string& filter,
+                    const std::string& defaultExtension, std::string& path) override {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        m_bWaiting = true;
+        m_changed.notify_all();
+        m_changed.wait(lock, [this] { return m_bOpen; });
+        return CScriptedUserInterface::ChooseFile(role, title, filter, defaultExtension, path);
+    }
+    void WaitUntilAsked() {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        m_changed.wait(lock, [this] { return m_bWaiting; });
+    }
+    void Open() {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_bOpen = true;
+        m_changed.notify_all();
+    }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    bool m_bWaiting = false;
+    bool m_bOpen = false;
+};
+
+TEST_F(Converter, StartDoesNothingWhileAJobRuns) {
+    WriteBytes(mapSource, Mps({"a"}));
+    CGatedUserInterface gated;
+    gated.fileAnswers = {mapSource, text};
+    gated.templateAnswers = {SIMPLE};
+    CConverter converter(&gated);
+    converter.Start(KIND_MAPSOURCE, KIND_TEXT);
+    gated.WaitUntilAsked();
+    EXPECT_TRUE(converter.IsRunning());
+    converter.Start(KIND_TEXT, KIND_MAPSOURCE);
+    gated.Open();
+    EXPECT_TRUE(converter.Wait());
+    EXPECT_FALSE(converter.IsRunning());
+    EXPECT_EQ(gated.fileTitles.size(), 2u);
+}
+
+// Asks the job to stop when the import counter reaches a value.
+class CStoppingUserInterface : public CScriptedUserInterface {
+public:
+    void SetControlText(int nId, std::string_view text) override {
+        CScriptedUserInterface::SetControlText(nId, text);
+        if (m_pConverter != nullptr && text == m_stopAt) {
+            m_pConverter->RequestStop();
+        }
+    }
+    CConverter* m_pConverter = nullptr;
+    std::string m_stopAt;
+};
+
+TEST_F(Converter, AStopRequestEndsTheJobLikeAnAbort) {
+    WriteBytes(mapSource, Mps({"a", "b", "c", "d"}));
+    std::string original = "NAME,LATITUDE,LONGITUDE,COMMENT\r\n";
+    WriteBytes(text, original);
+    CStoppingUserInterface stopping;
+    stopping.fileAnswers = {mapSource, text};
+    stopping.existingFileAnswers = {ExistingFileChoice::Replace};
+    stopping.templateAnswers = {SIMPLE};
+    stopping.m_stopAt = "1";
+    CConverter converter(&stopping);
+    stopping.m_pConverter = &converter;
+    converter.Start(KIND_MAPSOURCE, KIND_TEXT);
+    EXPECT_FALSE(converter.Wait());
+    EXPECT_EQ(stopping.Counters(), (std::vector<int>{0, 1}));
+    EXPECT_TRUE(stopping.messages.empty());
+    EXPECT_EQ(ReadBytes(text), original);
+    EXPECT_EQ(dir.List(), (std::vector<std::string>{"points.csv", "points.mps"}));
+}
+
+TEST_F(Converter, DestroyingTheJobWaitsForItsWorker) {
+    WriteBytes(mapSource, Mps({"a"}));
+    CGatedUserInterface gated;
+    gated.fileAnswers = {mapSource, text};
+    gated.templateAnswers = {SIMPLE};
+    std::thread opener([&gated] {
+        gated.WaitUntilAsked();
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        gated.Open();
+    });
+    {
+        CConverter converter(&gated);
+        converter.Start(KIND_MAPSOURCE, KIND_TEXT);
+    }  // the destructor stops the job and waits for it
+    opener.join();
+    EXPECT_FALSE(FileExists(text));
+}
+
+}  // namespace
