@@ -27,6 +27,10 @@ std::string CurrentDirectory() {
 
 }  // namespace
 
+std::string SuccessMessage(const std::string& targetPath) {
+    return "The operation has completed successfully (file \"" + targetPath + "\" is ready)\n";
+}
+
 CConverter::CConverter(CUserInterface* pMainDlg)
     : m_mapSourceFile(pMainDlg), m_textFile(pMainDlg), m_pMainDlg(pMainDlg) {
     SetTemplateStorePath(CurrentDirectory());
@@ -163,8 +167,7 @@ bool CConverter::RunStages(CWaypointTable& table, const std::string& targetPath)
         return false;
     }
     ClearCounter();
-    m_pMainDlg->ShowMessage("The operation has completed successfully (file \"" + targetPath +
-                            "\" is ready)\n");
+    m_pMainDlg->ShowMessage(SuccessMessage(targetPath));
     return true;
 }
 

@@ -12,6 +12,9 @@ constexpr int KIND_NONE = 0;
 constexpr int KIND_TEXT = 1;
 constexpr int KIND_MAPSOURCE = 2;
 
+// What a job that succeeded tells the person.
+std::string SuccessMessage(const std::string& targetPath);
+
 // The conversion job: the person chooses a source and a target file, then the
 // job scans the target (when appending), imports the source and exports the
 // table to the target, on a worker thread of its own.

@@ -1,0 +1,109 @@
+#include "cli/CliLayout.h"
+
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <sstream>
+#include <vector>
+
+#include "templates/ColumnLetters.h"
+#include "templates/TemplateStore.h"
+
+namespace {
+
+bool Fail(int& nExitCode, int nCode, const std::string& message) {
+    std::fprintf(stderr, "pathfolio-cli: %s\n", message.c_str());
+    nExitCode = nCode;
+    return false;
+}
+
+bool ParseColumns(const std::string& text, CTextTemplate& layout, int& nExitCode) {
+    std::vector<std::string> letters;
+    std::stringstream stream(text);
+    for (std::string item; std::getline(stream, item, ',');) {
+        letters.push_back(item);
+    }
+    if (letters.size() != 4 || text.back() == ',') {
+        return Fail(nExitCode, EXIT_USAGE,
+                    "--columns takes four column letters: NAME,LATITUDE,LONGITUDE,COMMENT");
+    }
+    int32_t* columns[] = {&layout.nameColumn, &layout.latitudeColumn, &layout.longitudeColumn,
+                          &layout.commentColumn};
+    for (size_t i = 0; i < 4; ++i) {
+        uint16_t nIndex = ColumnLettersToIndex(letters[i]);
+        if (nIndex == INVALID_COLUMN) {
+            return Fail(nExitCode, EXIT_USAGE,
+                        "--columns: \"" + letters[i] + "\" are not column letters (A, B, ... AA ...)");
+        }
+        *columns[i] = nIndex;
+    }
+    return true;
+}
+
+bool FindStoredTemplate(const std::string& name, CTextTemplate& layout, int& nExitCode) {
+    const std::string& path = templateStorePath();
+    struct stat status {};
+    if (::stat(path.c_str(), &status) != 0) {
+        return Fail(nExitCode, EXIT_USAGE,
+                    "no template \"" + name + "\": there is no " + path +
+                        " (store one with --columns and --save-template)");
+    }
+    CTemplateStore store;
+    if (!store.Load(path)) {
+        return Fail(nExitCode, EXIT_FAILED, "Fail to open file \"" + path + "\" !");
+    }
+    int nPosition = store.FindExact(name);
+    if (nPosition < 0) {
+        return Fail(nExitCode, EXIT_USAGE, "no template \"" + name + "\" in " + path);
+    }
+    layout = store.GetAt(nPosition);
+    return true;
+}
+
+bool SaveTemplate(const std::string& name, CTextTemplate layout, int& nExitCode) {
+    if (name.empty() || name.size() > CTextTemplate::MAX_NAME_LENGTH) {
+        return Fail(nExitCode, EXIT_USAGE, "--save-template takes a name of 1 to 254 characters");
+    }
+    const std::string& path = templateStorePath();
+    CTemplateStore store;
+    if (!store.Load(path)) {
+        return Fail(nExitCode, EXIT_FAILED, "Fail to open file \"" + path + "\" !");
+    }
+    if (store.FindExact(name) >= 0) {
+        return Fail(nExitCode, EXIT_USAGE,
+                    "a template \"" + name + "\" is already stored in " + path +
+                        "; choose another name");
+    }
+    layout.SetName(name);
+    store.Add(layout);
+    if (!store.Save(path)) {
+        return Fail(nExitCode, EXIT_FAILED,
+                    "Fail to save file \"" + path + "\" (" + store.ErrorText() + ")");
+    }
+    return true;
+}
+
+}  // namespace
+
+bool ResolveLayout(const CCliOptions& options, CTextTemplate& layout, int& nExitCode) {
+    if (!options.templateName.empty()) {
+        return FindStoredTemplate(options.templateName, layout, nExitCode);
+    }
+    layout = CTextTemplate();
+    if (options.columns.empty()) {
+        layout.nameColumn = 0;
+        layout.latitudeColumn = 1;
+        layout.longitudeColumn = 2;
+        layout.commentColumn = 3;
+        layout.firstWaypointRow = 2;
+        layout.delimiter = ',';
+        return true;
+    }
+    if (!ParseColumns(options.columns, layout, nExitCode)) {
+        return false;
+    }
+    layout.firstWaypointRow = static_cast<uint16_t>(options.firstRow);
+    layout.delimiter = static_cast<char>(options.delimiter);
+    return options.saveTemplateName.empty() ||
+           SaveTemplate(options.saveTemplateName, layout, nExitCode);
+}

@@ -1,0 +1,137 @@
+#include "cli/CliOptions.h"
+
+#include <CLI/CLI.hpp>
+
+#include <cctype>
+#include <cstdio>
+#include <map>
+
+#include "cli/Version.h"
+
+namespace {
+
+constexpr const char* DESCRIPTION =
+    "Converts GPS waypoints between a delimited text file and a MapSource file (.mps).\n"
+    "A SOURCE or TARGET whose name ends in .mps is a MapSource file, any other a text file;\n"
+    "one of the two must be each. The target is left as it was unless the conversion succeeds.";
+
+const std::map<std::string, Resolution> DUPLICATE_ANSWERS = {
+    {"suffix", Resolution::AddSuffix},
+    {"overwrite", Resolution::Overwrite},
+    {"discard", Resolution::Discard},
+    {"abort", Resolution::Abort}};
+const std::map<std::string, Resolution> LONG_NAME_ANSWERS = {
+    {"truncate", Resolution::Truncate}, {"discard", Resolution::Discard}, {"abort", Resolution::Abort}};
+const std::map<std::string, Resolution> DISCARD_OR_ABORT = {{"discard", Resolution::Discard},
+                                                            {"abort", Resolution::Abort}};
+const std::map<std::string, ExistingFileChoice> EXISTING_ANSWERS = {
+    {"replace", ExistingFileChoice::Replace}, {"append", ExistingFileChoice::Append}};
+const std::map<std::string, int> DELIMITERS = {{"comma", ','}, {"tab", '\t'}, {"none", 0}};
+
+// The option takes one of the map's words, in any case; the help lists them.
+template <typename T>
+void TakeOneOf(CLI::Option* pOption, const std::map<std::string, T>& words, const char* pTypeName) {
+    auto toValue = [&words, pTypeName](std::string& text) -> std::string {
+        std::string word = text;
+        for (char& c : word) {
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        }
+        auto it = words.find(word);
+        if (it == words.end()) {
+            return std::string("takes ") + pTypeName + ", not \"" + text + "\"";
+        }
+        text = std::to_string(static_cast<int>(it->second));
+        return std::string();
+    };
+    pOption->transform(CLI::Validator(toValue, "", "word"))->type_name(pTypeName);
+}
+
+void AddLayoutOptions(CLI::App& app, CCliOptions& options) {
+    CLI::Option* pTemplate = app.add_option(
+        "--template", options.templateName,
+        "Text layout: a template of PathfolioTemplates.dat in the current directory (name "
+        "matched ignoring case)");
+    pTemplate->type_name("NAME");
+    CLI::Option* pColumns = app.add_option(
+        "--columns", options.columns,
+        "Text layout: the column letters of NAME,LATITUDE,LONGITUDE,COMMENT, e.g. A,B,C,D");
+    pColumns->type_name("N,LAT,LON,COMMENT")->excludes(pTemplate);
+    app.add_option("--first-row", options.firstRow,
+                   "With --columns: the line of the first waypoint, counted from 1 (default 1)")
+        ->check(CLI::Range(0, 65535).description(""))
+        ->type_name("N")
+        ->needs(pColumns);
+    CLI::Option* pDelimiter = app.add_option(
+        "--delimiter", options.delimiter, "With --columns: the delimiter (default comma)");
+    TakeOneOf(pDelimiter, DELIMITERS, "comma|tab|none");
+    pDelimiter->needs(pColumns);
+    app.add_option("--save-template", options.saveTemplateName,
+                   "Also store the --columns layout in PathfolioTemplates.dat under this name")
+        ->type_name("NAME")
+        ->needs(pColumns);
+}
+
+void AddAnswerOptions(CLI::App& app, CCliOptions& options) {
+    TakeOneOf(app.add_option("--existing", options.existing,
+                             "An existing TARGET: replace it, or append to it (without this option "
+                             "an existing TARGET is an error)"),
+              EXISTING_ANSWERS, "replace|append");
+    TakeOneOf(app.add_option("--on-duplicate", options.onDuplicate, "A name already taken"),
+              DUPLICATE_ANSWERS, "suffix|overwrite|discard|abort");
+    TakeOneOf(app.add_option("--on-long-name", options.onLongName, "A name over 40 characters"),
+              LONG_NAME_ANSWERS, "truncate|discard|abort");
+    TakeOneOf(app.add_option("--on-bad-name", options.onBadName,
+                             "An empty name, or one with a character other than a letter, digit, "
+                             "space, - or _"),
+              DISCARD_OR_ABORT, "discard|abort");
+    TakeOneOf(app.add_option("--on-bad-coordinate", options.onBadCoordinate,
+                             "A latitude or longitude of 0, or no number"),
+              DISCARD_OR_ABORT, "discard|abort");
+}
+
+bool CheckDirection(const CCliOptions& options) {
+    if (IsMapSourcePath(options.source) != IsMapSourcePath(options.target)) {
+        return true;
+    }
+    std::fprintf(stderr,
+                 "pathfolio-cli: one of SOURCE and TARGET must be a MapSource file (.mps) and the "
+                 "other a text file\nRun with --help for more information.\n");
+    return false;
+}
+
+}  // namespace
+
+bool IsMapSourcePath(const std::string& path) {
+    if (path.size() < 4) {
+        return false;
+    }
+    std::string ending = path.substr(path.size() - 4);
+    for (char& c : ending) {
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    return ending == ".mps";
+}
+
+bool ParseCommandLine(int argc, char** argv, CCliOptions& options, int& nExitCode) {
+    CLI::App app(DESCRIPTION, "pathfolio-cli");
+    app.set_version_flag("--version", std::string("pathfolio-cli ") + PATHFOLIO_VERSION);
+    app.add_option("SOURCE", options.source, "The file to read")->required()->type_name("");
+    app.add_option("TARGET", options.target, "The file to write")->required()->type_name("");
+    app.footer(
+        "Exit status: 0 when TARGET was written, 1 when the conversion failed or stopped (TARGET\n"
+        "left as it was), 2 for a usage error.");
+    AddLayoutOptions(app, options);
+    AddAnswerOptions(app, options);
+    app.add_flag("--quiet,-q", options.quiet, "No progress and no success message");
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& error) {
+        nExitCode = app.exit(error) == 0 ? EXIT_CONVERTED : EXIT_USAGE;
+        return false;
+    }
+    if (!CheckDirection(options)) {
+        nExitCode = EXIT_USAGE;
+        return false;
+    }
+    return true;
+}

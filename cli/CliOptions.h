@@ -1,0 +1,36 @@
+#pragma once
+
+#include <string>
+
+#include "engine/UserInterface.h"
+#include "engine/WaypointTable.h"
+
+// What the command line asks for. Resolution::None and ExistingFileChoice::None
+// mean that the option was not given.
+struct CCliOptions {
+    std::string source;
+    std::string target;
+
+    std::string templateName;
+    std::string columns;
+    int firstRow = 1;
+    int delimiter = ',';
+    std::string saveTemplateName;
+
+    ExistingFileChoice existing = ExistingFileChoice::None;
+    Resolution onDuplicate = Resolution::None;
+    Resolution onLongName = Resolution::None;
+    Resolution onBadName = Resolution::None;
+    Resolution onBadCoordinate = Resolution::None;
+
+    bool quiet = false;
+};
+
+enum CliExitCode { EXIT_CONVERTED = 0, EXIT_FAILED = 1, EXIT_USAGE = 2 };
+
+// Parses the arguments. False when the program should end at once with nExitCode:
+// after --help or --version (0), or a usage error, already reported (2).
+bool ParseCommandLine(int argc, char** argv, CCliOptions& options, int& nExitCode);
+
+// A name ending in .mps, in any case, is a MapSource file; any other a text file.
+bool IsMapSourcePath(const std::string& path);

@@ -1,0 +1,64 @@
+// pathfolio-cli: the conversion job of Pathfolio, answered from the command line.
+#include <signal.h>
+#include <unistd.h>
+
+#include <cstdio>
+
+#include "cli/CliLayout.h"
+#include "cli/CliOptions.h"
+#include "cli/CliUserInterface.h"
+#include "engine/Converter.h"
+
+namespace {
+
+CConverter* g_pConverter = nullptr;
+
+// Stops the job at its next waypoint, so the target stays as it was and the
+// temporary file goes; a second interrupt ends the program at once.
+void OnInterrupt(int) {
+    if (g_pConverter != nullptr) {
+        g_pConverter->RequestStop();
+    }
+}
+
+void CatchInterrupts() {
+    struct sigaction action {};
+    action.sa_handler = OnInterrupt;
+    action.sa_flags = SA_RESETHAND;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+}
+
+int Convert(const CCliOptions& options) {
+    bool bShowProgress = !options.quiet && ::isatty(STDERR_FILENO);
+    CCliUserInterface ui(options, bShowProgress);
+    CConverter converter(&ui);  // fixes where the templates are stored
+    int nExitCode = EXIT_CONVERTED;
+    CTextTemplate layout;
+    if (!ResolveLayout(options, layout, nExitCode)) {
+        return nExitCode;
+    }
+    ui.SetLayout(layout);
+
+    g_pConverter = &converter;
+    CatchInterrupts();
+    bool bMapSourceSource = IsMapSourcePath(options.source);
+    converter.Start(bMapSourceSource ? KIND_MAPSOURCE : KIND_TEXT,
+                    bMapSourceSource ? KIND_TEXT : KIND_MAPSOURCE);
+    bool bConverted = converter.Wait();
+    g_pConverter = nullptr;
+    ui.EndProgress();
+    return bConverted ? EXIT_CONVERTED : EXIT_FAILED;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    CCliOptions options;
+    int nExitCode = EXIT_CONVERTED;
+    if (!ParseCommandLine(argc, argv, options, nExitCode)) {
+        return nExitCode;
+    }
+    return Convert(options);
+}
