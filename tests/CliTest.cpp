@@ -1,0 +1,240 @@
+// Runs pathfolio-cli as a process on files in a fresh directory.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "files/Coordinates.h"
+#include "tests/MapSourceBytes.h"
+#include "tests/TempDir.h"
+
+namespace {
+
+struct CliResult {
+    int nExitCode = -1;
+    std::string err;
+};
+
+class Cli : public ::testing::Test {
+protected:
+    CliResult Run(std::vector<std::string> args) {
+        std::string errPath = dir.File(".stderr");
+        pid_t pid = ::fork();
+        if (pid == 0) {
+            if (::chdir(dir.Path().c_str()) != 0) {
+                ::_exit(127);
+            }
+            int fd = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            int nullFd = ::open("/dev/null", O_RDONLY);
+            ::dup2(fd, STDERR_FILENO);
+            ::dup2(nullFd, STDIN_FILENO);
+            std::vector<char*> argv;
+            std::string program = PATHFOLIO_CLI_PATH;
+            argv.push_back(program.data());
+            for (std::string& arg : args) {
+                argv.push_back(arg.data());
+            }
+            argv.push_back(nullptr);
+            ::execv(program.c_str(), argv.data());
+            ::_exit(127);
+        }
+        int nStatus = 0;
+        ::waitpid(pid, &nStatus, 0);
+        CliResult result;
+        result.nExitCode = WIFEXITED(nStatus) ? WEXITSTATUS(nStatus) : 128 + WTERMSIG(nStatus);
+        result.err = ReadBytes(errPath);
+        ::unlink(errPath.c_str());
+        return result;
+    }
+
+    std::string Path(const std::string& name) { return dir.File(name); }
+    void Write(const std::string& name, const std::string& bytes) { WriteBytes(Path(name), bytes); }
+    std::string Read(const std::string& name) { return ReadBytes(Path(name)); }
+
+    CTempDir dir;
+};
+
+const std::string TITLE = "NAME,LATITUDE,LONGITUDE,COMMENT\r\n";
+
+TEST_F(Cli, RoundTripThroughMapSourceKeepsEveryField) {
+    std::string rows =
+        "Home,32.5,-117.25,The Front Door\r\n"
+        "peak_2,-33.912345,18.400001,\r\n"
+        "far east,89.999999,179.999999,forty characters of comment; exactly: 40\r\n"
+        "south-west,-89.5,-179.5,cut after forty characters of this comment\r\n";
+    Write("in.csv", TITLE + rows);
+    CliResult toMps = Run({"in.csv", "out.mps"});
+    ASSERT_EQ(toMps.nExitCode, 0) << toMps.err;
+    EXPECT_EQ(toMps.err, "pathfolio-cli: The operation has completed successfully (file \"out.mps\" is ready)\n");
+    CliResult toText = Run({"out.mps", "back.csv", "--quiet"});
+    ASSERT_EQ(toText.nExitCode, 0) << toText.err;
+    EXPECT_EQ(toText.err, "");
+    EXPECT_EQ(Read("back.csv"),
+              TITLE +
+                  "home,32.500000,-117.250000,the front door\r\n"
+                  "peak_2,-33.912345,18.400001,\r\n"
+                  "far east,89.999999,179.999999,forty characters of comment; exactly: 40\r\n"
+                  "south-west,-89.500000,-179.500000,cut after forty characters of this comme\r\n");
+}
+
+TEST_F(Cli, ExistingTargets) {
+    Write("a.mps", mps::File(mps::Record("a", "", DegreesToSemicircles(1), DegreesToSemicircles(2))));
+    Write("t.csv", TITLE + "b,3.000000,4.000000,\r\n");
+
+    CliResult refused = Run({"a.mps", "t.csv"});
+    EXPECT_EQ(refused.nExitCode, 1);
+    EXPECT_NE(refused.err.find("\"t.csv\" already exists"), std::string::npos) << refused.err;
+    EXPECT_EQ(Read("t.csv"), TITLE + "b,3.000000,4.000000,\r\n");
+
+    ASSERT_EQ(Run({"a.mps", "t.csv", "--existing", "append"}).nExitCode, 0);
+    EXPECT_EQ(Read("t.csv"), TITLE + "b,3.000000,4.000000,\r\na,1.000000,2.000000,\r\n");
+
+    ASSERT_EQ(Run({"a.mps", "t.csv", "--existing", "replace"}).nExitCode, 0);
+    EXPECT_EQ(Read("t.csv"), TITLE + "a,1.000000,2.000000,\r\n");
+}
+
+TEST_F(Cli, FaultsOfWaypointsAreSettledByOptions) {
+    Write("in.csv", TITLE + "dup,1,1,first\r\nDUP,2,2,second\r\n" + std::string(45, 'L') +
+                        ",3,3,\r\nbad.name,4,4,\r\nzero,0,5,\r\nok,6,6,\r\n");
+    struct Case {
+        std::vector<std::string> args;
+        int nExitCode;
+        std::string expected;  // the written rows, without the title
+    };
+    const std::string answers[] = {"--on-long-name", "truncate", "--on-bad-name", "discard",
+                                   "--on-bad-coordinate", "discard"};
+    std::vector<std::string> rest(std::begin(answers), std::end(answers));
+    auto with = [&rest](std::vector<std::string> args) {
+        args.insert(args.end(), rest.begin(), rest.end());
+        return args;
+    };
+    const std::string longName(40, 'l');
+    const Case cases[] = {
+        {with({"--on-duplicate", "suffix"}), 0,
+         "dup,1.000000,1.000000,first\r\ndup-0,2.000000,2.000000,second\r\n" + longName +
+             ",3.000000,3.000000,\r\nok,6.000000,6.000000,\r\n"},
+        {with({"--on-duplicate", "overwrite"}), 0,
+         "dup,2.000000,2.000000,second\r\n" + longName + ",3.000000,3.000000,\r\nok,6.000000,6.000000,\r\n"},
+        {with({"--on-duplicate", "discard"}), 0,
+         "dup,1.000000,1.000000,first\r\n" + longName + ",3.000000,3.000000,\r\nok,6.000000,6.000000,\r\n"},
+        {with({"--on-duplicate", "abort"}), 1, ""},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> args = {"in.csv", "out.mps", "--existing", "replace", "--quiet"};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        CliResult result = Run(args);
+        EXPECT_EQ(result.nExitCode, c.nExitCode) << result.err;
+        if (c.nExitCode == 0) {
+            ASSERT_EQ(Run({"out.mps", "out.csv", "--existing", "replace", "--quiet"}).nExitCode, 0);
+            EXPECT_EQ(Read("out.csv"), TITLE + c.expected) << c.args[1];
+        }
+    }
+}
+
+TEST_F(Cli, AnUnsettledFaultStopsAndSaysWhichOptionSettlesIt) {
+    Write("in.csv", TITLE + "ok,1,1,\r\nbad.name,1,1,\r\n");
+    Write("out.mps", "old bytes");
+    CliResult result = Run({"in.csv", "out.mps", "--existing", "replace"});
+    EXPECT_EQ(result.nExitCode, 1);
+    EXPECT_EQ(result.err,
+              "pathfolio-cli: waypoint \"bad.name\": Waypoint name contain one or more "
+              "non-alphanumeric characters; settle it with --on-bad-name discard|abort\n");
+    EXPECT_EQ(Read("out.mps"), "old bytes");
+
+    Write("long.csv", TITLE + std::string(41, 'x') + ",1,1,\r\n");
+    result = Run({"long.csv", "new.mps"});
+    EXPECT_NE(result.err.find("cannot contain more then 40 characters; settle it with "
+                              "--on-long-name truncate|discard|abort"),
+              std::string::npos)
+        << result.err;
+    EXPECT_FALSE(FileExists(Path("new.mps")));
+}
+
+TEST_F(Cli, UsageErrors) {
+    Write("in.csv", TITLE);
+    const std::vector<std::string> cases[] = {
+        {},
+        {"in.csv"},
+        {"in.csv", "out.txt"},
+        {"a.mps", "b.MPS"},
+        {"in.csv", "out.mps", "--bogus"},
+        {"in.csv", "out.mps", "--delimiter", "tab"},
+        {"in.csv", "out.mps", "--columns", "A,B,C"},
+        {"in.csv", "out.mps", "--columns", "A,B,1,D"},
+        {"in.csv", "out.mps", "--columns", "A,B,C,D", "--first-row", "70000"},
+        {"in.csv", "out.mps", "--on-bad-coordinate", "suffix"},
+        {"in.csv", "out.mps", "--template", "x", "--columns", "A,B,C,D"},
+        {"in.csv", "out.mps", "--template", "nothing stored"},
+    };
+    for (const std::vector<std::string>& args : cases) {
+        CliResult result = Run(args);
+        EXPECT_EQ(result.nExitCode, 2) << (args.empty() ? "" : args.back()) << result.err;
+        EXPECT_FALSE(result.err.empty());
+    }
+    EXPECT_FALSE(FileExists(Path("out.mps")));
+    EXPECT_FALSE(FileExists(Path("PathfolioTemplates.dat")));
+    EXPECT_EQ(Run({"--help"}).nExitCode, 0);
+    EXPECT_EQ(Run({"--version"}).nExitCode, 0);
+}
+
+TEST_F(Cli, LayoutsFromColumnsAndFromTheTemplateStore) {
+    Write("in.txt", "skip me\n21.5\t-10.5\tnote\tHOME\n");
+    CliResult saved = Run({"in.txt", "out.mps", "--quiet", "--columns", "D,B,A,C", "--first-row",
+                           "2", "--delimiter", "tab", "--save-template", "Tabbed"});
+    ASSERT_EQ(saved.nExitCode, 0) << saved.err;
+    ASSERT_EQ(ReadBytes(Path("PathfolioTemplates.dat")).size(), 276u);
+
+    ASSERT_EQ(Run({"out.mps", "back.txt", "--quiet", "--template", "TABBED"}).nExitCode, 0);
+    // Rows are always written with commas, whatever the template's delimiter.
+    EXPECT_EQ(Read("back.txt"), "LONGITUDE,LATITUDE,COMMENT,NAME\r\n21.500000,-10.500000,note,home\r\n");
+}
+
+TEST_F(Cli, BadInputGetsAMessageAndLeavesFilesAlone) {
+    mkdir(Path("folder").c_str(), 0755);
+    Write("in.csv", TITLE + "a,1,1,\r\n");
+    Write("junk.mps", std::string("\x00\x01\xFF\xFEgarbage\n\x1B[2J", 16));
+    std::string junk;
+    for (int i = 0; i < 4096; ++i) {
+        char c = static_cast<char>((i * 37 + 11) % 256);
+        junk.push_back(c == '\x1A' ? '\x1B' : c);  // 0x1A would end the text at once
+    }
+    Write("junk.csv", junk);
+
+    CliResult missing = Run({"nowhere.csv", "out.mps"});
+    EXPECT_EQ(missing.nExitCode, 1);
+    EXPECT_EQ(missing.err, "pathfolio-cli: Fail to open file \"nowhere.csv\"\n");
+    EXPECT_EQ(Run({"folder", "out.mps"}).nExitCode, 1);
+    mkdir(Path("dir.mps").c_str(), 0755);
+    CliResult dirTarget = Run({"in.csv", "dir.mps"});
+    EXPECT_EQ(dirTarget.nExitCode, 1);
+    EXPECT_EQ(dirTarget.err, "pathfolio-cli: Fail to open file \"dir.mps\"\n");
+
+    // A malformed MapSource file ends its reading quietly: nothing but the title is written.
+    CliResult malformed = Run({"junk.mps", "from-junk.csv", "--quiet"});
+    EXPECT_EQ(malformed.nExitCode, 0) << malformed.err;
+    EXPECT_EQ(Read("from-junk.csv"), TITLE);
+
+    CliResult binary = Run({"junk.csv", "from-junk.mps"});
+    EXPECT_EQ(binary.nExitCode, 1);
+    EXPECT_EQ(binary.err.find('\x1B'), std::string::npos) << "control characters are escaped";
+    EXPECT_NE(binary.err.find("settle it with"), std::string::npos);
+    CliResult settled = Run({"junk.csv", "from-junk.mps", "--quiet", "--on-bad-name", "discard",
+                             "--on-bad-coordinate", "discard", "--on-long-name", "discard",
+                             "--on-duplicate", "discard"});
+    EXPECT_EQ(settled.nExitCode, 0) << settled.err;
+
+    if (::geteuid() != 0) {  // permissions do not stop root
+        Write("locked.csv", TITLE);
+        ::chmod(Path("locked.csv").c_str(), 0);
+        EXPECT_EQ(Run({"locked.csv", "out.mps"}).nExitCode, 1);
+    }
+    EXPECT_EQ(Read("in.csv"), TITLE + "a,1,1,\r\n");
+}
+
+}  // namespace
