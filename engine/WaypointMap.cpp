@@ -6,6 +6,7 @@
 namespace {
 
 constexpr uint64_t EMPTY_BUCKET = UINT64_MAX;
+constexpr uint64_t DELETED_BUCKET = UINT64_MAX - 1;
 constexpr size_t MIN_BUCKETS = 16;
 constexpr size_t MIN_DEAD_SLOTS_TO_COMPACT = 1024;
 
@@ -15,95 +16,105 @@ uint32_t CWaypointMap::Hash(std::string_view key) {
     return static_cast<uint32_t>(std::hash<std::string_view>()(key));
 }
 
-bool CWaypointMap::Lookup(std::string_view key, CWaypoint*& pRecord) const {
-    uint32_t nSlot = FindSlot(key, Hash(key));
-    if (nSlot == NO_SLOT) {
+bool CWaypointMap::Lookup(std::string_view key, const CWaypoint*& pRecord) const {
+    size_t nBucket = FindBucket(key, Hash(key));
+    if (nBucket == NO_BUCKET) {
         return false;
     }
-    pRecord = m_slots[nSlot].record.get();
+    const Slot& slot = m_slots[SlotOf(m_buckets[nBucket])];
+    pRecord = slot.reserved ? nullptr : &slot.record;
     return true;
 }
 
-void CWaypointMap::SetAt(std::string_view key, std::unique_ptr<CWaypoint> pRecord) {
-    uint32_t nHash = Hash(key);
-    uint32_t nSlot = FindSlot(key, nHash);
-    if (nSlot != NO_SLOT) {
-        m_slots[nSlot].record = std::move(pRecord);
+void CWaypointMap::SetAt(CWaypoint waypoint) {
+    uint32_t nHash = Hash(waypoint.m_strName);
+    size_t nBucket = FindBucket(waypoint.m_strName, nHash);
+    if (nBucket == NO_BUCKET) {
+        Append(std::move(waypoint), nHash, false);
         return;
     }
+    Slot& slot = m_slots[SlotOf(m_buckets[nBucket])];
+    slot.record = std::move(waypoint);
+    slot.reserved = false;
+}
+
+void CWaypointMap::Reserve(std::string_view key) {
+    uint32_t nHash = Hash(key);
+    if (FindBucket(key, nHash) == NO_BUCKET) {
+        CWaypoint placeholder;
+        placeholder.m_strName.assign(key);
+        placeholder.m_bFromTarget = true;
+        Append(std::move(placeholder), nHash, true);
+    }
+}
+
+void CWaypointMap::Append(CWaypoint record, uint32_t nHash, bool bReserved) {
     MakeRoomForOneMore();
     Slot slot;
-    slot.key.assign(key);
-    slot.record = std::move(pRecord);
+    slot.record = std::move(record);
+    slot.hash = nHash;
     slot.live = true;
+    slot.reserved = bReserved;
     m_slots.push_back(std::move(slot));
-    InsertBucket(static_cast<uint32_t>(m_slots.size() - 1), nHash);
+    InsertBucket(m_slots.size() - 1, nHash);
     ++m_nCount;
 }
 
 bool CWaypointMap::RemoveKey(std::string_view key) {
     size_t nBucket = FindBucket(key, Hash(key));
-    if (nBucket == m_buckets.size()) {
+    if (nBucket == NO_BUCKET) {
         return false;
     }
-    uint32_t nSlot = SlotOf(m_buckets[nBucket]);
-    m_buckets[nBucket] = MakeBucket(DELETED_SLOT, 0);
-    ReleaseSlot(nSlot);
+    Slot& slot = m_slots[SlotOf(m_buckets[nBucket])];
+    m_buckets[nBucket] = DELETED_BUCKET;
+    ReleaseSlot(slot);
     return true;
 }
 
 void CWaypointMap::RemoveAll() {
-    m_slots = std::vector<Slot>();
-    m_buckets = std::vector<Bucket>();
+    m_slots = decltype(m_slots)();
+    m_buckets = decltype(m_buckets)();
     m_nCount = 0;
     m_nUsedBuckets = 0;
 }
 
-void CWaypointMap::GetNextAssoc(Position& position, std::string& key, CWaypoint*& pRecord) const {
+void CWaypointMap::GetNextAssoc(Position& position, std::string& key,
+                                const CWaypoint*& pRecord) const {
     const Slot& slot = m_slots[position];
-    key = slot.key;
-    pRecord = slot.record.get();
+    key = slot.record.m_strName;
+    pRecord = slot.reserved ? nullptr : &slot.record;
     position = NextLiveSlot(position + 1);
 }
 
-std::unique_ptr<CWaypoint> CWaypointMap::TakeAt(Position& position, std::string* pKey) {
-    auto nSlot = static_cast<uint32_t>(position);
-    Slot& slot = m_slots[nSlot];
-    size_t nBucket = FindBucket(slot.key, Hash(slot.key));
-    m_buckets[nBucket] = MakeBucket(DELETED_SLOT, 0);
-    std::unique_ptr<CWaypoint> pRecord = std::move(slot.record);
-    if (pKey != nullptr) {
-        *pKey = std::move(slot.key);
-    }
+// The slot's bucket is left in place: pointing at a dead slot, it counts as deleted.
+CWaypoint CWaypointMap::TakeAt(Position& position) {
+    Slot& slot = m_slots[position];
+    CWaypoint record = std::move(slot.record);
     position = NextLiveSlot(position + 1);
-    ReleaseSlot(nSlot);
-    return pRecord;
+    ReleaseSlot(slot);
+    return record;
 }
 
-uint32_t CWaypointMap::FindSlot(std::string_view key, uint32_t nHash) const {
-    size_t nBucket = FindBucket(key, nHash);
-    return nBucket == m_buckets.size() ? NO_SLOT : SlotOf(m_buckets[nBucket]);
-}
-
-// The bucket that holds the key, or m_buckets.size() when the key is absent.
 size_t CWaypointMap::FindBucket(std::string_view key, uint32_t nHash) const {
     if (m_buckets.empty()) {
-        return 0;
+        return NO_BUCKET;
     }
     size_t nMask = m_buckets.size() - 1;
     for (size_t i = nHash & nMask;; i = (i + 1) & nMask) {
         Bucket bucket = m_buckets[i];
         if (bucket == EMPTY_BUCKET) {
-            return m_buckets.size();
+            return NO_BUCKET;
         }
-        uint32_t nSlot = SlotOf(bucket);
-        if (nSlot != DELETED_SLOT && HashOf(bucket) == nHash && m_slots[nSlot].key == key) {
-            return i;
+        if (bucket != DELETED_BUCKET && HashOf(bucket) == nHash) {
+            const Slot& slot = m_slots[SlotOf(bucket)];
+            if (slot.live && slot.record.m_strName == key) {
+                return i;
+            }
         }
     }
 }
 
-void CWaypointMap::InsertBucket(uint32_t nSlot, uint32_t nHash) {
+void CWaypointMap::InsertBucket(size_t nSlot, uint32_t nHash) {
     size_t nMask = m_buckets.size() - 1;
     size_t i = nHash & nMask;
     while (m_buckets[i] != EMPTY_BUCKET) {
@@ -113,12 +124,10 @@ void CWaypointMap::InsertBucket(uint32_t nSlot, uint32_t nHash) {
     ++m_nUsedBuckets;
 }
 
-// The bucket of the slot has already been marked deleted.
-void CWaypointMap::ReleaseSlot(uint32_t nSlot) {
-    Slot& slot = m_slots[nSlot];
+void CWaypointMap::ReleaseSlot(Slot& slot) {
     slot.live = false;
-    slot.record.reset();
-    std::string().swap(slot.key);
+    slot.reserved = false;
+    slot.record = CWaypoint();
     if (--m_nCount == 0) {
         RemoveAll();
     }
@@ -133,11 +142,11 @@ void CWaypointMap::MakeRoomForOneMore() {
     }
 }
 
-// Sizes the buckets for twice the live entries and drops the deleted ones; with
-// bCompactSlots also closes the gaps that removed entries left in the order.
+// Sizes the buckets for three times the live entries and drops the deleted
+// ones; with bCompactSlots also closes the gaps that removed entries left.
 void CWaypointMap::Rebuild(bool bCompactSlots) {
     if (bCompactSlots) {
-        std::vector<Slot> liveSlots;
+        decltype(m_slots) liveSlots;
         liveSlots.reserve(m_nCount + 1);
         for (Slot& slot : m_slots) {
             if (slot.live) {
@@ -147,14 +156,14 @@ void CWaypointMap::Rebuild(bool bCompactSlots) {
         m_slots.swap(liveSlots);
     }
     size_t nBuckets = MIN_BUCKETS;
-    while (nBuckets < (m_nCount + 1) * 4) {
+    while (nBuckets < (m_nCount + 1) * 3) {
         nBuckets *= 2;
     }
     m_buckets.assign(nBuckets, EMPTY_BUCKET);
     m_nUsedBuckets = 0;
     for (size_t i = 0; i < m_slots.size(); ++i) {
         if (m_slots[i].live) {
-            InsertBucket(static_cast<uint32_t>(i), Hash(m_slots[i].key));
+            InsertBucket(i, m_slots[i].hash);
         }
     }
 }

@@ -7,16 +7,17 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/HugePageAllocator.h"
 #include "engine/Waypoint.h"
 
-// A hashed map from an exact key to an owned waypoint that keeps its entries in
-// the order they were inserted. A key may be present without a record (a
-// reservation). Replacing the record of a present key keeps the entry's place;
-// a removed key that is stored again goes last.
+// A hashed map of waypoints keyed by their names, exactly, that keeps its
+// entries in the order they were inserted. A name may be reserved without a
+// waypoint. Storing a waypoint under a present name keeps the entry's place; a
+// removed name that is stored again goes last.
 //
-// Positions walk the entries in order. SetAt and RemoveKey invalidate every
-// position; TakeAt removes the entry at a position and leaves the advanced
-// position valid, so a whole map can be drained in one walk.
+// Positions walk the entries in order. SetAt, Reserve and RemoveKey invalidate
+// every position; TakeAt removes the entry at a position and leaves the
+// advanced position valid, so a whole map can be drained in one walk.
 class CWaypointMap {
 public:
     using Position = size_t;
@@ -27,48 +28,55 @@ public:
     CWaypointMap& operator=(const CWaypointMap&) = delete;
 
     size_t GetCount() const { return m_nCount; }
-    bool Contains(std::string_view key) const { return FindSlot(key, Hash(key)) != NO_SLOT; }
-    // True when the key is present; pRecord is null for a reservation.
-    bool Lookup(std::string_view key, CWaypoint*& pRecord) const;
+    bool Contains(std::string_view key) const { return FindBucket(key, Hash(key)) != NO_BUCKET; }
+    // True when the name is present; pRecord is null for a reservation.
+    bool Lookup(std::string_view key, const CWaypoint*& pRecord) const;
 
-    // Inserts the key, or fills or replaces the record of a present key in its place.
-    void SetAt(std::string_view key, std::unique_ptr<CWaypoint> pRecord);
+    // Stores the waypoint under its name: fills a reservation or replaces the
+    // waypoint of a present name in its place, or appends a new entry.
+    void SetAt(CWaypoint waypoint);
+    // Appends the name without a waypoint, unless it is present.
+    void Reserve(std::string_view key);
     bool RemoveKey(std::string_view key);
     void RemoveAll();
 
     Position GetStartPosition() const { return NextLiveSlot(0); }
-    void GetNextAssoc(Position& position, std::string& key, CWaypoint*& pRecord) const;
-    // Removes the entry at the position, hands its record over and advances the position.
-    std::unique_ptr<CWaypoint> TakeAt(Position& position, std::string* pKey = nullptr);
+    void GetNextAssoc(Position& position, std::string& key, const CWaypoint*& pRecord) const;
+    // Removes the entry at the position, advances the position and hands the
+    // waypoint over. A reservation comes out as a waypoint with only its name,
+    // marked as read from the target, so that no writer writes it.
+    CWaypoint TakeAt(Position& position);
 
 private:
+    // A reservation's record holds only the name.
     struct Slot {
-        std::string key;
-        std::unique_ptr<CWaypoint> record;
+        CWaypoint record;
+        uint32_t hash = 0;
         bool live = false;
+        bool reserved = false;
     };
-    // A bucket holds a slot index in its low half and the key's hash in its high half.
+    // A bucket holds a slot index in its low half and the name's hash in its
+    // high half. A bucket whose slot is no longer live counts as deleted.
     using Bucket = uint64_t;
-    static constexpr uint32_t NO_SLOT = UINT32_MAX;
-    static constexpr uint32_t DELETED_SLOT = UINT32_MAX - 1;
+    static constexpr size_t NO_BUCKET = SIZE_MAX;
 
     static uint32_t Hash(std::string_view key);
-    static Bucket MakeBucket(uint32_t nSlot, uint32_t nHash) {
-        return (static_cast<Bucket>(nHash) << 32) | nSlot;
+    static Bucket MakeBucket(size_t nSlot, uint32_t nHash) {
+        return (static_cast<Bucket>(nHash) << 32) | static_cast<uint32_t>(nSlot);
     }
-    static uint32_t SlotOf(Bucket bucket) { return static_cast<uint32_t>(bucket); }
+    static size_t SlotOf(Bucket bucket) { return static_cast<uint32_t>(bucket); }
     static uint32_t HashOf(Bucket bucket) { return static_cast<uint32_t>(bucket >> 32); }
 
-    uint32_t FindSlot(std::string_view key, uint32_t nHash) const;
     size_t FindBucket(std::string_view key, uint32_t nHash) const;
-    void InsertBucket(uint32_t nSlot, uint32_t nHash);
-    void ReleaseSlot(uint32_t nSlot);
+    void Append(CWaypoint record, uint32_t nHash, bool bReserved);
+    void InsertBucket(size_t nSlot, uint32_t nHash);
+    void ReleaseSlot(Slot& slot);
     void MakeRoomForOneMore();
     void Rebuild(bool bCompactSlots);
     Position NextLiveSlot(size_t nFrom) const;
 
-    std::vector<Slot> m_slots;  // insertion order; removed entries stay as dead slots
-    std::vector<Bucket> m_buckets;
+    std::vector<Slot, CHugePageAllocator<Slot>> m_slots;  // insertion order, with dead slots
+    std::vector<Bucket, CHugePageAllocator<Bucket>> m_buckets;
     size_t m_nCount = 0;
-    size_t m_nUsedBuckets = 0;  // live and deleted
+    size_t m_nUsedBuckets = 0;  // not empty: live or deleted
 };

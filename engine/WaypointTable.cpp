@@ -46,7 +46,7 @@ bool CWaypointTable::AddWaypoint(CWaypoint& waypoint) {
         return ResolveAndStore(waypoint);
     } catch (const std::bad_alloc&) {
         // A name reserved by the unique-name search must not stay without its record.
-        CWaypoint* pRecord = nullptr;
+        const CWaypoint* pRecord = nullptr;
         if (Lookup(waypoint.m_strName, pRecord) && pRecord == nullptr) {
             RemoveKey(waypoint.m_strName);
         }
@@ -124,10 +124,10 @@ CWaypointTable::Step CWaypointTable::Resolve(CWaypoint& waypoint, WaypointError 
 }
 
 bool CWaypointTable::Store(const CWaypoint& waypoint) {
-    auto pCopy = std::make_unique<CWaypoint>(waypoint);
-    TruncateText(pCopy->m_strComment, m_nMaxCommentLength);
+    CWaypoint copy = waypoint;
+    TruncateText(copy.m_strComment, m_nMaxCommentLength);
     int nCounter = NextCounterValue(waypoint);
-    SetAt(waypoint.m_strName, std::move(pCopy));
+    SetAt(std::move(copy));
     ShowCounter(nCounter);
     if (GetCount() >= static_cast<size_t>(m_nMaxEntries)) {
         ShowMessage("The file is too large, only part of it can be checked/imported");
@@ -154,13 +154,12 @@ bool CWaypointTable::RemoveKey(std::string_view key) {
     return true;
 }
 
-std::unique_ptr<CWaypoint> CWaypointTable::TakeNext(Position& position) {
-    std::string key;
-    std::unique_ptr<CWaypoint> pRecord = TakeAt(position, &key);
-    m_uniqueNames.Forget(key);
+CWaypoint CWaypointTable::TakeNext(Position& position) {
+    CWaypoint waypoint = TakeAt(position);
+    m_uniqueNames.Forget(waypoint.m_strName);
     ShowCounter(m_nExportCount);
     ++m_nExportCount;
-    return pRecord;
+    return waypoint;
 }
 
 void CWaypointTable::ShowCounter(int nCount) {
@@ -177,7 +176,7 @@ bool CWaypointTable::MakeUniqueName(std::string& name) {
     if (!m_uniqueNames.Find(name, m_nMaxNameLength, *this, candidate)) {
         return false;
     }
-    SetAt(candidate, nullptr);
+    Reserve(candidate);
     name = std::move(candidate);
     return true;
 }

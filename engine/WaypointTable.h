@@ -51,6 +51,7 @@ public:
     using CWaypointMap::GetNextAssoc;
     using CWaypointMap::GetStartPosition;
     using CWaypointMap::Lookup;
+    using CWaypointMap::Reserve;
     using CWaypointMap::SetAt;
     // Removing a key offers it to the unique-name search again.
     bool RemoveKey(std::string_view key);
@@ -60,8 +61,8 @@ public:
     bool AddWaypoint(CWaypoint& waypoint);
 
     // Removes the entry at the position, advances the position and hands the
-    // record over; shows the export counter.
-    std::unique_ptr<CWaypoint> TakeNext(Position& position);
+    // waypoint over; shows the export counter.
+    CWaypoint TakeNext(Position& position);
 
     void ShowCounter(int nCount);
 

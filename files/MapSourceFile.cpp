@@ -86,10 +86,10 @@ bool CMapSourceFile::WriteWaypoints(CWaypointTable& table) {
         if (table.StopRequested()) {
             return false;
         }
-        std::unique_ptr<CWaypoint> pWaypoint = table.TakeNext(position);
-        if (pWaypoint != nullptr && !pWaypoint->m_bFromTarget) {
+        CWaypoint waypoint = table.TakeNext(position);
+        if (!waypoint.m_bFromTarget) {
             CMapSourceFieldCodec codec;
-            codec.Encode(*pWaypoint);
+            codec.Encode(waypoint);
             WriteRecord(codec);
         }
     }

@@ -85,10 +85,10 @@ bool CTextWaypointFile::WriteWaypoints(CWaypointTable& table) {
         if (table.StopRequested()) {
             return false;
         }
-        std::unique_ptr<CWaypoint> pWaypoint = table.TakeNext(position);
-        if (pWaypoint != nullptr && !pWaypoint->m_bFromTarget) {
+        CWaypoint waypoint = table.TakeNext(position);
+        if (!waypoint.m_bFromTarget) {
             CTextFieldCodec codec(&m_template);
-            codec.Encode(*pWaypoint);
+            codec.Encode(waypoint);
             WriteRow(codec);
         }
     }

@@ -52,7 +52,7 @@ protected:
         }
         std::vector<CWaypoint> waypoints;
         for (auto position = table.GetStartPosition(); position != CWaypointTable::END_POSITION;) {
-            waypoints.push_back(*table.TakeNext(position));
+            waypoints.push_back(table.TakeNext(position));
         }
         return waypoints;
     }

@@ -66,7 +66,10 @@ TEST(OutOfMemory, EveryFailedAllocationIsReportedAndLeavesNoHalfStoredEntry) {
         }
         // Whatever failed, no name is left reserved without its waypoint.
         for (auto position = table.GetStartPosition(); position != CWaypointTable::END_POSITION;) {
-            EXPECT_NE(table.TakeNext(position), nullptr) << nFailAt;
+            std::string name;
+            const CWaypoint* pRecord = nullptr;
+            table.GetNextAssoc(position, name, pRecord);
+            EXPECT_NE(pRecord, nullptr) << nFailAt << ": " << name;
         }
     }
     EXPECT_TRUE(bEverSucceeded);

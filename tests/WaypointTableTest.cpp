@@ -33,7 +33,7 @@ bool Add(CWaypointTable& table, const std::string& name, bool bFromTarget = fals
 std::vector<std::string> Drain(CWaypointTable& table) {
     std::vector<std::string> names;
     for (auto position = table.GetStartPosition(); position != CWaypointTable::END_POSITION;) {
-        names.push_back(table.TakeNext(position)->m_strName);
+        names.push_back(table.TakeNext(position).m_strName);
     }
     return names;
 }
@@ -47,7 +47,7 @@ protected:
 TEST_F(ImportPass, NamesAndCommentsAreLoweredAndCommentsCut) {
     CWaypoint waypoint = Make("Home", false, "A Comment That Is Longer Than Forty Characters, Really");
     ASSERT_TRUE(table.AddWaypoint(waypoint));
-    CWaypoint* pStored = nullptr;
+    const CWaypoint* pStored = nullptr;
     ASSERT_TRUE(table.Lookup("home", pStored));
     EXPECT_EQ(pStored->m_strComment, "a comment that is longer than forty char");
     EXPECT_EQ(waypoint.m_strName, "home");
@@ -83,7 +83,7 @@ TEST_F(ImportPass, AddSuffixStoresTheFirstFreeName) {
     ui.waypointAnswers.push_back({Resolution::AddSuffix});
     ASSERT_TRUE(Add(table, "Home"));
     EXPECT_TRUE(table.Contains("home-0"));
-    CWaypoint* pStored = nullptr;
+    const CWaypoint* pStored = nullptr;
     ASSERT_TRUE(table.Lookup("home-0", pStored));
     ASSERT_NE(pStored, nullptr);
     EXPECT_EQ(pStored->m_strName, "home-0");
@@ -144,7 +144,7 @@ TEST_F(ImportPass, OverwriteMovesTheNameToTheEnd) {
     ASSERT_TRUE(Add(table, "office", true));
     ui.waypointAnswers.push_back({Resolution::Overwrite});
     ASSERT_TRUE(Add(table, "home"));
-    CWaypoint* pStored = nullptr;
+    const CWaypoint* pStored = nullptr;
     ASSERT_TRUE(table.Lookup("home", pStored));
     EXPECT_FALSE(pStored->m_bFromTarget);
     EXPECT_EQ(Drain(table), (std::vector<std::string>{"office", "home"}));
@@ -253,7 +253,7 @@ bool PlainSearch(const std::set<std::string>& taken, const std::string& name, in
 class UniqueNames : public ::testing::Test {
 protected:
     void Take(const std::string& name) {
-        table.SetAt(name, std::make_unique<CWaypoint>(Make(name)));
+        table.SetAt(Make(name));
         taken.insert(name);
     }
     // Runs both searches and keeps the plain set in step with the table.
@@ -264,7 +264,7 @@ protected:
         ASSERT_EQ(table.MakeUniqueName(actual), bPlainFound) << name;
         if (bPlainFound) {
             ASSERT_EQ(actual, expected);
-            CWaypoint* pRecord = &sentinel;
+            const CWaypoint* pRecord = &sentinel;
             ASSERT_TRUE(table.Lookup(actual, pRecord));
             EXPECT_EQ(pRecord, nullptr) << "the name is reserved without a record";
             taken.insert(actual);
@@ -339,16 +339,22 @@ TEST_F(UniqueNames, AllSuffixesUsedUpAborts) {
 
 // ---- the map underneath ----
 
+CWaypoint Named(const std::string& name) {
+    CWaypoint record;
+    record.m_strName = name;
+    return record;
+}
+
 TEST(WaypointMap, DrainingDuringIterationVisitsEveryEntryInOrder) {
     CWaypointMap map;
     for (int i = 0; i < 5000; ++i) {
-        map.SetAt("k" + std::to_string(i), std::make_unique<CWaypoint>());
+        map.SetAt(Named("k" + std::to_string(i)));
     }
     // Removing and storing again moves an entry last; enough of them compact the order.
     for (int i = 0; i < 3000; i += 2) {
         std::string key = "k" + std::to_string(i);
         ASSERT_TRUE(map.RemoveKey(key));
-        map.SetAt(key, std::make_unique<CWaypoint>());
+        map.SetAt(Named(key));
     }
     std::vector<std::string> expected;
     for (int i = 0; i < 5000; ++i) {
@@ -361,9 +367,7 @@ TEST(WaypointMap, DrainingDuringIterationVisitsEveryEntryInOrder) {
     }
     std::vector<std::string> seen;
     for (auto position = map.GetStartPosition(); position != CWaypointMap::END_POSITION;) {
-        std::string key;
-        ASSERT_NE(map.TakeAt(position, &key), nullptr);
-        seen.push_back(key);
+        seen.push_back(map.TakeAt(position).m_strName);
     }
     EXPECT_EQ(seen, expected);
     EXPECT_EQ(map.GetCount(), 0u);
@@ -372,13 +376,13 @@ TEST(WaypointMap, DrainingDuringIterationVisitsEveryEntryInOrder) {
 
 TEST(WaypointMap, ReservationIsFilledInItsPlace) {
     CWaypointMap map;
-    map.SetAt("a", std::make_unique<CWaypoint>());
-    map.SetAt("b", nullptr);
-    map.SetAt("c", std::make_unique<CWaypoint>());
-    CWaypoint* pRecord = nullptr;
+    map.SetAt(Named("a"));
+    map.Reserve("b");
+    map.SetAt(Named("c"));
+    const CWaypoint* pRecord = nullptr;
     ASSERT_TRUE(map.Lookup("b", pRecord));
     EXPECT_EQ(pRecord, nullptr);
-    map.SetAt("b", std::make_unique<CWaypoint>());
+    map.SetAt(Named("b"));
     std::vector<std::string> keys;
     for (auto position = map.GetStartPosition(); position != CWaypointMap::END_POSITION;) {
         std::string key;
