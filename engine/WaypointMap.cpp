@@ -72,7 +72,7 @@ bool CWaypointMap::RemoveKey(std::string_view key) {
 }
 
 void CWaypointMap::RemoveAll() {
-    m_slots = decltype(m_slots)();
+    m_slots.clear();
     m_buckets = decltype(m_buckets)();
     m_nCount = 0;
     m_nUsedBuckets = 0;
@@ -146,14 +146,7 @@ void CWaypointMap::MakeRoomForOneMore() {
 // ones; with bCompactSlots also closes the gaps that removed entries left.
 void CWaypointMap::Rebuild(bool bCompactSlots) {
     if (bCompactSlots) {
-        decltype(m_slots) liveSlots;
-        liveSlots.reserve(m_nCount + 1);
-        for (Slot& slot : m_slots) {
-            if (slot.live) {
-                liveSlots.push_back(std::move(slot));
-            }
-        }
-        m_slots.swap(liveSlots);
+        CompactSlots();
     }
     size_t nBuckets = MIN_BUCKETS;
     while (nBuckets < (m_nCount + 1) * 3) {
@@ -166,6 +159,21 @@ void CWaypointMap::Rebuild(bool bCompactSlots) {
             InsertBucket(i, m_slots[i].hash);
         }
     }
+}
+
+// Moves the live slots forward over the dead ones, keeping their order.
+void CWaypointMap::CompactSlots() {
+    size_t nLive = 0;
+    for (size_t i = 0; i < m_slots.size(); ++i) {
+        if (m_slots[i].live) {
+            if (i != nLive) {
+                m_slots[nLive] = std::move(m_slots[i]);
+                m_slots[i].live = false;
+            }
+            ++nLive;
+        }
+    }
+    m_slots.shrink(nLive);
 }
 
 CWaypointMap::Position CWaypointMap::NextLiveSlot(size_t nFrom) const {

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/ChunkedArray.h"
 #include "engine/HugePageAllocator.h"
 #include "engine/Waypoint.h"
 
@@ -73,9 +74,10 @@ private:
     void ReleaseSlot(Slot& slot);
     void MakeRoomForOneMore();
     void Rebuild(bool bCompactSlots);
+    void CompactSlots();
     Position NextLiveSlot(size_t nFrom) const;
 
-    std::vector<Slot, CHugePageAllocator<Slot>> m_slots;  // insertion order, with dead slots
+    CChunkedArray<Slot> m_slots;  // insertion order, with dead slots
     std::vector<Bucket, CHugePageAllocator<Bucket>> m_buckets;
     size_t m_nCount = 0;
     size_t m_nUsedBuckets = 0;  // not empty: live or deleted

@@ -62,18 +62,7 @@ bool CMapSourceFile::ReadBlock(unsigned char* pBlock, size_t nSize) {
 }
 
 bool CMapSourceFile::ReadString(std::string& text) {
-    text.clear();
-    char c = 0;
-    while (m_file.Read(&c, 1) == 1) {
-        if (c == '\0') {
-            return m_file.Seek(-1, CPlatformFile::SeekFrom::Current);
-        }
-        if (text.size() == MAX_STRING_READ) {
-            return false;
-        }
-        text.push_back(c);
-    }
-    return false;
+    return m_file.ReadUntil('\0', text, MAX_STRING_READ);
 }
 
 bool CMapSourceFile::WriteWaypoints(CWaypointTable& table) {

@@ -286,6 +286,31 @@ size_t CPlatformFile::Read(void* pBuffer, size_t nCount) {
     return nDone;
 }
 
+bool CPlatformFile::ReadUntil(char cStop, std::string& text, size_t nMaxLength) {
+    text.clear();
+    for (;;) {
+        size_t nAvailable = BufferedReadable();
+        if (nAvailable == 0) {
+            if (!FillBuffer()) {
+                return false;
+            }
+            continue;
+        }
+        const char* pStart = m_buffer.data() + (m_nPosition - m_nBufferStart);
+        size_t nScan = std::min(nAvailable, nMaxLength - text.size() + 1);
+        const auto* pStop = static_cast<const char*>(std::memchr(pStart, cStop, nScan));
+        size_t nTake = pStop != nullptr ? static_cast<size_t>(pStop - pStart) : nScan;
+        if (text.size() + nTake > nMaxLength) {
+            return false;
+        }
+        text.append(pStart, nTake);
+        m_nPosition += nTake;
+        if (pStop != nullptr) {
+            return true;
+        }
+    }
+}
+
 bool CPlatformFile::Write(const void* pData, size_t nCount) {
     if (m_fd < 0 || HasFailed()) {
         return false;

@@ -46,6 +46,9 @@ public:
     bool IsOpen() const { return m_fd >= 0; }
 
     size_t Read(void* pBuffer, size_t nCount);
+    // Reads the bytes before the next cStop byte into text, leaving the position
+    // on that byte. False when the file or nMaxLength bytes end first.
+    bool ReadUntil(char cStop, std::string& text, size_t nMaxLength);
     bool Write(const void* pData, size_t nCount);
     bool Seek(int64_t nOffset, SeekFrom from);
     uint64_t GetPosition() const { return m_nPosition; }

@@ -1,5 +1,6 @@
 #include "files/TextWaypointFile.h"
 
+#include <algorithm>
 #include <cstdint>
 
 #include "engine/UserInterface.h"
@@ -61,6 +62,7 @@ void CTextWaypointFile::SplitLine(const std::string& line, char delimiter,
         }
         return;
     }
+    codec.m_fields.reserve(static_cast<size_t>(std::count(line.begin(), line.end(), delimiter)) + 1);
     size_t nStart = 0;
     while (nStart < line.size()) {
         size_t nEnd = line.find(delimiter, nStart);

@@ -31,6 +31,27 @@ TEST(PlatformFile, LinesLongerThanTheBufferAndLineEndsAcrossItsEdge) {
     EXPECT_EQ(Lines(path), (std::vector<std::string>{longLine, nearEdge, "end"}));
 }
 
+TEST(PlatformFile, ReadUntilStopsOnTheStopByteAcrossTheBufferEdge) {
+    CTempDir dir;
+    std::string path = dir.File("strings.bin");
+    std::string first(65530, 'a');
+    WriteBytes(path, first + '\0' + "0123456789" + '\0' + std::string(300, 'z'));
+    CPlatformFile file;
+    ASSERT_TRUE(file.Open(path, OPEN_SOURCE));
+    std::string text;
+    ASSERT_TRUE(file.ReadUntil('\0', text, 70000));
+    EXPECT_EQ(text, first);
+    EXPECT_EQ(file.GetPosition(), 65530u);
+    ASSERT_TRUE(file.Seek(1, CPlatformFile::SeekFrom::Current));
+    ASSERT_TRUE(file.ReadUntil('\0', text, 10));  // exactly the limit
+    EXPECT_EQ(text, "0123456789");
+    ASSERT_TRUE(file.Seek(1, CPlatformFile::SeekFrom::Current));
+    EXPECT_FALSE(file.ReadUntil('\0', text, 256));  // over the limit
+    ASSERT_TRUE(file.Seek(-300, CPlatformFile::SeekFrom::End));
+    EXPECT_FALSE(file.ReadUntil('\0', text, 1000));  // the file ends first
+    EXPECT_FALSE(file.HasFailed());
+}
+
 TEST(PlatformFile, WriteLineEndsEveryLineWithCrLf) {
     CTempDir dir;
     std::string path = dir.File("out.txt");
