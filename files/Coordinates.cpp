@@ -2,6 +2,7 @@
 
 #include <locale.h>
 
+#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
@@ -40,4 +41,18 @@ std::string FormatDegrees(double dDegrees) {
     return std::string(text, result.ptr);
 }
 
-double ParseDegrees(const std::string& text) { return strtod_l(text.c_str(), nullptr, CLocale()); }
+// Plain decimal numbers, by far the most common, take the fast road; anything
+// else (leading blanks, a '+', hexadecimal, a number out of range) is left to
+// strtod, whose result the fast road matches where both apply.
+double ParseDegrees(const std::string& text) {
+    const char* pStart = text.data();
+    const char* pEnd = pStart + text.size();
+    const char* pDigits = pStart != pEnd && *pStart == '-' ? pStart + 1 : pStart;
+    bool bPlain = pDigits != pEnd && (std::isdigit(static_cast<unsigned char>(*pDigits)) || *pDigits == '.') &&
+                  !(pDigits + 1 < pEnd && pDigits[0] == '0' && (pDigits[1] == 'x' || pDigits[1] == 'X'));
+    double dValue = 0.0;
+    if (bPlain && std::from_chars(pStart, pEnd, dValue).ec == std::errc()) {
+        return dValue;
+    }
+    return strtod_l(text.c_str(), nullptr, CLocale());
+}

@@ -50,6 +50,16 @@ TEST(TextNumbers, FormatAndParseIgnoreTheUsersLocale) {
     EXPECT_EQ(ParseDegrees("1,5"), 1.0);
     EXPECT_EQ(ParseDegrees(""), 0.0);
     EXPECT_EQ(ParseDegrees("2e1"), 20.0);
+    EXPECT_EQ(ParseDegrees("1e"), 1.0);
+    EXPECT_EQ(ParseDegrees("+.5"), 0.5);
+    EXPECT_EQ(ParseDegrees("-.25x"), -0.25);
+    EXPECT_EQ(ParseDegrees("0x10"), 16.0);
+    EXPECT_EQ(ParseDegrees("-0X1p1"), -2.0);
+    EXPECT_EQ(ParseDegrees("."), 0.0);
+    EXPECT_EQ(ParseDegrees("-"), 0.0);
+    EXPECT_TRUE(std::isinf(ParseDegrees("1e400")));
+    EXPECT_EQ(ParseDegrees("0.1"), 0.1);
+    EXPECT_EQ(ParseDegrees("-117.123456789012345678"), -117.123456789012345678);
     if (pLocale != nullptr) {
         std::setlocale(LC_ALL, "C");
     }

@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Times pathfolio-cli on a million distinct waypoints, text to MapSource and
+# back, with the peak memory of each run. Usage: bench/cli_bench.sh [BUILD_DIR]
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+cli="$(cd "${1:-$root/build}" && pwd)/pathfolio-cli"
+work="$(mktemp -d)"
+trap 'rm -rf "$work"' EXIT
+cd "$work"
+
+awk 'BEGIN {
+    printf "NAME,LATITUDE,LONGITUDE,COMMENT\r\n"
+    for (i = 0; i < 1000000; i++) {
+        printf "wp-%07d,%.6f,%.6f,note %d\r\n", i, -80 + (i % 160000) * 0.001 + 0.0005, 170 - (i % 340000) * 0.001 + 0.0005, i % 1000
+    }
+}' > waypoints.csv
+
+run() {
+    local label="$1"
+    shift
+    /usr/bin/time -f "%e %M" -o time.txt "$cli" --quiet "$@"
+    read -r seconds kilobytes < time.txt
+    printf 'pathfolio-cli %s: %s s, peak %d MB\n' "$label" "$seconds" $((kilobytes / 1024))
+}
+
+run "text -> MapSource, 1,000,000 waypoints" waypoints.csv waypoints.mps
+run "MapSource -> text, 1,000,000 waypoints" waypoints.mps back.csv
+if cmp -s waypoints.csv back.csv; then
+    echo "round trip text -> MapSource -> text: byte for byte the same"
+else
+    echo "round trip text -> MapSource -> text: the text changed" >&2
+    exit 1
+fi
