@@ -102,17 +102,6 @@ TEST_F(Converter, MapSourceAppendedToATextFileRunsAllThreeStages) {
     ExpectIdle();
 }
 
-TEST_F(Converter, ReplacingWritesOnlyTheSource) {
-    WriteBytes(mapSource, Mps({"a"}));
-    WriteBytes(text, "old contents\n");
-    ui.fileAnswers = {mapSource, text};
-    ui.existingFileAnswers = {ExistingFileChoice::Replace};
-    ui.templateAnswers = {SIMPLE};
-    ASSERT_TRUE(Convert(KIND_MAPSOURCE, KIND_TEXT));
-    EXPECT_EQ(ReadBytes(text), "NAME,LATITUDE,LONGITUDE,COMMENT\r\na,10.500000,20.500000,\r\n");
-    EXPECT_EQ(dir.List(), (std::vector<std::string>{"points.csv", "points.mps"}));
-}
-
 TEST_F(Converter, EndingBeforeTheStagesLeavesEverythingAsItWas) {
     WriteBytes(mapSource, Mps({"a"}));
     WriteBytes(text, "old\n");

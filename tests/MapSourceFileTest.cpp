@@ -101,14 +101,6 @@ TEST_F(MapSourceFile, ReadsBackNamesCommentsAndCoordinates) {
     }
 }
 
-TEST_F(MapSourceFile, NegativeSemicirclesReadAsSouth) {
-    std::string record = mps::Record("south", "", 0, 1000);
-    record.replace(28 + 5, 4, std::string("\xD9\x82\x2D\xE8", 4));
-    std::vector<CWaypoint> waypoints = Read(mps::File(record));
-    ASSERT_EQ(waypoints.size(), 1u);
-    EXPECT_NEAR(waypoints[0].m_dLatitude, -33.5, 1e-6);
-}
-
 TEST_F(MapSourceFile, MalformedFilesYieldTheCompleteRecordsBeforeTheFault) {
     std::string first = mps::Record("one", "a", 1000, 1000);
     std::string second = mps::Record("two", "b", 2000, 2000);
@@ -190,17 +182,6 @@ TEST_F(MapSourceFile, RefusesToAppendToAFileThatDoesNotEndWithTheTrailer) {
     }
 }
 
-TEST_F(MapSourceFile, AppendingToAnEmptyFileWritesAWholeFile) {
-    WriteBytes(path, "");
-    CWaypointTable table(&ui);
-    CMapSourceFile file(&ui);
-    ASSERT_TRUE(file.File().Open(path, OPEN_TARGET_APPEND));
-    ASSERT_TRUE(file.Import(table, true));
-    ASSERT_TRUE(file.Export(table));
-    file.Close();
-    EXPECT_EQ(ReadBytes(path), mps::File(""));
-}
-
 TEST_F(MapSourceFile, FailuresOfTheSystemAreReportedNotTakenForSuccess) {
     CWaypointTable table(&ui);
     CMapSourceFile reader(&ui);
@@ -216,15 +197,6 @@ TEST_F(MapSourceFile, FailuresOfTheSystemAreReportedNotTakenForSuccess) {
     EXPECT_FALSE(writer.Export(table));
     ASSERT_EQ(ui.messages.size(), 2u);
     EXPECT_EQ(ui.messages[1].rfind("Fail to write file \"/dev/full\"", 0), 0u);
-}
-
-TEST_F(MapSourceFile, CloseIsSafeOnAFileNeverOpenedAndTwice) {
-    CMapSourceFile file(&ui);
-    file.Close();
-    ASSERT_TRUE(file.File().Open(dir.File("new.mps"), OPEN_TARGET_NEW));
-    file.Close();
-    file.Close();
-    EXPECT_FALSE(file.File().IsOpen());
 }
 
 }  // namespace

@@ -52,18 +52,6 @@ TEST(PlatformFile, ReadUntilStopsOnTheStopByteAcrossTheBufferEdge) {
     EXPECT_FALSE(file.HasFailed());
 }
 
-TEST(PlatformFile, WriteLineEndsEveryLineWithCrLf) {
-    CTempDir dir;
-    std::string path = dir.File("out.txt");
-    CPlatformFile file;
-    ASSERT_TRUE(file.Open(path, OPEN_TARGET_NEW));
-    ASSERT_TRUE(file.WriteLine("a"));
-    ASSERT_TRUE(file.WriteLine("b\nc"));
-    ASSERT_TRUE(file.WriteLine(""));
-    file.Close();
-    EXPECT_EQ(ReadBytes(path), "a\r\nb\r\nc\r\n\r\n");
-}
-
 TEST(PlatformFile, SeekingAndReadingBackWhatWasWritten) {
     CTempDir dir;
     std::string path = dir.File("data.bin");
@@ -114,17 +102,6 @@ TEST(PlatformFile, AStagedTargetChangesOnlyOnCommit) {
     appended.Close();  // without Commit
     EXPECT_EQ(ReadBytes(path), "new\r\n");
     EXPECT_EQ(dir.List(), std::vector<std::string>{"target.txt"});
-}
-
-TEST(PlatformFile, AStagedNewFileAppearsOnlyOnCommit) {
-    CTempDir dir;
-    std::string path = dir.File("new.mps");
-    CPlatformFile file;
-    ASSERT_TRUE(file.OpenStaged(path, OPEN_TARGET_NEW));
-    ASSERT_TRUE(file.Write("x", 1));
-    EXPECT_FALSE(FileExists(path));
-    file.Close();
-    EXPECT_TRUE(dir.List().empty());
 }
 
 TEST(PlatformFile, ReplacingThroughALinkReplacesTheFileItNames) {

@@ -140,9 +140,4 @@ TEST_F(TemplateStore, FailuresAreReportedAndLeaveTheFileWhole) {
     EXPECT_EQ(Names(store), std::vector<std::string>{"kept"});
 }
 
-TEST(TemplateStorePath, IsTheDirectoryAndTheFileName) {
-    SetTemplateStorePath("/home/someone");
-    EXPECT_EQ(templateStorePath(), "/home/someone/PathfolioTemplates.dat");
-}
-
 }  // namespace

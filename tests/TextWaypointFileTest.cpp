@@ -146,18 +146,6 @@ TEST_F(TextFile, EveryLineFromTheFirstWaypointRowIsAWaypoint) {
     EXPECT_EQ(ui.prompts[1].error, WaypointError::NameEmpty);
 }
 
-TEST_F(TextFile, CoordinatesParseLikeAtof) {
-    ui.waypointAnswers.push_back({Resolution::Discard});
-    std::vector<CWaypoint> waypoints = Read("a,32.5N,1e1\nb,N32.5,  -7\nc,32 30,+.5\n", SIMPLE);
-    ASSERT_EQ(waypoints.size(), 2u);
-    EXPECT_EQ(waypoints[0].m_dLatitude, 32.5);
-    EXPECT_EQ(waypoints[0].m_dLongitude, 10.0);
-    ASSERT_EQ(ui.prompts.size(), 1u);  // b: a hemisphere letter in front reads as 0
-    EXPECT_EQ(ui.prompts[0].error, WaypointError::LatitudeInvalid);
-    EXPECT_EQ(waypoints[1].m_dLatitude, 32.0);
-    EXPECT_EQ(waypoints[1].m_dLongitude, 0.5);
-}
-
 TEST_F(TextFile, CancellingTheTemplateReadsAndWritesNothing) {
     WriteBytes(path, "a,1,1\n");
     CWaypointTable table(&ui);
@@ -174,13 +162,6 @@ TEST_F(TextFile, CancellingTheTemplateReadsAndWritesNothing) {
     ui.templateAnswers.push_back(std::nullopt);
     EXPECT_FALSE(file.Export(table));
     EXPECT_EQ(table.GetCount(), 1u);
-}
-
-TEST_F(TextFile, AnEmptyFileIsToldToTheTemplateDialog) {
-    bool bResult = false;
-    EXPECT_TRUE(Read("", SIMPLE, &bResult).empty());
-    EXPECT_TRUE(bResult);
-    EXPECT_TRUE(ui.templateRequests.back().bEmpty);
 }
 
 TEST_F(TextFile, AppendingWritesNoTitleAndContinuesAnUnendedLastLine) {

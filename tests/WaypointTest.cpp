@@ -48,27 +48,4 @@ TEST(WaypointValidate, NameFaultsComeBeforeCoordinateFaults) {
     EXPECT_EQ(Make("home", 123.0, -200.0).Validate(40), WaypointError::None);
 }
 
-TEST(WaypointValidate, NewRecordDefaults) {
-    CWaypoint waypoint;
-    EXPECT_TRUE(waypoint.m_strName.empty());
-    EXPECT_EQ(waypoint.m_dLatitude, 0.0);
-    EXPECT_EQ(waypoint.m_dLongitude, 0.0);
-    EXPECT_TRUE(waypoint.m_bFromTarget);
-}
-
-TEST(WaypointErrorMessage, TooLongNamesTheLimit) {
-    EXPECT_EQ(WaypointErrorMessage(2, 40),
-              "Waypoint name is too long - cannot contain more then 40 characters");
-    EXPECT_EQ(WaypointErrorMessage(1, 40), "Waypoint name already exists");
-    EXPECT_EQ(WaypointErrorMessage(6, 40), "Waypoint longitude is invalid");
-    EXPECT_EQ(WaypointErrorMessage(0, 40), "");
-    EXPECT_EQ(WaypointErrorMessage(7, 40), "");
-}
-
-TEST(LowerAscii, ChangesOnlyAsciiLetters) {
-    std::string text = "HoMe-1_\xC9Z";
-    LowerAscii(text);
-    EXPECT_EQ(text, "home-1_\xC9z");
-}
-
 }  // namespace
