@@ -31,7 +31,9 @@ public:
         policy.applyToAll = true;
     }
     bool ChooseTextTemplate(CTextTemplate& chosen, const std::string&, bool, bool) override;
-    void ShowMessage(const std::string& text) override { std::fprintf(stderr, "%s\n", text.c_str()); }
+    void ShowMessage(const std::string& text) override {
+        std::fprintf(stderr, "%s\n", text.c_str());
+    }
 };
 
 class CStopwatch {

@@ -32,8 +32,9 @@ bool ParseColumns(const std::string& text, CTextTemplate& layout, int& nExitCode
     for (size_t i = 0; i < 4; ++i) {
         uint16_t nIndex = ColumnLettersToIndex(letters[i]);
         if (nIndex == INVALID_COLUMN) {
-            return Fail(nExitCode, EXIT_USAGE,
-                        "--columns: \"" + letters[i] + "\" are not column letters (A, B, ... AA ...)");
+            return Fail(
+                nExitCode, EXIT_USAGE,
+                "--columns: \"" + letters[i] + "\" are not column letters (A, B, ... AA ...)");
         }
         *columns[i] = nIndex;
     }
@@ -70,9 +71,9 @@ bool SaveTemplate(const std::string& name, CTextTemplate layout, int& nExitCode)
         return Fail(nExitCode, EXIT_FAILED, "Fail to open file \"" + path + "\" !");
     }
     if (store.FindExact(name) >= 0) {
-        return Fail(nExitCode, EXIT_USAGE,
-                    "a template \"" + name + "\" is already stored in " + path +
-                        "; choose another name");
+        return Fail(
+            nExitCode, EXIT_USAGE,
+            "a template \"" + name + "\" is already stored in " + path + "; choose another name");
     }
     layout.SetName(name);
     store.Add(layout);

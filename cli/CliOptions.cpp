@@ -1,7 +1,6 @@
 #include "cli/CliOptions.h"
 
 #include <CLI/CLI.hpp>
-
 #include <cctype>
 #include <cstdio>
 #include <map>
@@ -15,13 +14,13 @@ constexpr const char* DESCRIPTION =
     "A SOURCE or TARGET whose name ends in .mps is a MapSource file, any other a text file;\n"
     "one of the two must be each. The target is left as it was unless the conversion succeeds.";
 
-const std::map<std::string, Resolution> DUPLICATE_ANSWERS = {
-    {"suffix", Resolution::AddSuffix},
-    {"overwrite", Resolution::Overwrite},
-    {"discard", Resolution::Discard},
-    {"abort", Resolution::Abort}};
-const std::map<std::string, Resolution> LONG_NAME_ANSWERS = {
-    {"truncate", Resolution::Truncate}, {"discard", Resolution::Discard}, {"abort", Resolution::Abort}};
+const std::map<std::string, Resolution> DUPLICATE_ANSWERS = {{"suffix", Resolution::AddSuffix},
+                                                             {"overwrite", Resolution::Overwrite},
+                                                             {"discard", Resolution::Discard},
+                                                             {"abort", Resolution::Abort}};
+const std::map<std::string, Resolution> LONG_NAME_ANSWERS = {{"truncate", Resolution::Truncate},
+                                                             {"discard", Resolution::Discard},
+                                                             {"abort", Resolution::Abort}};
 const std::map<std::string, Resolution> DISCARD_OR_ABORT = {{"discard", Resolution::Discard},
                                                             {"abort", Resolution::Abort}};
 const std::map<std::string, ExistingFileChoice> EXISTING_ANSWERS = {
@@ -61,8 +60,8 @@ void AddLayoutOptions(CLI::App& app, CCliOptions& options) {
         ->check(CLI::Range(0, 65535).description(""))
         ->type_name("N")
         ->needs(pColumns);
-    CLI::Option* pDelimiter = app.add_option(
-        "--delimiter", options.delimiter, "With --columns: the delimiter (default comma)");
+    CLI::Option* pDelimiter = app.add_option("--delimiter", options.delimiter,
+                                             "With --columns: the delimiter (default comma)");
     TakeOneOf(pDelimiter, DELIMITERS, "comma|tab|none");
     pDelimiter->needs(pColumns);
     app.add_option("--save-template", options.saveTemplateName,

@@ -113,9 +113,9 @@ bool CConverter::ChooseAndOpen(CWaypointFile& file, FileRole role, bool* pbAppen
                 return false;
         }
     }
-    bool bOpened = state != PathState::Directory &&
-                   (bSource ? file.File().Open(path, nOpenFlags)
-                            : file.File().OpenStaged(path, nOpenFlags));
+    bool bOpened =
+        state != PathState::Directory &&
+        (bSource ? file.File().Open(path, nOpenFlags) : file.File().OpenStaged(path, nOpenFlags));
     if (!bOpened) {
         m_pMainDlg->ShowMessage("Fail to open file \"" + path + "\"");
         return false;
@@ -194,4 +194,6 @@ void CConverter::Finish() {
     m_nTargetKind = KIND_NONE;
 }
 
-void CConverter::ClearCounter() { m_pMainDlg->SetControlText(IDC_COUNTER, ""); }
+void CConverter::ClearCounter() {
+    m_pMainDlg->SetControlText(IDC_COUNTER, "");
+}

@@ -9,7 +9,9 @@ namespace {
 
 constexpr std::size_t HUGE_PAGE_SIZE = std::size_t{2} << 20;
 
-bool IsLarge(std::size_t nBytes) { return nBytes >= HUGE_PAGE_SIZE; }
+bool IsLarge(std::size_t nBytes) {
+    return nBytes >= HUGE_PAGE_SIZE;
+}
 
 std::size_t RoundUp(std::size_t nBytes) {
     return (nBytes + HUGE_PAGE_SIZE - 1) & ~(HUGE_PAGE_SIZE - 1);

@@ -27,8 +27,8 @@ bool CUniqueNameFinder::FindWithSuffixLength(std::string_view prefix, size_t nSu
     if (cursor.bExhausted || m_alphabet.empty()) {
         return false;
     }
-    std::string suffix = cursor.nextSuffix.empty() ? std::string(nSuffixLength, m_alphabet[0])
-                                                   : cursor.nextSuffix;
+    std::string suffix =
+        cursor.nextSuffix.empty() ? std::string(nSuffixLength, m_alphabet[0]) : cursor.nextSuffix;
     candidate.assign(prefix).append(1, '-');
     size_t nSuffixStart = candidate.size();
     for (;;) {

@@ -60,9 +60,8 @@ public:
 
     // The templates dialog of a text file; true (OK) when chosenTemplate holds
     // the template to use. bOwned is false when the dialog has no owner window.
-    virtual bool ChooseTextTemplate(CTextTemplate& chosenTemplate,
-                                    const std::string& textFilePath, bool bTextFileIsEmpty,
-                                    bool bOwned) = 0;
+    virtual bool ChooseTextTemplate(CTextTemplate& chosenTemplate, const std::string& textFilePath,
+                                    bool bTextFileIsEmpty, bool bOwned) = 0;
 
     // A message with a single OK button.
     virtual void ShowMessage(const std::string& text) = 0;

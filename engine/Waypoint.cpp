@@ -5,12 +5,14 @@
 namespace {
 
 bool IsNameCharacter(unsigned char c) {
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
-           c == ' ' || c == '-' || c == '_';
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == ' ' ||
+           c == '-' || c == '_';
 }
 
 // Compares equal to 0.0 the way the original comparison did: a NaN counts as zero too.
-bool IsZeroCoordinate(double d) { return !(d < 0.0 || d > 0.0); }
+bool IsZeroCoordinate(double d) {
+    return !(d < 0.0 || d > 0.0);
+}
 
 }  // namespace
 

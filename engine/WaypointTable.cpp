@@ -19,8 +19,7 @@ bool IsOffered(Resolution resolution, WaypointError error) {
             return true;
         case Resolution::Edit:
             return error == WaypointError::NameExists || error == WaypointError::NameTooLong ||
-                   error == WaypointError::NameEmpty ||
-                   error == WaypointError::NameNotAlphanumeric;
+                   error == WaypointError::NameEmpty || error == WaypointError::NameNotAlphanumeric;
         case Resolution::Truncate:
             return error == WaypointError::NameTooLong;
         default:
@@ -103,7 +102,8 @@ CWaypointTable::Step CWaypointTable::Resolve(CWaypoint& waypoint, WaypointError 
     switch (AskResolution(waypoint, error, typedName)) {
         case Resolution::AddSuffix:
             if (!MakeUniqueName(waypoint.m_strName)) {
-                ShowMessage("Cannot create more unique names,only part of the file can be imported");
+                ShowMessage(
+                    "Cannot create more unique names,only part of the file can be imported");
                 return Step::Stop;
             }
             return Step::Store;

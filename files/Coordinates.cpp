@@ -48,8 +48,10 @@ double ParseDegrees(const std::string& text) {
     const char* pStart = text.data();
     const char* pEnd = pStart + text.size();
     const char* pDigits = pStart != pEnd && *pStart == '-' ? pStart + 1 : pStart;
-    bool bPlain = pDigits != pEnd && (std::isdigit(static_cast<unsigned char>(*pDigits)) || *pDigits == '.') &&
-                  !(pDigits + 1 < pEnd && pDigits[0] == '0' && (pDigits[1] == 'x' || pDigits[1] == 'X'));
+    bool bPlain =
+        pDigits != pEnd &&
+        (std::isdigit(static_cast<unsigned char>(*pDigits)) || *pDigits == '.') &&
+        !(pDigits + 1 < pEnd && pDigits[0] == '0' && (pDigits[1] == 'x' || pDigits[1] == 'X'));
     double dValue = 0.0;
     if (bPlain && std::from_chars(pStart, pEnd, dValue).ec == std::errc()) {
         return dValue;

@@ -7,6 +7,7 @@
 namespace {
 
 // The bytes every waypoint record is written with.
+// clang-format off
 constexpr CMapSourceFieldCodec::Record DEFAULT_RECORD = {
     {0x00, 0x00, 0x00, 0x00, 0x00, 'W'},
     {0x00,                                                                   // name's end
@@ -23,6 +24,7 @@ constexpr CMapSourceFieldCodec::Record DEFAULT_RECORD = {
      0x12,                                                                   //
      0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
      0x00, 0x00, 0x00}};
+// clang-format on
 
 }  // namespace
 

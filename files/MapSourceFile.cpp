@@ -42,8 +42,7 @@ bool CMapSourceFile::ReadWaypoints(CWaypointTable& table, bool bFromTarget) {
 }
 
 CMapSourceFile::ReadResult CMapSourceFile::ReadRecord(CMapSourceFieldCodec& codec) {
-    bool bComplete = ReadBlock(codec.m_record.lead, MPS_LEAD_SIZE) &&
-                     ReadString(codec.m_strName) &&
+    bool bComplete = ReadBlock(codec.m_record.lead, MPS_LEAD_SIZE) && ReadString(codec.m_strName) &&
                      ReadBlock(codec.m_record.middle, MPS_MIDDLE_SIZE) &&
                      ReadString(codec.m_strComment) &&
                      ReadBlock(codec.m_record.tail, MPS_TAIL_SIZE);
@@ -90,11 +89,11 @@ bool CMapSourceFile::WriteWaypoints(CWaypointTable& table) {
 // trailer this program writes; anything else would be corrupted.
 bool CMapSourceFile::MoveToAppendPoint() {
     unsigned char trailer[MPS_TRAILER_SIZE] = {};
-    bool bEndsWithTrailer = m_file.GetLength() >= MPS_HEADER_SIZE + MPS_TRAILER_SIZE &&
-                            m_file.Seek(-static_cast<int64_t>(MPS_TRAILER_SIZE),
-                                        CPlatformFile::SeekFrom::End) &&
-                            m_file.Read(trailer, MPS_TRAILER_SIZE) == MPS_TRAILER_SIZE &&
-                            std::memcmp(trailer, MPS_TRAILER, MPS_TRAILER_SIZE) == 0;
+    bool bEndsWithTrailer =
+        m_file.GetLength() >= MPS_HEADER_SIZE + MPS_TRAILER_SIZE &&
+        m_file.Seek(-static_cast<int64_t>(MPS_TRAILER_SIZE), CPlatformFile::SeekFrom::End) &&
+        m_file.Read(trailer, MPS_TRAILER_SIZE) == MPS_TRAILER_SIZE &&
+        std::memcmp(trailer, MPS_TRAILER, MPS_TRAILER_SIZE) == 0;
     if (m_file.HasFailed()) {
         return ReportFailure("read");
     }

@@ -8,6 +8,7 @@
 // before it, which is always 0x00. So the header is written without its last
 // byte, and the trailer is that byte followed by the end record.
 
+// clang-format off
 constexpr size_t MPS_HEADER_SIZE = 44;
 constexpr unsigned char MPS_HEADER[MPS_HEADER_SIZE] = {
     'M', 's', 'R', 'c', 'd', 0x00,                          // "MsRcd"
@@ -33,3 +34,4 @@ constexpr size_t MPS_TYPE_OFFSET = 5;         // in the lead block
 constexpr size_t MPS_LATITUDE_OFFSET = 23;    // in the middle block
 constexpr size_t MPS_LONGITUDE_OFFSET = 27;   // in the middle block
 constexpr char MPS_WAYPOINT_TYPE = 'W';
+// clang-format on

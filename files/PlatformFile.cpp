@@ -73,7 +73,9 @@ void SyncDirectory(const std::string& directory) {
 
 CPlatformFile::CPlatformFile() = default;
 
-CPlatformFile::~CPlatformFile() { Close(); }
+CPlatformFile::~CPlatformFile() {
+    Close();
+}
 
 bool CPlatformFile::Open(const std::string& path, unsigned nOpenFlags) {
     Close();
@@ -144,8 +146,8 @@ bool CPlatformFile::CreateStagingFile(const std::string& targetPath, unsigned nO
     m_strStagingPath = stagingPath;
     m_strTargetPath = targetPath;
     struct stat status {};
-    mode_t nMode = ::stat(targetPath.c_str(), &status) == 0 ? (status.st_mode & 07777)
-                                                             : NewFileMode();
+    mode_t nMode =
+        ::stat(targetPath.c_str(), &status) == 0 ? (status.st_mode & 07777) : NewFileMode();
     if (::fchmod(m_fd, nMode) != 0) {
         Fail(errno);
     }
@@ -227,7 +229,9 @@ bool CPlatformFile::Fail(int nErrno) {
     return false;
 }
 
-std::string CPlatformFile::ErrorText() const { return std::strerror(m_nErrno); }
+std::string CPlatformFile::ErrorText() const {
+    return std::strerror(m_nErrno);
+}
 
 size_t CPlatformFile::BufferedReadable() const {
     if (m_bufferUse != BufferUse::Reading || m_nPosition < m_nBufferStart ||
@@ -244,8 +248,8 @@ bool CPlatformFile::FillBuffer() {
     }
     m_buffer.resize(BUFFER_SIZE);
     for (;;) {
-        ssize_t nRead = ::pread(m_fd, m_buffer.data(), m_buffer.size(),
-                                static_cast<off_t>(m_nPosition));
+        ssize_t nRead =
+            ::pread(m_fd, m_buffer.data(), m_buffer.size(), static_cast<off_t>(m_nPosition));
         if (nRead < 0 && errno == EINTR) {
             continue;
         }
@@ -405,7 +409,8 @@ bool CPlatformFile::ReadLine(std::string& line) {
         }
         const char* pStart = m_buffer.data() + (m_nPosition - m_nBufferStart);
         const char* pEnd = pStart + nAvailable;
-        const char* pStop = std::find_if(pStart, pEnd, [](char c) { return c == '\n' || c == TEXT_END; });
+        const char* pStop =
+            std::find_if(pStart, pEnd, [](char c) { return c == '\n' || c == TEXT_END; });
         line.append(pStart, pStop);
         m_nPosition += static_cast<uint64_t>(pStop - pStart);
         bReadAny = bReadAny || pStop != pStart;

@@ -15,8 +15,8 @@ enum OpenFlags : unsigned {
     modeCreate = 0x1000,
     modeNoTruncate = 0x2000,
 };
-constexpr unsigned OPEN_SOURCE = modeRead | shareDenyNone;        // 0x0040
-constexpr unsigned OPEN_TARGET_NEW = modeCreate | modeWrite;      // 0x1001
+constexpr unsigned OPEN_SOURCE = modeRead | shareDenyNone;               // 0x0040
+constexpr unsigned OPEN_TARGET_NEW = modeCreate | modeWrite;             // 0x1001
 constexpr unsigned OPEN_TARGET_APPEND = modeNoTruncate | modeReadWrite;  // 0x2002
 
 // A buffered file. Read and Write move bytes as they are; ReadLine and

@@ -54,15 +54,15 @@ bool CTextWaypointFile::ReadWaypoints(CWaypointTable& table, bool bFromTarget) {
     return !m_file.HasFailed() || ReportFailure("read");
 }
 
-void CTextWaypointFile::SplitLine(const std::string& line, char delimiter,
-                                  CTextFieldCodec& codec) {
+void CTextWaypointFile::SplitLine(const std::string& line, char delimiter, CTextFieldCodec& codec) {
     if (delimiter == '\0') {
         if (!line.empty()) {
             codec.m_fields.push_back(line);
         }
         return;
     }
-    codec.m_fields.reserve(static_cast<size_t>(std::count(line.begin(), line.end(), delimiter)) + 1);
+    codec.m_fields.reserve(static_cast<size_t>(std::count(line.begin(), line.end(), delimiter)) +
+                           1);
     size_t nStart = 0;
     while (nStart < line.size()) {
         size_t nEnd = line.find(delimiter, nStart);

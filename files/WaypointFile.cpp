@@ -16,7 +16,9 @@ bool CWaypointFile::Export(CWaypointTable& table) {
     return m_pFile->Flush() || ReportFailure("write");
 }
 
-bool CWaypointFile::Commit() { return m_pFile->Commit() || ReportFailure("write"); }
+bool CWaypointFile::Commit() {
+    return m_pFile->Commit() || ReportFailure("write");
+}
 
 void CWaypointFile::Close() {
     if (m_pFile->IsOpen()) {

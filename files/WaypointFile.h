@@ -10,7 +10,8 @@ class CWaypointTable;
 // A kind of waypoint file, as the conversion job sees it.
 class CWaypointFile {
 public:
-    CWaypointFile(CPlatformFile* pFile, CUserInterface* pOwner) : m_pOwner(pOwner), m_pFile(pFile) {}
+    CWaypointFile(CPlatformFile* pFile, CUserInterface* pOwner)
+        : m_pOwner(pOwner), m_pFile(pFile) {}
     virtual ~CWaypointFile() = default;
     CWaypointFile(const CWaypointFile&) = delete;
     CWaypointFile& operator=(const CWaypointFile&) = delete;

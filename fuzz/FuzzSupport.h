@@ -20,7 +20,8 @@ public:
     CMemoryFile& operator=(const CMemoryFile&) = delete;
 
     void Fill(const uint8_t* pData, size_t nSize) {
-        if (::ftruncate(m_fd, 0) != 0 || ::pwrite(m_fd, pData, nSize, 0) != static_cast<ssize_t>(nSize)) {
+        if (::ftruncate(m_fd, 0) != 0 ||
+            ::pwrite(m_fd, pData, nSize, 0) != static_cast<ssize_t>(nSize)) {
             __builtin_trap();
         }
     }
@@ -42,12 +43,14 @@ public:
                     std::string&) override {
         return false;
     }
-    ExistingFileChoice AskExistingFile(const std::string&) override { return ExistingFileChoice::Abort; }
+    ExistingFileChoice AskExistingFile(const std::string&) override {
+        return ExistingFileChoice::Abort;
+    }
     void ResolveInvalidWaypoint(std::string&, ResolutionPolicy& policy, const CWaypointTable&, int,
                                 WaypointError error) override {
-        policy.resolution = error == WaypointError::NameExists ? Resolution::AddSuffix
+        policy.resolution = error == WaypointError::NameExists    ? Resolution::AddSuffix
                             : error == WaypointError::NameTooLong ? Resolution::Truncate
-                                                                 : Resolution::Discard;
+                                                                  : Resolution::Discard;
         policy.applyToAll = true;
     }
     bool ChooseTextTemplate(CTextTemplate& chosen, const std::string&, bool, bool) override {

@@ -9,26 +9,27 @@ namespace {
 
 std::string g_templateStorePath;
 
-char FoldCase(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+char FoldCase(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 bool EqualIgnoringCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
                return FoldCase(x) == FoldCase(y);
            });
 }
 
 bool LessIgnoringCase(std::string_view a, std::string_view b) {
-    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
-                                        [](char x, char y) {
-                                            return static_cast<unsigned char>(FoldCase(x)) <
-                                                   static_cast<unsigned char>(FoldCase(y));
-                                        });
+    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+        return static_cast<unsigned char>(FoldCase(x)) < static_cast<unsigned char>(FoldCase(y));
+    });
 }
 
 }  // namespace
 
-const std::string& templateStorePath() { return g_templateStorePath; }
+const std::string& templateStorePath() {
+    return g_templateStorePath;
+}
 
 void SetTemplateStorePath(const std::string& directory) {
     g_templateStorePath = directory + "/" + TEMPLATE_STORE_FILE_NAME;

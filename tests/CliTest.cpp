@@ -1,7 +1,6 @@
 // Runs pathfolio-cli as a process on files in a fresh directory.
-#include <gtest/gtest.h>
-
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -71,7 +70,9 @@ TEST_F(Cli, RoundTripThroughMapSourceKeepsEveryField) {
     Write("in.csv", TITLE + rows);
     CliResult toMps = Run({"in.csv", "out.mps"});
     ASSERT_EQ(toMps.nExitCode, 0) << toMps.err;
-    EXPECT_EQ(toMps.err, "pathfolio-cli: The operation has completed successfully (file \"out.mps\" is ready)\n");
+    EXPECT_EQ(
+        toMps.err,
+        "pathfolio-cli: The operation has completed successfully (file \"out.mps\" is ready)\n");
     CliResult toText = Run({"out.mps", "back.csv", "--quiet"});
     ASSERT_EQ(toText.nExitCode, 0) << toText.err;
     EXPECT_EQ(toText.err, "");
@@ -84,7 +85,8 @@ TEST_F(Cli, RoundTripThroughMapSourceKeepsEveryField) {
 }
 
 TEST_F(Cli, ExistingTargets) {
-    Write("a.mps", mps::File(mps::Record("a", "", DegreesToSemicircles(1), DegreesToSemicircles(2))));
+    Write("a.mps",
+          mps::File(mps::Record("a", "", DegreesToSemicircles(1), DegreesToSemicircles(2))));
     Write("t.csv", TITLE + "b,3.000000,4.000000,\r\n");
 
     CliResult refused = Run({"a.mps", "t.csv"});
@@ -107,7 +109,7 @@ TEST_F(Cli, FaultsOfWaypointsAreSettledByOptions) {
         int nExitCode;
         std::string expected;  // the written rows, without the title
     };
-    const std::string answers[] = {"--on-long-name", "truncate", "--on-bad-name", "discard",
+    const std::string answers[] = {"--on-long-name",      "truncate", "--on-bad-name", "discard",
                                    "--on-bad-coordinate", "discard"};
     std::vector<std::string> rest(std::begin(answers), std::end(answers));
     auto with = [&rest](std::vector<std::string> args) {
@@ -120,9 +122,11 @@ TEST_F(Cli, FaultsOfWaypointsAreSettledByOptions) {
          "dup,1.000000,1.000000,first\r\ndup-0,2.000000,2.000000,second\r\n" + longName +
              ",3.000000,3.000000,\r\nok,6.000000,6.000000,\r\n"},
         {with({"--on-duplicate", "overwrite"}), 0,
-         "dup,2.000000,2.000000,second\r\n" + longName + ",3.000000,3.000000,\r\nok,6.000000,6.000000,\r\n"},
+         "dup,2.000000,2.000000,second\r\n" + longName +
+             ",3.000000,3.000000,\r\nok,6.000000,6.000000,\r\n"},
         {with({"--on-duplicate", "discard"}), 0,
-         "dup,1.000000,1.000000,first\r\n" + longName + ",3.000000,3.000000,\r\nok,6.000000,6.000000,\r\n"},
+         "dup,1.000000,1.000000,first\r\n" + longName +
+             ",3.000000,3.000000,\r\nok,6.000000,6.000000,\r\n"},
         {with({"--on-duplicate", "abort"}), 1, ""},
     };
     for (const Case& c : cases) {
@@ -192,7 +196,8 @@ TEST_F(Cli, LayoutsFromColumnsAndFromTheTemplateStore) {
 
     ASSERT_EQ(Run({"out.mps", "back.txt", "--quiet", "--template", "TABBED"}).nExitCode, 0);
     // Rows are always written with commas, whatever the template's delimiter.
-    EXPECT_EQ(Read("back.txt"), "LONGITUDE,LATITUDE,COMMENT,NAME\r\n21.500000,-10.500000,note,home\r\n");
+    EXPECT_EQ(Read("back.txt"),
+              "LONGITUDE,LATITUDE,COMMENT,NAME\r\n21.500000,-10.500000,note,home\r\n");
 }
 
 TEST_F(Cli, BadInputGetsAMessageAndLeavesFilesAlone) {

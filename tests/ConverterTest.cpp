@@ -65,14 +65,15 @@ TEST_F(Converter, TextToANewMapSourceFile) {
                                                        "Pathfolio - Open Target File"}));
     EXPECT_TRUE(ui.existingFilePaths.empty());
     EXPECT_EQ(ui.messages, std::vector<std::string>{SUCCESS_PREFIX + mapSource + "\" is ready)\n"});
-    EXPECT_EQ(ReadBytes(mapSource),
-              mps::File(mps::Record("home", "x", DegreesToSemicircles(10.5), DegreesToSemicircles(20.5)) +
-                        mps::Record("work", "", DegreesToSemicircles(11), DegreesToSemicircles(21))));
-    EXPECT_EQ(ui.events, (std::vector<std::string>{
-                             "enable 1001 off", "enable 1000 off", "enable 1008 on", "enable 1009 on",
-                             "check 1005 on", "check 1006 on", "enable 1001 on", "enable 1000 on",
-                             "enable 1008 off", "enable 1009 off", "check 1005 off",
-                             "check 1006 off"}));
+    EXPECT_EQ(
+        ReadBytes(mapSource),
+        mps::File(mps::Record("home", "x", DegreesToSemicircles(10.5), DegreesToSemicircles(20.5)) +
+                  mps::Record("work", "", DegreesToSemicircles(11), DegreesToSemicircles(21))));
+    EXPECT_EQ(ui.events,
+              (std::vector<std::string>{"enable 1001 off", "enable 1000 off", "enable 1008 on",
+                                        "enable 1009 on", "check 1005 on", "check 1006 on",
+                                        "enable 1001 on", "enable 1000 on", "enable 1008 off",
+                                        "enable 1009 off", "check 1005 off", "check 1006 off"}));
     EXPECT_EQ(ui.Counters(), (std::vector<int>{0, 1, 0, 1}));
     ExpectIdle();
 }
@@ -93,12 +94,12 @@ TEST_F(Converter, MapSourceAppendedToATextFileRunsAllThreeStages) {
     ASSERT_EQ(ui.templateRequests.size(), 2u);
     EXPECT_TRUE(ui.templateRequests[0].bOwned);
     EXPECT_FALSE(ui.templateRequests[1].bOwned);
-    EXPECT_EQ(ui.events, (std::vector<std::string>{
-                             "enable 1001 off", "enable 1000 off", "enable 1008 on", "enable 1009 on",
-                             "check 1004 on", "enable 1007 on", "check 1005 on", "check 1006 on",
-                             "enable 1007 off", "check 1004 off", "enable 1001 on", "enable 1000 on",
-                             "enable 1008 off", "enable 1009 off", "check 1005 off",
-                             "check 1006 off"}));
+    EXPECT_EQ(ui.events,
+              (std::vector<std::string>{
+                  "enable 1001 off", "enable 1000 off", "enable 1008 on", "enable 1009 on",
+                  "check 1004 on", "enable 1007 on", "check 1005 on", "check 1006 on",
+                  "enable 1007 off", "check 1004 off", "enable 1001 on", "enable 1000 on",
+                  "enable 1008 off", "enable 1009 off", "check 1005 off", "check 1006 off"}));
     ExpectIdle();
 }
 
@@ -178,8 +179,9 @@ TEST_F(Converter, TheSourceChosenAsTargetWithReplaceIsReadWhole) {
     ui.existingFileAnswers = {ExistingFileChoice::Replace};
     ui.templateAnswers = {SIMPLE};
     ASSERT_TRUE(Convert(KIND_TEXT, KIND_MAPSOURCE));
-    EXPECT_EQ(ReadBytes(text), mps::File(mps::Record("a", "", DegreesToSemicircles(1), DegreesToSemicircles(1)) +
-                                         mps::Record("b", "", DegreesToSemicircles(2), DegreesToSemicircles(2))));
+    EXPECT_EQ(ReadBytes(text),
+              mps::File(mps::Record("a", "", DegreesToSemicircles(1), DegreesToSemicircles(1)) +
+                        mps::Record("b", "", DegreesToSemicircles(2), DegreesToSemicircles(2))));
 }
 
 TEST_F(Converter, EveryJobStartsWithAFreshTable) {

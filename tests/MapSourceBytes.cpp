@@ -6,12 +6,14 @@ std::string Header() {
     std::string bytes("MsRcd\0", 6);
     bytes += std::string("\x02\0\0\0D", 5) + std::string("d\0", 2);
     bytes += std::string("\x1B\0\0\0A", 5) + "\x2E\x01";
-    bytes += std::string("SQA\0", 4) + std::string("Oct 20 1999\0", 12) +
-             std::string("12:50:03\0", 9);
+    bytes +=
+        std::string("SQA\0", 4) + std::string("Oct 20 1999\0", 12) + std::string("12:50:03\0", 9);
     return bytes;
 }
 
-std::string EndRecord() { return std::string("\x02\0\0\0V\0\x01", 7); }
+std::string EndRecord() {
+    return std::string("\x02\0\0\0V\0\x01", 7);
+}
 
 std::string Int32(int32_t nValue) {
     auto nBits = static_cast<uint32_t>(nValue);

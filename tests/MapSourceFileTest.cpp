@@ -124,7 +124,8 @@ TEST_F(MapSourceFile, MalformedFilesYieldTheCompleteRecordsBeforeTheFault) {
         {"wrong length byte", mps::File(first + wrongLength), 1},
         {"body of 256 bytes", mps::File(first + longBody), 1},
         {"other record first", mps::File(wrongType + first), 0},
-        {"name without end", mps::Header() + first + std::string("\x60\0\0\0W", 5) + std::string(5000, 'z'), 1},
+        {"name without end",
+         mps::Header() + first + std::string("\x60\0\0\0W", 5) + std::string(5000, 'z'), 1},
     };
     for (const Case& c : cases) {
         bool bResult = false;
@@ -152,19 +153,18 @@ TEST_F(MapSourceFile, AppendingKeepsTheOldRecordsAndWritesOneEndRecord) {
     ASSERT_TRUE(table.AddWaypoint(e));
     ASSERT_TRUE(file.Export(table));
     file.Close();
-    std::string expected = mps::File(old + mps::Record("d", "", DegreesToSemicircles(4.0),
-                                                       DegreesToSemicircles(4.0)) +
-                                     mps::Record("e", "", DegreesToSemicircles(5.0),
-                                                 DegreesToSemicircles(5.0)));
+    std::string expected =
+        mps::File(old + mps::Record("d", "", DegreesToSemicircles(4.0), DegreesToSemicircles(4.0)) +
+                  mps::Record("e", "", DegreesToSemicircles(5.0), DegreesToSemicircles(5.0)));
     EXPECT_EQ(ReadBytes(path), expected);
     EXPECT_EQ(Read(expected).size(), 5u);
 }
 
 TEST_F(MapSourceFile, RefusesToAppendToAFileThatDoesNotEndWithTheTrailer) {
     const std::string cases[] = {
-        std::string("MsRcd", 5),                                      // too short
-        mps::Header() + mps::Record("a", "", 1, 1),                   // no end record
-        mps::File(mps::Record("a", "", 1, 1)) + "junk",               // something after it
+        std::string("MsRcd", 5),                         // too short
+        mps::Header() + mps::Record("a", "", 1, 1),      // no end record
+        mps::File(mps::Record("a", "", 1, 1)) + "junk",  // something after it
     };
     for (const std::string& bytes : cases) {
         WriteBytes(path, bytes);
@@ -193,7 +193,8 @@ TEST_F(MapSourceFile, FailuresOfTheSystemAreReportedNotTakenForSuccess) {
     CWaypoint waypoint = Make("home", 1.0, 1.0);
     ASSERT_TRUE(table.AddWaypoint(waypoint));
     CMapSourceFile writer(&ui);
-    ASSERT_TRUE(writer.File().OpenStaged("/dev/full", OPEN_TARGET_NEW));  // writing fails with ENOSPC
+    ASSERT_TRUE(
+        writer.File().OpenStaged("/dev/full", OPEN_TARGET_NEW));  // writing fails with ENOSPC
     EXPECT_FALSE(writer.Export(table));
     ASSERT_EQ(ui.messages.size(), 2u);
     EXPECT_EQ(ui.messages[1].rfind("Fail to write file \"/dev/full\"", 0), 0u);

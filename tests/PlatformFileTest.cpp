@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-
 #include <sys/stat.h>
 
 #include <string>
@@ -26,7 +25,8 @@ TEST(PlatformFile, LinesLongerThanTheBufferAndLineEndsAcrossItsEdge) {
     CTempDir dir;
     std::string path = dir.File("long.txt");
     std::string longLine(200000, 'x');
-    std::string nearEdge(65535, 'y');  // its CR is the buffer's last byte, its LF the next one's first
+    std::string nearEdge(65535,
+                         'y');  // its CR is the buffer's last byte, its LF the next one's first
     WriteBytes(path, longLine + "\r\n" + nearEdge + "\r\nend");
     EXPECT_EQ(Lines(path), (std::vector<std::string>{longLine, nearEdge, "end"}));
 }

@@ -73,7 +73,9 @@ bool CScriptedUserInterface::ChooseTextTemplate(CTextTemplate& chosenTemplate,
     return true;
 }
 
-void CScriptedUserInterface::ShowMessage(const std::string& text) { messages.push_back(text); }
+void CScriptedUserInterface::ShowMessage(const std::string& text) {
+    messages.push_back(text);
+}
 
 std::vector<int> CScriptedUserInterface::Counters() const {
     std::vector<int> values;

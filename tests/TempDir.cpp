@@ -8,7 +8,8 @@
 #include <stdexcept>
 
 CTempDir::CTempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "pathfolio-test-XXXXXX").string();
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "pathfolio-test-XXXXXX").string();
     if (::mkdtemp(pattern.data()) == nullptr) {
         throw std::runtime_error("cannot create a temporary directory");
     }
@@ -39,4 +40,6 @@ void WriteBytes(const std::string& path, const std::string& bytes) {
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
-bool FileExists(const std::string& path) { return std::filesystem::exists(path); }
+bool FileExists(const std::string& path) {
+    return std::filesystem::exists(path);
+}

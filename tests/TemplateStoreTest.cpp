@@ -38,8 +38,8 @@ TEST(ColumnLetters, BothDirections) {
         const char* letters;
         uint16_t nIndex;
     };
-    const Case valid[] = {{"A", 0}, {"B", 1}, {"Z", 25}, {"AA", 27}, {"BA", 28}, {"AB", 54},
-                          {"ZZ", 727}, {"AAA", 756}};
+    const Case valid[] = {{"A", 0},   {"B", 1},   {"Z", 25},   {"AA", 27},
+                          {"BA", 28}, {"AB", 54}, {"ZZ", 727}, {"AAA", 756}};
     for (const Case& c : valid) {
         EXPECT_EQ(ColumnLettersToIndex(c.letters), c.nIndex) << c.letters;
         EXPECT_EQ(ColumnIndexToLetters(c.nIndex), c.letters) << c.nIndex;

@@ -14,7 +14,7 @@ namespace {
 using Answer = CScriptedUserInterface::WaypointAnswer;
 
 const CTextTemplate LAYOUT_EXAMPLE = MakeTemplate(2, 0, 1, 4, 2, ',');  // C, A, B, E
-const CTextTemplate SIMPLE = MakeTemplate(0, 1, 2, 3, 1, ',');         // A, B, C, D
+const CTextTemplate SIMPLE = MakeTemplate(0, 1, 2, 3, 1, ',');          // A, B, C, D
 
 class TextFile : public ::testing::Test {
 protected:

@@ -45,7 +45,8 @@ protected:
 };
 
 TEST_F(ImportPass, NamesAndCommentsAreLoweredAndCommentsCut) {
-    CWaypoint waypoint = Make("Home", false, "A Comment That Is Longer Than Forty Characters, Really");
+    CWaypoint waypoint =
+        Make("Home", false, "A Comment That Is Longer Than Forty Characters, Really");
     ASSERT_TRUE(table.AddWaypoint(waypoint));
     const CWaypoint* pStored = nullptr;
     ASSERT_TRUE(table.Lookup("home", pStored));
@@ -173,8 +174,8 @@ TEST_F(ImportPass, TheEntryLimitStopsAfterStoring) {
     ASSERT_TRUE(Add(table, "b"));
     EXPECT_FALSE(Add(table, "c"));
     EXPECT_EQ(table.GetCount(), 3u);
-    EXPECT_EQ(ui.messages,
-              std::vector<std::string>{"The file is too large, only part of it can be checked/imported"});
+    EXPECT_EQ(ui.messages, std::vector<std::string>{
+                               "The file is too large, only part of it can be checked/imported"});
 }
 
 // ---- unique names ----
@@ -285,8 +286,9 @@ TEST_F(UniqueNames, AllSuffixesUsedUpAborts) {
     EXPECT_TRUE(small.Contains("-zz"));
     CWaypoint oneTooMany = Make("ab");
     EXPECT_FALSE(small.AddWaypoint(oneTooMany));
-    EXPECT_EQ(ui.messages, std::vector<std::string>{
-                               "Cannot create more unique names,only part of the file can be imported"});
+    EXPECT_EQ(ui.messages,
+              std::vector<std::string>{
+                  "Cannot create more unique names,only part of the file can be imported"});
 }
 
 // ---- the map underneath ----
