@@ -1,12 +1,7 @@
 #include "bench/BenchSupport.h"
 
-#include "templates/TextTemplate.h"
-
-bool CSilentUserInterface::ChooseTextTemplate(CTextTemplate& chosen, const std::string&, bool,
-                                              bool) {
-    chosen = *m_pLayout;
-    return true;
-}
+#include <cstdio>
+#include <string>
 
 CWaypoint BenchWaypoint(int nIndex) {
     CWaypoint waypoint;

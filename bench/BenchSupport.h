@@ -6,35 +6,8 @@
 #include <cstdio>
 #include <string>
 
-#include "engine/UserInterface.h"
-#include "engine/WaypointTable.h"
-
-// Answers every fault with a standing Add Suffix and shows nothing, as a
-// conversion that nobody watches.
-class CSilentUserInterface : public CUserInterface {
-public:
-    CTextTemplate* m_pLayout = nullptr;
-
-    void EnableControl(int, bool) override {}
-    void CheckControl(int, bool) override {}
-    void SetControlText(int, std::string_view) override {}
-    bool ChooseFile(FileRole, const std::string&, const std::string&, const std::string&,
-                    std::string&) override {
-        return false;
-    }
-    ExistingFileChoice AskExistingFile(const std::string&) override {
-        return ExistingFileChoice::Abort;
-    }
-    void ResolveInvalidWaypoint(std::string&, ResolutionPolicy& policy, const CWaypointTable&, int,
-                                WaypointError) override {
-        policy.resolution = Resolution::AddSuffix;
-        policy.applyToAll = true;
-    }
-    bool ChooseTextTemplate(CTextTemplate& chosen, const std::string&, bool, bool) override;
-    void ShowMessage(const std::string& text) override {
-        std::fprintf(stderr, "%s\n", text.c_str());
-    }
-};
+#include "engine/Waypoint.h"
+#include "tests/UnattendedUserInterface.h"
 
 class CStopwatch {
 public:

@@ -7,7 +7,6 @@
 #include "bench/BenchSupport.h"
 #include "files/MapSourceFile.h"
 #include "files/TextWaypointFile.h"
-#include "templates/TextTemplate.h"
 
 namespace {
 
@@ -22,7 +21,7 @@ void Fill(CWaypointTable& table) {
     }
 }
 
-bool TimeWrite(CWaypointFile& file, CSilentUserInterface& ui, const std::string& path,
+bool TimeWrite(CWaypointFile& file, CUnattendedUserInterface& ui, const std::string& path,
                const char* pFormat) {
     CWaypointTable table(&ui);
     Fill(table);
@@ -33,7 +32,7 @@ bool TimeWrite(CWaypointFile& file, CSilentUserInterface& ui, const std::string&
     return bDone;
 }
 
-bool TimeRead(CWaypointFile& file, CSilentUserInterface& ui, const std::string& path,
+bool TimeRead(CWaypointFile& file, CUnattendedUserInterface& ui, const std::string& path,
               const char* pFormat) {
     CWaypointTable table(&ui);
     CStopwatch stopwatch;
@@ -47,15 +46,7 @@ bool TimeRead(CWaypointFile& file, CSilentUserInterface& ui, const std::string& 
 
 int main(int argc, char** argv) {
     std::string directory = argc > 1 ? argv[1] : ".";
-    CTextTemplate layout;
-    layout.nameColumn = 0;
-    layout.latitudeColumn = 1;
-    layout.longitudeColumn = 2;
-    layout.commentColumn = 3;
-    layout.firstWaypointRow = 2;
-    layout.delimiter = ',';
-    CSilentUserInterface ui;
-    ui.m_pLayout = &layout;
+    CUnattendedUserInterface ui;
 
     CMapSourceFile mapSource(&ui);
     CTextWaypointFile text(&ui);

@@ -10,7 +10,7 @@ namespace {
 
 int DistinctWaypoints() {
     constexpr int COUNT = 1000000;
-    CSilentUserInterface ui;
+    CUnattendedUserInterface ui;
     CStopwatch stopwatch;
     {
         CWaypointTable table(&ui);
@@ -35,7 +35,7 @@ int DistinctWaypoints() {
 
 int Duplicates() {
     constexpr int COUNT = 100000;
-    CSilentUserInterface ui;
+    CUnattendedUserInterface ui;
     CWaypointTable table(&ui);
     CStopwatch stopwatch;
     for (int i = 0; i < COUNT; ++i) {

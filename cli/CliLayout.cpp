@@ -90,16 +90,11 @@ bool ResolveLayout(const CCliOptions& options, CTextTemplate& layout, int& nExit
     if (!options.templateName.empty()) {
         return FindStoredTemplate(options.templateName, layout, nExitCode);
     }
-    layout = CTextTemplate();
     if (options.columns.empty()) {
-        layout.nameColumn = 0;
-        layout.latitudeColumn = 1;
-        layout.longitudeColumn = 2;
-        layout.commentColumn = 3;
-        layout.firstWaypointRow = 2;
-        layout.delimiter = ',';
+        layout = CTextTemplate::WithColumns(0, 1, 2, 3, 2, ',');  // what the converter writes
         return true;
     }
+    layout = CTextTemplate();
     if (!ParseColumns(options.columns, layout, nExitCode)) {
         return false;
     }

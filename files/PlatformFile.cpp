@@ -292,6 +292,15 @@ size_t CPlatformFile::Read(void* pBuffer, size_t nCount) {
 
 bool CPlatformFile::ReadUntil(char cStop, std::string& text, size_t nMaxLength) {
     text.clear();
+    char cFound = 0;
+    return ScanTo([cStop](char c) { return c == cStop; }, text, nMaxLength, cFound);
+}
+
+// Appends the bytes before the first one that isStop accepts to text, leaving
+// the position on that byte, which goes to cFound. False when the file ends or
+// fails first, or more than nMaxLength bytes would be taken.
+template <typename StopTest>
+bool CPlatformFile::ScanTo(StopTest isStop, std::string& text, size_t nMaxLength, char& cFound) {
     for (;;) {
         size_t nAvailable = BufferedReadable();
         if (nAvailable == 0) {
@@ -301,15 +310,16 @@ bool CPlatformFile::ReadUntil(char cStop, std::string& text, size_t nMaxLength) 
             continue;
         }
         const char* pStart = m_buffer.data() + (m_nPosition - m_nBufferStart);
-        size_t nScan = std::min(nAvailable, nMaxLength - text.size() + 1);
-        const auto* pStop = static_cast<const char*>(std::memchr(pStart, cStop, nScan));
-        size_t nTake = pStop != nullptr ? static_cast<size_t>(pStop - pStart) : nScan;
+        const char* pEnd = pStart + std::min(nAvailable, nMaxLength - text.size() + 1);
+        const char* pStop = std::find_if(pStart, pEnd, isStop);
+        auto nTake = static_cast<size_t>(pStop - pStart);
         if (text.size() + nTake > nMaxLength) {
             return false;
         }
         text.append(pStart, nTake);
         m_nPosition += nTake;
-        if (pStop != nullptr) {
+        if (pStop != pEnd) {
+            cFound = *pStop;
             return true;
         }
     }
@@ -398,34 +408,18 @@ bool CPlatformFile::Seek(int64_t nOffset, SeekFrom from) {
 
 bool CPlatformFile::ReadLine(std::string& line) {
     line.clear();
-    bool bReadAny = false;
-    for (;;) {
-        size_t nAvailable = BufferedReadable();
-        if (nAvailable == 0) {
-            if (!FillBuffer()) {
-                return bReadAny;
-            }
-            continue;
-        }
-        const char* pStart = m_buffer.data() + (m_nPosition - m_nBufferStart);
-        const char* pEnd = pStart + nAvailable;
-        const char* pStop =
-            std::find_if(pStart, pEnd, [](char c) { return c == '\n' || c == TEXT_END; });
-        line.append(pStart, pStop);
-        m_nPosition += static_cast<uint64_t>(pStop - pStart);
-        bReadAny = bReadAny || pStop != pStart;
-        if (pStop == pEnd) {
-            continue;
-        }
-        if (*pStop == TEXT_END) {
-            return bReadAny;  // the position stays on it, so every later read ends here too
-        }
-        ++m_nPosition;
-        if (!line.empty() && line.back() == '\r') {
-            line.pop_back();
-        }
-        return true;
+    char cFound = 0;
+    bool bStopped = ScanTo([](char c) { return c == '\n' || c == TEXT_END; }, line,
+                           std::string::npos - 1, cFound);
+    if (!bStopped || cFound == TEXT_END) {
+        // The position stays on a 0x1A, so every later read ends there too.
+        return !line.empty();
     }
+    ++m_nPosition;
+    if (!line.empty() && line.back() == '\r') {
+        line.pop_back();
+    }
+    return true;
 }
 
 bool CPlatformFile::WriteLine(std::string_view line) {

@@ -71,6 +71,8 @@ private:
     bool CopyFrom(const std::string& path);
     bool Fail(int nErrno);
     bool FillBuffer();
+    template <typename StopTest>
+    bool ScanTo(StopTest isStop, std::string& text, size_t nMaxLength, char& cFound);
     void DropReadBuffer();
     size_t BufferedReadable() const;
 

@@ -7,9 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "engine/UserInterface.h"
-#include "engine/WaypointTable.h"
-#include "templates/TextTemplate.h"
+#include "tests/UnattendedUserInterface.h"
 
 // A file in memory with a path that the file layer can open.
 class CMemoryFile {
@@ -29,33 +27,4 @@ public:
 
 private:
     int m_fd;
-};
-
-// Settles every fault without asking: names taken get a suffix, the rest is discarded.
-class CFuzzUserInterface : public CUserInterface {
-public:
-    CTextTemplate m_layout;
-
-    void EnableControl(int, bool) override {}
-    void CheckControl(int, bool) override {}
-    void SetControlText(int, std::string_view) override {}
-    bool ChooseFile(FileRole, const std::string&, const std::string&, const std::string&,
-                    std::string&) override {
-        return false;
-    }
-    ExistingFileChoice AskExistingFile(const std::string&) override {
-        return ExistingFileChoice::Abort;
-    }
-    void ResolveInvalidWaypoint(std::string&, ResolutionPolicy& policy, const CWaypointTable&, int,
-                                WaypointError error) override {
-        policy.resolution = error == WaypointError::NameExists    ? Resolution::AddSuffix
-                            : error == WaypointError::NameTooLong ? Resolution::Truncate
-                                                                  : Resolution::Discard;
-        policy.applyToAll = true;
-    }
-    bool ChooseTextTemplate(CTextTemplate& chosen, const std::string&, bool, bool) override {
-        chosen = m_layout;
-        return true;
-    }
-    void ShowMessage(const std::string&) override {}
 };

@@ -8,7 +8,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize) {
     static CMemoryFile target;
     source.Fill(pData, nSize);
     target.Fill(pData, nSize);
-    CFuzzUserInterface ui;
+    CUnattendedUserInterface ui;
 
     CWaypointTable table(&ui);
     CMapSourceFile reader(&ui);

@@ -9,7 +9,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize) {
     }
     static CMemoryFile source;
     static CMemoryFile target;
-    CFuzzUserInterface ui;
+    CUnattendedUserInterface ui;
     ui.m_layout.nameColumn = pData[0] & 7;
     ui.m_layout.latitudeColumn = (pData[0] >> 3) & 7;
     ui.m_layout.longitudeColumn = pData[1] & 7;

@@ -3,6 +3,18 @@
 #include <algorithm>
 #include <cstring>
 
+CTextTemplate CTextTemplate::WithColumns(int32_t nName, int32_t nLatitude, int32_t nLongitude,
+                                         int32_t nComment, uint16_t nFirstRow, char delimiter) {
+    CTextTemplate layout;
+    layout.nameColumn = nName;
+    layout.latitudeColumn = nLatitude;
+    layout.longitudeColumn = nLongitude;
+    layout.commentColumn = nComment;
+    layout.firstWaypointRow = nFirstRow;
+    layout.delimiter = delimiter;
+    return layout;
+}
+
 std::string_view CTextTemplate::Name() const {
     const char* pEnd = std::find(name, name + sizeof name, '\0');
     return std::string_view(name, static_cast<size_t>(pEnd - name));

@@ -20,6 +20,10 @@ struct CTextTemplate {
     static constexpr size_t MAX_NAME_LENGTH = sizeof name - 1;
     static constexpr int32_t MAX_COLUMN = 65534;
 
+    // An unnamed template with these columns, first row and delimiter.
+    static CTextTemplate WithColumns(int32_t nName, int32_t nLatitude, int32_t nLongitude,
+                                     int32_t nComment, uint16_t nFirstRow, char delimiter);
+
     std::string_view Name() const;
     // Stores the name, cut to MAX_NAME_LENGTH characters, and zeroes the rest of the field.
     void SetName(std::string_view text);

@@ -12,49 +12,19 @@
 
 namespace {
 
-CWaypoint Make(const std::string& name, double dLatitude, double dLongitude,
-               const std::string& comment = "") {
-    CWaypoint waypoint;
-    waypoint.m_strName = name;
-    waypoint.m_dLatitude = dLatitude;
-    waypoint.m_dLongitude = dLongitude;
-    waypoint.m_strComment = comment;
-    waypoint.m_bFromTarget = false;
-    return waypoint;
-}
-
 class MapSourceFile : public ::testing::Test {
 protected:
-    // Writes the waypoints to a new file and returns its bytes.
     std::string Write(std::vector<CWaypoint> waypoints) {
-        CWaypointTable table(&ui);
-        for (CWaypoint& waypoint : waypoints) {
-            EXPECT_TRUE(table.AddWaypoint(waypoint));
-        }
         CMapSourceFile file(&ui);
-        EXPECT_TRUE(file.File().Open(path, OPEN_TARGET_NEW));
-        EXPECT_TRUE(file.Export(table));
-        file.Close();
-        EXPECT_EQ(table.GetCount(), 0u);
+        EXPECT_TRUE(WriteWaypointFile(file, ui, path, std::move(waypoints)));
         return ReadBytes(path);
     }
 
-    // Reads the bytes back; the names, and the reader's result, in order.
     std::vector<CWaypoint> Read(const std::string& bytes, bool* pbResult = nullptr,
                                 bool bFromTarget = false) {
         WriteBytes(path, bytes);
-        CWaypointTable table(&ui);
         CMapSourceFile file(&ui);
-        EXPECT_TRUE(file.File().Open(path, OPEN_SOURCE));
-        bool bResult = file.Import(table, bFromTarget);
-        if (pbResult != nullptr) {
-            *pbResult = bResult;
-        }
-        std::vector<CWaypoint> waypoints;
-        for (auto position = table.GetStartPosition(); position != CWaypointTable::END_POSITION;) {
-            waypoints.push_back(table.TakeNext(position));
-        }
-        return waypoints;
+        return ReadWaypointFile(file, ui, path, bFromTarget, pbResult);
     }
 
     CTempDir dir;
@@ -63,7 +33,7 @@ protected:
 };
 
 TEST_F(MapSourceFile, WritesTheDocumentedBytes) {
-    std::string bytes = Write({Make("home", 32.5, -117.25, "x")});
+    std::string bytes = Write({MakeWaypoint("home", 32.5, -117.25, "x")});
     std::string expected = mps::File(mps::Record("home", "x", 387740102, -1398846986));
     ASSERT_EQ(bytes.size(), 139u);
     EXPECT_EQ(bytes, expected);
@@ -84,8 +54,9 @@ TEST_F(MapSourceFile, EmptyTableAndEmptyStrings) {
 }
 
 TEST_F(MapSourceFile, ReadsBackNamesCommentsAndCoordinates) {
-    std::string bytes = Write({Make("home", 32.5, -117.25, "x"), Make("cape", -33.5, 18.4, ""),
-                               Make("far", 89.999, 179.999, std::string(40, 'c'))});
+    std::string bytes =
+        Write({MakeWaypoint("home", 32.5, -117.25, "x"), MakeWaypoint("cape", -33.5, 18.4, ""),
+               MakeWaypoint("far", 89.999, 179.999, std::string(40, 'c'))});
     bool bResult = false;
     std::vector<CWaypoint> waypoints = Read(bytes, &bResult, true);
     EXPECT_TRUE(bResult);
@@ -147,8 +118,8 @@ TEST_F(MapSourceFile, AppendingKeepsTheOldRecordsAndWritesOneEndRecord) {
     CMapSourceFile file(&ui);
     ASSERT_TRUE(file.File().Open(path, OPEN_TARGET_APPEND));
     ASSERT_TRUE(file.Import(table, true));
-    CWaypoint d = Make("d", 4.0, 4.0);
-    CWaypoint e = Make("e", 5.0, 5.0);
+    CWaypoint d = MakeWaypoint("d", 4.0, 4.0);
+    CWaypoint e = MakeWaypoint("e", 5.0, 5.0);
     ASSERT_TRUE(table.AddWaypoint(d));
     ASSERT_TRUE(table.AddWaypoint(e));
     ASSERT_TRUE(file.Export(table));
@@ -169,7 +140,7 @@ TEST_F(MapSourceFile, RefusesToAppendToAFileThatDoesNotEndWithTheTrailer) {
     for (const std::string& bytes : cases) {
         WriteBytes(path, bytes);
         CWaypointTable table(&ui);
-        CWaypoint waypoint = Make("new", 1.0, 1.0);
+        CWaypoint waypoint = MakeWaypoint("new", 1.0, 1.0);
         ASSERT_TRUE(table.AddWaypoint(waypoint));
         CMapSourceFile file(&ui);
         ASSERT_TRUE(file.File().Open(path, OPEN_TARGET_APPEND));
@@ -190,7 +161,7 @@ TEST_F(MapSourceFile, FailuresOfTheSystemAreReportedNotTakenForSuccess) {
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0].rfind("Fail to read file \"/proc/self/mem\"", 0), 0u);
 
-    CWaypoint waypoint = Make("home", 1.0, 1.0);
+    CWaypoint waypoint = MakeWaypoint("home", 1.0, 1.0);
     ASSERT_TRUE(table.AddWaypoint(waypoint));
     CMapSourceFile writer(&ui);
     ASSERT_TRUE(

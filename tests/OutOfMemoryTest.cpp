@@ -37,13 +37,7 @@ void operator delete(void* p, std::size_t) noexcept {
 namespace {
 
 CWaypoint Make(const std::string& name) {
-    CWaypoint waypoint;
-    waypoint.m_strName = name;
-    waypoint.m_dLatitude = 1.0;
-    waypoint.m_dLongitude = 2.0;
-    waypoint.m_strComment = "a comment long enough not to fit in place";
-    waypoint.m_bFromTarget = false;
-    return waypoint;
+    return MakeWaypoint(name, 1.0, 2.0, "a comment long enough not to fit in place");
 }
 
 TEST(OutOfMemory, EveryFailedAllocationIsReportedAndLeavesNoHalfStoredEntry) {

@@ -1,5 +1,7 @@
 #include "tests/ScriptedUserInterface.h"
 
+#include <gtest/gtest.h>
+
 #include <cstdlib>
 
 void CScriptedUserInterface::EnableControl(int nId, bool bEnable) {
@@ -89,13 +91,51 @@ std::vector<int> CScriptedUserInterface::Counters() const {
 
 CTextTemplate MakeTemplate(int nName, int nLatitude, int nLongitude, int nComment,
                            uint16_t nFirstRow, char delimiter, const char* pName) {
-    CTextTemplate record;
-    record.nameColumn = nName;
-    record.latitudeColumn = nLatitude;
-    record.longitudeColumn = nLongitude;
-    record.commentColumn = nComment;
-    record.firstWaypointRow = nFirstRow;
-    record.delimiter = delimiter;
+    CTextTemplate record =
+        CTextTemplate::WithColumns(nName, nLatitude, nLongitude, nComment, nFirstRow, delimiter);
     record.SetName(pName);
     return record;
+}
+
+CWaypoint MakeWaypoint(const std::string& name, double dLatitude, double dLongitude,
+                       const std::string& comment, bool bFromTarget) {
+    CWaypoint waypoint;
+    waypoint.m_strName = name;
+    waypoint.m_dLatitude = dLatitude;
+    waypoint.m_dLongitude = dLongitude;
+    waypoint.m_strComment = comment;
+    waypoint.m_bFromTarget = bFromTarget;
+    return waypoint;
+}
+
+std::vector<CWaypoint> DrainTable(CWaypointTable& table) {
+    std::vector<CWaypoint> waypoints;
+    for (auto position = table.GetStartPosition(); position != CWaypointTable::END_POSITION;) {
+        waypoints.push_back(table.TakeNext(position));
+    }
+    return waypoints;
+}
+
+std::vector<CWaypoint> ReadWaypointFile(CWaypointFile& file, CScriptedUserInterface& ui,
+                                        const std::string& path, bool bFromTarget, bool* pbResult) {
+    CWaypointTable table(&ui);
+    EXPECT_TRUE(file.File().Open(path, OPEN_SOURCE));
+    bool bResult = file.Import(table, bFromTarget);
+    file.Close();
+    if (pbResult != nullptr) {
+        *pbResult = bResult;
+    }
+    return DrainTable(table);
+}
+
+bool WriteWaypointFile(CWaypointFile& file, CScriptedUserInterface& ui, const std::string& path,
+                       std::vector<CWaypoint> waypoints, unsigned nOpenFlags) {
+    CWaypointTable table(&ui);
+    for (CWaypoint& waypoint : waypoints) {
+        EXPECT_TRUE(table.AddWaypoint(waypoint));
+    }
+    EXPECT_TRUE(file.File().Open(path, nOpenFlags));
+    bool bResult = file.Export(table);
+    file.Close();
+    return bResult;
 }

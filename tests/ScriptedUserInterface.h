@@ -9,6 +9,7 @@
 
 #include "engine/UserInterface.h"
 #include "engine/WaypointTable.h"
+#include "files/WaypointFile.h"
 #include "templates/TextTemplate.h"
 
 // Answers the engine's questions from a script and records what it was shown.
@@ -67,6 +68,22 @@ public:
     std::vector<int> Counters() const;
 };
 
-// A template with the given column letters' indexes, first row and delimiter.
+// A template with the given columns, first row, delimiter and name.
 CTextTemplate MakeTemplate(int nName, int nLatitude, int nLongitude, int nComment,
                            uint16_t nFirstRow, char delimiter, const char* pName = "t");
+
+CWaypoint MakeWaypoint(const std::string& name, double dLatitude = 32.5,
+                       double dLongitude = -117.25, const std::string& comment = "",
+                       bool bFromTarget = false);
+
+// Takes every waypoint out of the table, in order.
+std::vector<CWaypoint> DrainTable(CWaypointTable& table);
+
+// Reads the file through the file object into a fresh table; its waypoints in order.
+std::vector<CWaypoint> ReadWaypointFile(CWaypointFile& file, CScriptedUserInterface& ui,
+                                        const std::string& path, bool bFromTarget = false,
+                                        bool* pbResult = nullptr);
+
+// Stores the waypoints in a fresh table and exports it through the file object.
+bool WriteWaypointFile(CWaypointFile& file, CScriptedUserInterface& ui, const std::string& path,
+                       std::vector<CWaypoint> waypoints, unsigned nOpenFlags = OPEN_TARGET_NEW);

@@ -18,23 +18,12 @@ const CTextTemplate SIMPLE = MakeTemplate(0, 1, 2, 3, 1, ',');          // A, B,
 
 class TextFile : public ::testing::Test {
 protected:
-    // Reads the bytes with the template; the waypoints in order, and the result.
     std::vector<CWaypoint> Read(const std::string& bytes, const CTextTemplate& layout,
                                 bool* pbResult = nullptr) {
         WriteBytes(path, bytes);
-        CWaypointTable table(&ui);
-        CTextWaypointFile file(&ui);
-        EXPECT_TRUE(file.File().Open(path, OPEN_SOURCE));
         ui.templateAnswers.push_back(layout);
-        bool bResult = file.Import(table, false);
-        if (pbResult != nullptr) {
-            *pbResult = bResult;
-        }
-        std::vector<CWaypoint> waypoints;
-        for (auto position = table.GetStartPosition(); position != CWaypointTable::END_POSITION;) {
-            waypoints.push_back(table.TakeNext(position));
-        }
-        return waypoints;
+        CTextWaypointFile file(&ui);
+        return ReadWaypointFile(file, ui, path, false, pbResult);
     }
 
     std::vector<std::string> Names(const std::string& bytes, const CTextTemplate& layout) {
@@ -45,30 +34,13 @@ protected:
         return names;
     }
 
-    // Writes the waypoints to the file (appending when it exists) and returns its bytes.
+    // Writes to the file, appending when asked to, and returns its bytes.
     std::string Write(const std::vector<CWaypoint>& waypoints, const CTextTemplate& layout,
                       unsigned nOpenFlags = OPEN_TARGET_NEW) {
-        CWaypointTable table(&ui);
-        for (CWaypoint waypoint : waypoints) {
-            EXPECT_TRUE(table.AddWaypoint(waypoint));
-        }
-        CTextWaypointFile file(&ui);
-        EXPECT_TRUE(file.File().Open(path, nOpenFlags));
         ui.templateAnswers.push_back(layout);
-        EXPECT_TRUE(file.Export(table));
-        file.Close();
+        CTextWaypointFile file(&ui);
+        EXPECT_TRUE(WriteWaypointFile(file, ui, path, waypoints, nOpenFlags));
         return ReadBytes(path);
-    }
-
-    static CWaypoint Make(const std::string& name, double dLatitude, double dLongitude,
-                          const std::string& comment) {
-        CWaypoint waypoint;
-        waypoint.m_strName = name;
-        waypoint.m_dLatitude = dLatitude;
-        waypoint.m_dLongitude = dLongitude;
-        waypoint.m_strComment = comment;
-        waypoint.m_bFromTarget = false;
-        return waypoint;
     }
 
     CTempDir dir;
@@ -77,7 +49,7 @@ protected:
 };
 
 TEST_F(TextFile, TheLayoutExampleIsWrittenAndReadBack) {
-    std::string bytes = Write({Make("home", 32.5, -117.25, "x")}, LAYOUT_EXAMPLE);
+    std::string bytes = Write({MakeWaypoint("home", 32.5, -117.25, "x")}, LAYOUT_EXAMPLE);
     EXPECT_EQ(bytes, "LATITUDE,LONGITUDE,NAME,,COMMENT\r\n32.500000,-117.250000,home,,x\r\n");
     ASSERT_EQ(ui.templateRequests.size(), 1u);
     EXPECT_TRUE(ui.templateRequests[0].bEmpty);
@@ -156,7 +128,7 @@ TEST_F(TextFile, CancellingTheTemplateReadsAndWritesNothing) {
     EXPECT_EQ(table.GetCount(), 0u);
     file.Close();
 
-    CWaypoint waypoint = Make("a", 1, 1, "");
+    CWaypoint waypoint = MakeWaypoint("a", 1, 1, "");
     ASSERT_TRUE(table.AddWaypoint(waypoint));
     ASSERT_TRUE(file.File().Open(path, OPEN_TARGET_NEW));
     ui.templateAnswers.push_back(std::nullopt);
@@ -166,14 +138,14 @@ TEST_F(TextFile, CancellingTheTemplateReadsAndWritesNothing) {
 
 TEST_F(TextFile, AppendingWritesNoTitleAndContinuesAnUnendedLastLine) {
     WriteBytes(path, "old,1,1");
-    EXPECT_EQ(Write({Make("new", 2, 2, "")}, SIMPLE, OPEN_TARGET_APPEND),
+    EXPECT_EQ(Write({MakeWaypoint("new", 2, 2, "")}, SIMPLE, OPEN_TARGET_APPEND),
               "old,1,1new,2.000000,2.000000,\r\n");
 }
 
 TEST_F(TextFile, CommasAreWrittenAsTheyAreWhateverTheDelimiter) {
     CTextTemplate tabs = SIMPLE;
     tabs.delimiter = '\t';
-    std::string bytes = Write({Make("a", 1, 1, "one, two")}, tabs);
+    std::string bytes = Write({MakeWaypoint("a", 1, 1, "one, two")}, tabs);
     EXPECT_EQ(bytes, "NAME,LATITUDE,LONGITUDE,COMMENT\r\na,1.000000,1.000000,one, two\r\n");
     std::vector<CWaypoint> waypoints = Read(bytes.substr(bytes.find('\n') + 1), SIMPLE);
     ASSERT_EQ(waypoints.size(), 1u);
@@ -182,14 +154,14 @@ TEST_F(TextFile, CommasAreWrittenAsTheyAreWhateverTheDelimiter) {
 
 TEST_F(TextFile, SharedAndFarColumns) {
     CTextTemplate shared = MakeTemplate(0, 1, 2, 0, 1, ',');
-    EXPECT_EQ(Write({Make("a", 1, 1, "note")}, shared),
+    EXPECT_EQ(Write({MakeWaypoint("a", 1, 1, "note")}, shared),
               "COMMENT,LATITUDE,LONGITUDE\r\nnote,1.000000,1.000000\r\n");
     std::vector<CWaypoint> waypoints = Read("same,1,1\n", shared);
     ASSERT_EQ(waypoints.size(), 1u);
     EXPECT_EQ(waypoints[0].m_strComment, "same");
 
     CTextTemplate far = MakeTemplate(0, 1, 2, 100, 1, ',');
-    std::string bytes = Write({Make("a", 1, 1, "c")}, far);
+    std::string bytes = Write({MakeWaypoint("a", 1, 1, "c")}, far);
     std::string row = bytes.substr(bytes.find('\n') + 1);
     EXPECT_EQ(std::count(row.begin(), row.end(), ','), 100);
     EXPECT_EQ(Read("a,1,1\n", far).at(0).m_strComment, "");

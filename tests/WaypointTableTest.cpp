@@ -15,13 +15,7 @@ namespace {
 using Answer = CScriptedUserInterface::WaypointAnswer;
 
 CWaypoint Make(const std::string& name, bool bFromTarget = false, const std::string& comment = "") {
-    CWaypoint waypoint;
-    waypoint.m_strName = name;
-    waypoint.m_dLatitude = 32.5;
-    waypoint.m_dLongitude = -117.25;
-    waypoint.m_strComment = comment;
-    waypoint.m_bFromTarget = bFromTarget;
-    return waypoint;
+    return MakeWaypoint(name, 32.5, -117.25, comment, bFromTarget);
 }
 
 bool Add(CWaypointTable& table, const std::string& name, bool bFromTarget = false) {
@@ -29,11 +23,10 @@ bool Add(CWaypointTable& table, const std::string& name, bool bFromTarget = fals
     return table.AddWaypoint(waypoint);
 }
 
-// The names in the table's order, drained through TakeNext.
 std::vector<std::string> Drain(CWaypointTable& table) {
     std::vector<std::string> names;
-    for (auto position = table.GetStartPosition(); position != CWaypointTable::END_POSITION;) {
-        names.push_back(table.TakeNext(position).m_strName);
+    for (const CWaypoint& waypoint : DrainTable(table)) {
+        names.push_back(waypoint.m_strName);
     }
     return names;
 }

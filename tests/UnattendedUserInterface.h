@@ -1,0 +1,38 @@
+#pragma once
+
+#include <string>
+
+#include "engine/UserInterface.h"
+#include "engine/WaypointTable.h"
+#include "templates/TextTemplate.h"
+
+// Settles every fault without asking, as a conversion nobody watches: a name
+// taken gets a suffix, a long name is cut, anything else is discarded. Text
+// files use m_layout; nothing is shown. For the benchmarks and the fuzzers.
+class CUnattendedUserInterface : public CUserInterface {
+public:
+    CTextTemplate m_layout = CTextTemplate::WithColumns(0, 1, 2, 3, 2, ',');
+
+    void EnableControl(int, bool) override {}
+    void CheckControl(int, bool) override {}
+    void SetControlText(int, std::string_view) override {}
+    bool ChooseFile(FileRole, const std::string&, const std::string&, const std::string&,
+                    std::string&) override {
+        return false;
+    }
+    ExistingFileChoice AskExistingFile(const std::string&) override {
+        return ExistingFileChoice::Abort;
+    }
+    void ResolveInvalidWaypoint(std::string&, ResolutionPolicy& policy, const CWaypointTable&, int,
+                                WaypointError error) override {
+        policy.resolution = error == WaypointError::NameExists    ? Resolution::AddSuffix
+                            : error == WaypointError::NameTooLong ? Resolution::Truncate
+                                                                  : Resolution::Discard;
+        policy.applyToAll = true;
+    }
+    bool ChooseTextTemplate(CTextTemplate& chosen, const std::string&, bool, bool) override {
+        chosen = m_layout;
+        return true;
+    }
+    void ShowMessage(const std::string&) override {}
+};
