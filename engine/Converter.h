@@ -25,6 +25,8 @@ std::string SuccessMessage(const std::string& targetPath);
 class CConverter {
 public:
     explicit CConverter(CUserInterface* pMainDlg);
+    // Stops a running job and waits for its worker. The interface must then
+    // answer any question at once (as cancelled), or the wait would not end.
     ~CConverter();
     CConverter(const CConverter&) = delete;
     CConverter& operator=(const CConverter&) = delete;

@@ -108,8 +108,13 @@ bool CPlatformFile::OpenDescriptor(const std::string& path, unsigned nOpenFlags)
         return Fail(errno);
     }
     struct stat status {};
-    if (::fstat(m_fd, &status) != 0 || S_ISDIR(status.st_mode)) {
-        int nErrno = S_ISDIR(status.st_mode) ? EISDIR : errno;
+    int nErrno = ::fstat(m_fd, &status) != 0 ? errno : 0;
+    if (nErrno == 0 && S_ISDIR(status.st_mode)) {
+        nErrno = EISDIR;
+    } else if (nErrno == 0 && (nOpenFlags & 3) == modeRead && !S_ISREG(status.st_mode)) {
+        nErrno = EINVAL;  // a device such as /dev/zero would never end
+    }
+    if (nErrno != 0) {
         ::close(m_fd);
         m_fd = -1;
         return Fail(nErrno);

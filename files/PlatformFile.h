@@ -35,6 +35,7 @@ public:
     CPlatformFile(const CPlatformFile&) = delete;
     CPlatformFile& operator=(const CPlatformFile&) = delete;
 
+    // Opens the file; only a regular file can be opened for reading alone.
     bool Open(const std::string& path, unsigned nOpenFlags);
     // Opens a target so that the file at the path stays as it was until Commit:
     // writes go to a temporary file beside it (for appending, a copy of it),

@@ -127,6 +127,7 @@ TEST(PlatformFile, FailuresToOpen) {
     EXPECT_FALSE(file.Open(dir.File("missing"), OPEN_SOURCE));
     EXPECT_TRUE(file.HasFailed());
     EXPECT_FALSE(file.Open(dir.Path(), OPEN_SOURCE));
+    EXPECT_FALSE(file.Open("/dev/zero", OPEN_SOURCE));
     EXPECT_FALSE(file.OpenStaged(dir.Path(), OPEN_TARGET_NEW));
     EXPECT_FALSE(file.OpenStaged(dir.File("missing/inside"), OPEN_TARGET_NEW));
     EXPECT_FALSE(file.OpenStaged(dir.File("missing"), OPEN_TARGET_APPEND));
