@@ -45,16 +45,20 @@ void TakeOneOf(CLI::Option* pOption, const std::map<std::string, T>& words, cons
     pOption->transform(CLI::Validator(toValue, "", "word"))->type_name(pTypeName);
 }
 
+const CLI::Validator NOT_EMPTY(
+    [](std::string& text) { return text.empty() ? std::string("needs a value") : std::string(); },
+    "", "not empty");
+
 void AddLayoutOptions(CLI::App& app, CCliOptions& options) {
     CLI::Option* pTemplate = app.add_option(
         "--template", options.templateName,
         "Text layout: a template of PathfolioTemplates.dat in the current directory (name "
         "matched ignoring case)");
-    pTemplate->type_name("NAME");
+    pTemplate->type_name("NAME")->check(NOT_EMPTY);
     CLI::Option* pColumns = app.add_option(
         "--columns", options.columns,
         "Text layout: the column letters of NAME,LATITUDE,LONGITUDE,COMMENT, e.g. A,B,C,D");
-    pColumns->type_name("N,LAT,LON,COMMENT")->excludes(pTemplate);
+    pColumns->type_name("N,LAT,LON,COMMENT")->check(NOT_EMPTY)->excludes(pTemplate);
     app.add_option("--first-row", options.firstRow,
                    "With --columns: the line of the first waypoint, counted from 1 (default 1)")
         ->check(CLI::Range(0, 65535).description(""))
@@ -67,6 +71,7 @@ void AddLayoutOptions(CLI::App& app, CCliOptions& options) {
     app.add_option("--save-template", options.saveTemplateName,
                    "Also store the --columns layout in PathfolioTemplates.dat under this name")
         ->type_name("NAME")
+        ->check(NOT_EMPTY)
         ->needs(pColumns);
 }
 

@@ -175,6 +175,7 @@ TEST_F(Cli, UsageErrors) {
         {"in.csv", "out.mps", "--on-bad-coordinate", "suffix"},
         {"in.csv", "out.mps", "--template", "x", "--columns", "A,B,C,D"},
         {"in.csv", "out.mps", "--template", "nothing stored"},
+        {"in.csv", "out.mps", "--columns", ""},
     };
     for (const std::vector<std::string>& args : cases) {
         CliResult result = Run(args);
