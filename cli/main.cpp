@@ -2,6 +2,7 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cstdio>
 
 #include "cli/CliLayout.h"
@@ -11,13 +12,15 @@
 
 namespace {
 
-CConverter* g_pConverter = nullptr;
+std::atomic<CConverter*> g_pConverter{nullptr};
+std::atomic<bool> g_bInterrupted{false};
 
 // Stops the job at its next waypoint, so the target stays as it was and the
 // temporary file goes; a second interrupt ends the program at once.
 void OnInterrupt(int) {
-    if (g_pConverter != nullptr) {
-        g_pConverter->RequestStop();
+    g_bInterrupted = true;
+    if (CConverter* pConverter = g_pConverter.load()) {
+        pConverter->RequestStop();
     }
 }
 
@@ -28,6 +31,7 @@ void CatchInterrupts() {
     sigemptyset(&action.sa_mask);
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
+    sigaction(SIGHUP, &action, nullptr);
 }
 
 int Convert(const CCliOptions& options) {
@@ -49,6 +53,10 @@ int Convert(const CCliOptions& options) {
     bool bConverted = converter.Wait();
     g_pConverter = nullptr;
     ui.EndProgress();
+    if (!bConverted && g_bInterrupted) {
+        std::fprintf(stderr, "pathfolio-cli: interrupted; \"%s\" was left as it was\n",
+                     Printable(options.target).c_str());
+    }
     return bConverted ? EXIT_CONVERTED : EXIT_FAILED;
 }
 
