@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <new>
 #include <system_error>
 
 #include "engine/WaypointTable.h"
@@ -68,7 +69,13 @@ bool CConverter::Wait() {
 }
 
 void CConverter::ThreadProc(CConverter* pConverter) {
-    bool bSucceeded = pConverter->Run();
+    bool bSucceeded = false;
+    try {
+        bSucceeded = pConverter->Run();
+    } catch (const std::bad_alloc&) {
+        // Past the table's own check: a single line of a text file too long to hold, say.
+        pConverter->m_pMainDlg->ShowMessage("Not enough memory !");
+    }
     pConverter->Finish();
     pConverter->m_bLastResult = bSucceeded;
     pConverter->m_bRunning = false;
