@@ -7,6 +7,8 @@ packages=(
     libgtest-dev libgmock-dev libcli11-dev
     clang libclang-rt-14-dev libfuzzer-14-dev
     time
+    qt6-base-dev libgl-dev fonts-wine
+    xvfb xauth imagemagick desktop-file-utils
 )
 
 missing=()

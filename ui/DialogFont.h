@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QFont>
+#include <QRect>
+
+// The font every dialog is drawn in, and the dialog units measured from it.
+//
+// Dialogs are laid out in dialog units: a horizontal unit is a quarter of the
+// font's average character width, a vertical unit an eighth of its height.
+// The font is 8-point MS Sans Serif (a free version ships in Debian's
+// fonts-wine, which fontconfig does not list, so it is loaded from its file);
+// where it is missing, the system's sans-serif at 8 points.
+class CDialogFont {
+public:
+    static const CDialogFont& Instance();
+
+    const QFont& Font() const { return m_font; }
+    int BaseUnitX() const { return m_nBaseUnitX; }
+    int BaseUnitY() const { return m_nBaseUnitY; }
+
+    int ToPixelsX(int nDialogUnits) const;
+    int ToPixelsY(int nDialogUnits) const;
+    QRect ToPixels(int x, int y, int cx, int cy) const;
+
+private:
+    CDialogFont();
+
+    QFont m_font;
+    int m_nBaseUnitX;
+    int m_nBaseUnitY;
+};

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QDialog>
+#include <map>
+
+#include "ui/DialogTemplate.h"
+
+class QAbstractButton;
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+
+// A modal dialog built from a DialogTemplate: every control is placed by the
+// dialog font's units and found again by its ID, as the dialogs and their tests
+// address them.
+//
+// Push buttons never take the default role by merely having the focus: the
+// dialog moves that role itself with SetDefaultButton.
+class CTemplateDialog : public QDialog {
+    Q_OBJECT
+public:
+    explicit CTemplateDialog(const DialogTemplate& dialogTemplate, QWidget* pParent = nullptr);
+
+    // The control with this ID, or null.
+    QWidget* Control(int nId) const;
+    QPushButton* Button(int nId) const;
+    QLineEdit* Edit(int nId) const;
+    QLabel* Label(int nId) const;
+    QCheckBox* CheckBox(int nId) const;
+    QRadioButton* RadioButton(int nId) const;
+    QComboBox* ComboBox(int nId) const;
+
+    void EnableControl(int nId, bool bEnable);
+    void SetControlText(int nId, const QString& text);
+    // Gives the push button the default role or takes it away.
+    void SetDefaultButton(int nId, bool bDefault);
+
+    // The ID of the template this dialog was built from.
+    int TemplateId() const { return m_nTemplateId; }
+
+private:
+    QWidget* CreateControl(const ControlTemplate& control);
+    void PlaceControls(const DialogTemplate& dialogTemplate);
+
+    int m_nTemplateId;
+    std::map<int, QWidget*> m_controls;
+};
