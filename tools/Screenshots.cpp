@@ -1,0 +1,148 @@
+// Shows each dialog of the program in turn, in the states worth seeing, and
+// saves a picture of it: pathfolio_screenshots OUTPUT_DIRECTORY [NAME...].
+// To add a dialog, add a line to Shots().
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <cstdio>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "app/AboutDlg.h"
+#include "app/HelpDlg.h"
+#include "dialogs/ExistingFileDlg.h"
+#include "dialogs/InvalidWaypointDlg.h"
+#include "ui/MessageBox.h"
+
+namespace {
+
+struct Shot {
+    const char* pName;
+    std::function<std::unique_ptr<QWidget>()> make;
+    // Runs on the shown widget before the picture is taken.
+    std::function<void(QWidget&)> act = [](QWidget&) {};
+};
+
+// What an invalid-waypoint dialog works on; lives as long as the program.
+struct Fault {
+    std::string name;
+    ResolutionPolicy policy;
+    CWaypointTable table{nullptr};
+};
+
+std::unique_ptr<QWidget> InvalidWaypoint(const char* pName, WaypointError error,
+                                         ResolutionPolicy policy = {}) {
+    static std::vector<std::unique_ptr<Fault>> faults;
+    faults.push_back(std::make_unique<Fault>());
+    Fault& fault = *faults.back();
+    fault.name = pName;
+    fault.policy = policy;
+    fault.table.SetAt(CWaypoint{"home", 32.5, -117.25, "", false});
+    return std::make_unique<CInvalidWaypointDlg>(fault.name, fault.policy, fault.table,
+                                                 MAX_NAME_LENGTH, error);
+}
+
+CInvalidWaypointDlg& AsInvalid(QWidget& widget) {
+    return static_cast<CInvalidWaypointDlg&>(widget);
+}
+
+const std::vector<Shot>& Shots() {
+    using Dlg = CInvalidWaypointDlg;
+    static const std::vector<Shot> shots = {
+        {"invalid-waypoint-name-exists",
+         [] { return InvalidWaypoint("home", WaypointError::NameExists); }},
+        {"invalid-waypoint-truncate-chosen",
+         [] {
+             return InvalidWaypoint("a-waypoint-name-much-longer-than-forty-characters",
+                                    WaypointError::NameTooLong);
+         },
+         [](QWidget& w) { AsInvalid(w).RadioButton(Dlg::ID_TRUNCATE)->click(); }},
+        {"invalid-waypoint-editing",
+         [] { return InvalidWaypoint("camp/2", WaypointError::NameNotAlphanumeric); },
+         [](QWidget& w) {
+             AsInvalid(w).RadioButton(Dlg::ID_EDIT)->click();
+             AsInvalid(w).Edit(Dlg::ID_NAME)->setText(QStringLiteral("camp 2"));
+             AsInvalid(w).CheckBox(Dlg::ID_APPLY_TO_ALL)->click();
+         }},
+        {"invalid-waypoint-edit-refused",
+         [] { return InvalidWaypoint("", WaypointError::NameEmpty); },
+         [](QWidget& w) {
+             AsInvalid(w).RadioButton(Dlg::ID_EDIT)->click();
+             AsInvalid(w)
+                 .Edit(Dlg::ID_NAME)
+                 ->setText(QStringLiteral("a typed name that is longer than forty characters"));
+             AsInvalid(w).Button(IDOK)->click();
+         }},
+        {"invalid-waypoint-forced-edit",
+         [] {
+             return InvalidWaypoint("home", WaypointError::NameExists, {Resolution::Edit, true});
+         }},
+        {"invalid-waypoint-latitude",
+         [] { return InvalidWaypoint("harbour", WaypointError::LatitudeInvalid); }},
+        {"existing-file",
+         [] {
+             return std::make_unique<CExistingFileDlg>(
+                 "/home/someone/Documents/Waypoints/2026 spring survey/all waypoints merged.mps");
+         }},
+        {"about", [] { return std::make_unique<CAboutDlg>(); }},
+        {"help", [] { return std::make_unique<CHelpDlg>(); }},
+    };
+    return shots;
+}
+
+// Lets the widget lay itself out and paint.
+void Settle() {
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < 50) {
+        QApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+}
+
+bool Wanted(const Shot& shot, const QStringList& names) {
+    return names.isEmpty() || names.contains(QString::fromLatin1(shot.pName));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QApplication application(argc, argv);
+    QStringList arguments = QApplication::arguments().mid(1);
+    if (arguments.isEmpty()) {
+        std::fprintf(stderr, "usage: pathfolio_screenshots OUTPUT_DIRECTORY [NAME...]\n");
+        return 2;
+    }
+    const QDir directory(arguments.takeFirst());
+    if (!QDir().mkpath(directory.path())) {
+        std::fprintf(stderr, "pathfolio_screenshots: cannot create %s\n",
+                     qPrintable(directory.path()));
+        return 1;
+    }
+    // The pictures show the dialogs, not message boxes on top of them.
+    SetMessageAnswerer([](const QString&, MessageButtons) { return MessageAnswer::Ok; });
+    int nFailed = 0;
+    for (const Shot& shot : Shots()) {
+        if (!Wanted(shot, arguments)) {
+            continue;
+        }
+        std::unique_ptr<QWidget> pWidget = shot.make();
+        pWidget->show();
+        Settle();
+        shot.act(*pWidget);
+        Settle();
+        const QString path = directory.filePath(QString::fromLatin1(shot.pName) + ".png");
+        if (!pWidget->grab().save(path)) {
+            std::fprintf(stderr, "pathfolio_screenshots: cannot write %s\n", qPrintable(path));
+            ++nFailed;
+            continue;
+        }
+        std::printf("%s\n", qPrintable(path));
+    }
+    return nFailed == 0 ? 0 : 1;
+}
