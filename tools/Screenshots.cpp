@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTextBrowser>
 #include <cstdio>
 #include <functional>
 #include <memory>
@@ -52,6 +53,10 @@ CInvalidWaypointDlg& AsInvalid(QWidget& widget) {
     return static_cast<CInvalidWaypointDlg&>(widget);
 }
 
+void HelpAt(QWidget& widget, const char* pAnchor) {
+    static_cast<CHelpDlg&>(widget).Browser()->scrollToAnchor(QString::fromLatin1(pAnchor));
+}
+
 const std::vector<Shot>& Shots() {
     using Dlg = CInvalidWaypointDlg;
     static const std::vector<Shot> shots = {
@@ -92,6 +97,10 @@ const std::vector<Shot>& Shots() {
          }},
         {"about", [] { return std::make_unique<CAboutDlg>(); }},
         {"help", [] { return std::make_unique<CHelpDlg>(); }},
+        {"help-resolutions", [] { return std::make_unique<CHelpDlg>(); },
+         [](QWidget& w) { HelpAt(w, "invalid"); }},
+        {"help-command-line", [] { return std::make_unique<CHelpDlg>(); },
+         [](QWidget& w) { HelpAt(w, "cli"); }},
     };
     return shots;
 }
