@@ -6,10 +6,10 @@
 #include <utility>
 #include <vector>
 
-#include "engine/HugePageAllocator.h"
-
 // A growable array kept in blocks of 2 MiB that never move: growing it copies
-// nothing and touches each element's memory once.
+// nothing and touches each element's memory once. Shrinking keeps the blocks,
+// so an array emptied and filled again does not allocate; they are released
+// with the array.
 template <typename T>
 class CChunkedArray {
 public:
@@ -29,26 +29,25 @@ public:
     void push_back(T&& value) {
         if (m_nSize == m_chunks.size() * PER_CHUNK) {
             m_chunks.reserve(m_chunks.size() + 1);
-            m_chunks.push_back(static_cast<T*>(AllocateLargeBlock(CHUNK_BYTES)));
+            m_chunks.push_back(static_cast<T*>(::operator new(CHUNK_BYTES)));
         }
         new (&(*this)[m_nSize]) T(std::move(value));
         ++m_nSize;
     }
 
-    // Destroys the elements from nSize on and releases the chunks left empty.
+    // Destroys the elements from nSize on; their memory stays for new ones.
     void shrink(size_t nSize) {
         while (m_nSize > nSize) {
             (*this)[--m_nSize].~T();
         }
-        size_t nChunks = (m_nSize + PER_CHUNK - 1) / PER_CHUNK;
-        while (m_chunks.size() > nChunks) {
-            ReleaseLargeBlock(m_chunks.back(), CHUNK_BYTES);
-            m_chunks.pop_back();
-        }
     }
 
+    // Destroys every element and releases the memory.
     void clear() {
         shrink(0);
+        for (T* pChunk : m_chunks) {
+            ::operator delete(pChunk);
+        }
         std::vector<T*>().swap(m_chunks);
     }
 

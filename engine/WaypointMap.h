@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "engine/ChunkedArray.h"
-#include "engine/HugePageAllocator.h"
 #include "engine/Waypoint.h"
 
 // A hashed map of waypoints keyed by their names, exactly, that keeps its
@@ -39,6 +38,7 @@ public:
     // Appends the name without a waypoint, unless it is present.
     void Reserve(std::string_view key);
     bool RemoveKey(std::string_view key);
+    // Empties the map; its memory stays for the entries to come.
     void RemoveAll();
 
     Position GetStartPosition() const { return NextLiveSlot(0); }
@@ -78,7 +78,7 @@ private:
     Position NextLiveSlot(size_t nFrom) const;
 
     CChunkedArray<Slot> m_slots;  // insertion order, with dead slots
-    std::vector<Bucket, CHugePageAllocator<Bucket>> m_buckets;
+    std::vector<Bucket> m_buckets;
     size_t m_nCount = 0;
     size_t m_nUsedBuckets = 0;  // not empty: live or deleted
 };

@@ -7,8 +7,8 @@
 #include <thread>
 #include <vector>
 
-#include "engine/Converter.h"
 #include "files/Coordinates.h"
+#include "job/Converter.h"
 #include "tests/MapSourceBytes.h"
 #include "tests/ScriptedUserInterface.h"
 #include "tests/TempDir.h"

@@ -117,7 +117,7 @@ TEST_F(MapSourceFile, AppendingKeepsTheOldRecordsAndWritesOneEndRecord) {
     CWaypointTable table(&ui);
     CMapSourceFile file(&ui);
     ASSERT_TRUE(file.File().Open(path, OPEN_TARGET_APPEND));
-    ASSERT_TRUE(file.Import(table, true));
+    ASSERT_TRUE(file.ReadWaypoints(table, true));
     CWaypoint d = MakeWaypoint("d", 4.0, 4.0);
     CWaypoint e = MakeWaypoint("e", 5.0, 5.0);
     ASSERT_TRUE(table.AddWaypoint(d));
@@ -157,7 +157,7 @@ TEST_F(MapSourceFile, FailuresOfTheSystemAreReportedNotTakenForSuccess) {
     CWaypointTable table(&ui);
     CMapSourceFile reader(&ui);
     ASSERT_TRUE(reader.File().Open("/proc/self/mem", OPEN_SOURCE));  // reading it fails with EIO
-    EXPECT_FALSE(reader.Import(table, false));
+    EXPECT_FALSE(reader.ReadWaypoints(table, false));
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0].rfind("Fail to read file \"/proc/self/mem\"", 0), 0u);
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "files/PlatformFile.h"
+#include "platform/PlatformFile.h"
 #include "tests/TempDir.h"
 
 namespace {
@@ -63,9 +63,9 @@ TEST(PlatformFile, SeekingAndReadingBackWhatWasWritten) {
     EXPECT_EQ(file.Read(bytes, 4), 3u);
     EXPECT_EQ(std::string(bytes, 3), "789");
     ASSERT_TRUE(file.Seek(-2, CPlatformFile::SeekFrom::Current));
-    ASSERT_TRUE(file.Write("AB", 2));
+    file.Write("AB", 2);
     EXPECT_EQ(file.GetLength(), 10u);
-    ASSERT_TRUE(file.Write("CD", 2));
+    file.Write("CD", 2);
     EXPECT_EQ(file.GetLength(), 12u);
     ASSERT_TRUE(file.Seek(0, CPlatformFile::SeekFrom::Begin));
     EXPECT_EQ(file.Read(bytes, 2), 2u);
@@ -82,7 +82,7 @@ TEST(PlatformFile, AStagedTargetChangesOnlyOnCommit) {
 
     CPlatformFile replaced;
     ASSERT_TRUE(replaced.OpenStaged(path, OPEN_TARGET_NEW));
-    ASSERT_TRUE(replaced.WriteLine("new"));
+    replaced.WriteLine("new");
     ASSERT_TRUE(replaced.Flush());
     EXPECT_EQ(ReadBytes(path), "old\n");
     ASSERT_TRUE(replaced.Commit());
@@ -98,7 +98,7 @@ TEST(PlatformFile, AStagedTargetChangesOnlyOnCommit) {
     ASSERT_TRUE(appended.ReadLine(line));
     EXPECT_EQ(line, "new");
     ASSERT_TRUE(appended.Seek(0, CPlatformFile::SeekFrom::End));
-    ASSERT_TRUE(appended.WriteLine("more"));
+    appended.WriteLine("more");
     appended.Close();  // without Commit
     EXPECT_EQ(ReadBytes(path), "new\r\n");
     EXPECT_EQ(dir.List(), std::vector<std::string>{"target.txt"});
@@ -112,7 +112,7 @@ TEST(PlatformFile, ReplacingThroughALinkReplacesTheFileItNames) {
     ASSERT_EQ(::symlink(real.c_str(), link.c_str()), 0);
     CPlatformFile file;
     ASSERT_TRUE(file.OpenStaged(link, OPEN_TARGET_NEW));
-    ASSERT_TRUE(file.Write("new", 3));
+    file.Write("new", 3);
     ASSERT_TRUE(file.Commit());
     file.Close();
     EXPECT_EQ(ReadBytes(real), "new");

@@ -120,7 +120,7 @@ std::vector<CWaypoint> ReadWaypointFile(CWaypointFile& file, CScriptedUserInterf
                                         const std::string& path, bool bFromTarget, bool* pbResult) {
     CWaypointTable table(&ui);
     EXPECT_TRUE(file.File().Open(path, OPEN_SOURCE));
-    bool bResult = file.Import(table, bFromTarget);
+    bool bResult = file.ReadWaypoints(table, bFromTarget);
     file.Close();
     if (pbResult != nullptr) {
         *pbResult = bResult;

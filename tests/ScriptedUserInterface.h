@@ -7,9 +7,9 @@
 #include <utility>
 #include <vector>
 
-#include "engine/UserInterface.h"
 #include "engine/WaypointTable.h"
 #include "files/WaypointFile.h"
+#include "job/UserInterface.h"
 #include "templates/TextTemplate.h"
 
 // Answers the engine's questions from a script and records what it was shown.

@@ -12,7 +12,9 @@
 namespace {
 
 std::string Bytes(const CTextTemplate& record) {
-    return std::string(reinterpret_cast<const char*>(&record), sizeof record);
+    unsigned char bytes[CTextTemplate::RECORD_SIZE];
+    record.Encode(bytes);
+    return std::string(reinterpret_cast<const char*>(bytes), sizeof bytes);
 }
 
 std::vector<std::string> Names(const CTemplateStore& store) {

@@ -124,7 +124,7 @@ TEST_F(TextFile, CancellingTheTemplateReadsAndWritesNothing) {
     CTextWaypointFile file(&ui);
     ASSERT_TRUE(file.File().Open(path, OPEN_SOURCE));
     ui.templateAnswers.push_back(std::nullopt);
-    EXPECT_FALSE(file.Import(table, false));
+    EXPECT_FALSE(file.ReadWaypoints(table, false));
     EXPECT_EQ(table.GetCount(), 0u);
     file.Close();
 

@@ -210,7 +210,8 @@ bool PlainSearch(const std::set<std::string>& taken, const std::string& name, in
 class UniqueNames : public ::testing::Test {
 protected:
     void Take(const std::string& name) {
-        table.SetAt(Make(name));
+        CWaypoint waypoint = Make(name);
+        ASSERT_TRUE(table.AddWaypoint(waypoint));
         taken.insert(name);
     }
     // Runs both searches and keeps the plain set in step with the table.
