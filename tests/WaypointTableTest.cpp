@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cmath>
 #include <random>
 #include <set>
 #include <string>
@@ -12,7 +13,33 @@
 
 namespace {
 
-using Answer = CScriptedUserInterface::WaypointAnswer;
+TEST(Waypoint, ValidationOrder) {
+    struct Case {
+        std::string name;
+        double dLatitude;
+        double dLongitude;
+        WaypointError expected;
+    };
+    const Case cases[] = {
+        {"", 0.0, 0.0, WaypointError::NameEmpty},
+        {std::string(40, 'a'), 1, 1, WaypointError::None},
+        {std::string(41, 'a'), 1, 1, WaypointError::NameTooLong},
+        {std::string(40, 'a') + ".", 1, 1, WaypointError::NameTooLong},  // length first
+        {"Home-2 new_one", 1, 1, WaypointError::None},
+        {"a.b", 1, 1, WaypointError::NameNotAlphanumeric},
+        {"caf\xE9", 1, 1, WaypointError::NameNotAlphanumeric},
+        {std::string("a\0b", 3), 1, 1, WaypointError::NameNotAlphanumeric},
+        {"home", 0.0, 0.0, WaypointError::LatitudeInvalid},
+        {"home", -0.0, 1.0, WaypointError::LatitudeInvalid},
+        {"home", std::nan(""), 1.0, WaypointError::LatitudeInvalid},
+        {"home", 32.1, 0.0, WaypointError::LongitudeInvalid},
+        {"home", 123.0, -200.0, WaypointError::None},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(MakeWaypoint(c.name, c.dLatitude, c.dLongitude).Validate(40), c.expected)
+            << '"' << c.name << '"';
+    }
+}
 
 CWaypoint Make(const std::string& name, bool bFromTarget = false, const std::string& comment = "") {
     return MakeWaypoint(name, 32.5, -117.25, comment, bFromTarget);
@@ -70,17 +97,6 @@ TEST_F(ImportPass, ApplyToAllSettlesLaterFaultsWithoutAPrompt) {
     ASSERT_TRUE(Add(nextJob, "home"));
     EXPECT_FALSE(Add(nextJob, "home"));  // a new job asks again; the unanswered prompt aborts
     EXPECT_EQ(nextUi.prompts.size(), 1u);
-}
-
-TEST_F(ImportPass, ApplyToAllEditStillPromptsForEachWaypoint) {
-    ASSERT_TRUE(Add(table, "home"));
-    ui.waypointAnswers.push_back({Resolution::Edit, true, "first"});
-    ui.waypointAnswers.push_back({Resolution::Edit, true, "second"});
-    ASSERT_TRUE(Add(table, "home"));
-    ASSERT_TRUE(Add(table, "home"));
-    EXPECT_EQ(ui.prompts.size(), 2u);
-    EXPECT_TRUE(table.Contains("first"));
-    EXPECT_TRUE(table.Contains("second"));
 }
 
 TEST_F(ImportPass, EditedAndTruncatedNamesAreCheckedAgain) {
@@ -151,14 +167,6 @@ TEST_F(ImportPass, CountersOfScanImportAndExport) {
     EXPECT_EQ(ui.Counters(), (std::vector<int>{0, 1, 2, 3}));
     EXPECT_EQ(table.GetCount(), 0u);
     EXPECT_EQ(table.GetStartPosition(), CWaypointTable::END_POSITION);
-}
-
-TEST(WaypointTableWithoutWindow, CountsButShowsNothing) {
-    CWaypointTable table(nullptr);
-    ASSERT_TRUE(Add(table, "home"));
-    EXPECT_FALSE(Add(table, "home"));  // nobody to ask: abort
-    EXPECT_EQ(Drain(table).size(), 1u);
-    EXPECT_EQ(table.ExportCount(), 1);
 }
 
 TEST_F(ImportPass, TheEntryLimitStopsAfterStoring) {
@@ -293,9 +301,10 @@ CWaypoint Named(const std::string& name) {
     return record;
 }
 
+// 60,000 entries fill three chunks of the slot array.
 TEST(WaypointMap, DrainingDuringIterationVisitsEveryEntryInOrder) {
     CWaypointMap map;
-    for (int i = 0; i < 5000; ++i) {
+    for (int i = 0; i < 60000; ++i) {
         map.SetAt(Named("k" + std::to_string(i)));
     }
     // Removing and storing again moves an entry last; enough of them compact the order.
@@ -305,7 +314,7 @@ TEST(WaypointMap, DrainingDuringIterationVisitsEveryEntryInOrder) {
         map.SetAt(Named(key));
     }
     std::vector<std::string> expected;
-    for (int i = 0; i < 5000; ++i) {
+    for (int i = 0; i < 60000; ++i) {
         if (i >= 3000 || i % 2 == 1) {
             expected.push_back("k" + std::to_string(i));
         }
@@ -320,6 +329,10 @@ TEST(WaypointMap, DrainingDuringIterationVisitsEveryEntryInOrder) {
     EXPECT_EQ(seen, expected);
     EXPECT_EQ(map.GetCount(), 0u);
     EXPECT_FALSE(map.Contains("k1"));
+    // An emptied map takes entries again.
+    map.SetAt(Named("again"));
+    EXPECT_TRUE(map.Contains("again"));
+    EXPECT_EQ(map.GetCount(), 1u);
 }
 
 }  // namespace
