@@ -146,16 +146,6 @@ TEST_F(Converter, AFailedOrAbortedJobLeavesTheTargetByteForByte) {
     }
 }
 
-TEST_F(Converter, AFailedNewTargetIsNotCreated) {
-    WriteBytes(text, "NAME\r\nno coordinates\r\n");
-    ui.fileAnswers = {text, mapSource};
-    ui.templateAnswers = {SIMPLE};
-    EXPECT_FALSE(Convert(KIND_TEXT, KIND_MAPSOURCE));
-    ASSERT_EQ(ui.prompts.size(), 1u);
-    EXPECT_EQ(ui.prompts[0].error, WaypointError::LatitudeInvalid);
-    EXPECT_EQ(dir.List(), std::vector<std::string>{"points.csv"});
-}
-
 TEST_F(Converter, TheSourceChosenAsTargetWithReplaceIsReadWhole) {
     WriteBytes(text, "NAME,LATITUDE,LONGITUDE,COMMENT\r\na,1,1,\r\nb,2,2,\r\n");
     ui.fileAnswers = {text, text};

@@ -52,27 +52,6 @@ TEST(PlatformFile, ReadUntilStopsOnTheStopByteAcrossTheBufferEdge) {
     EXPECT_FALSE(file.HasFailed());
 }
 
-TEST(PlatformFile, SeekingAndReadingBackWhatWasWritten) {
-    CTempDir dir;
-    std::string path = dir.File("data.bin");
-    WriteBytes(path, "0123456789");
-    CPlatformFile file;
-    ASSERT_TRUE(file.Open(path, OPEN_TARGET_APPEND));
-    char bytes[4] = {};
-    ASSERT_TRUE(file.Seek(-3, CPlatformFile::SeekFrom::End));
-    EXPECT_EQ(file.Read(bytes, 4), 3u);
-    EXPECT_EQ(std::string(bytes, 3), "789");
-    ASSERT_TRUE(file.Seek(-2, CPlatformFile::SeekFrom::Current));
-    file.Write("AB", 2);
-    EXPECT_EQ(file.GetLength(), 10u);
-    file.Write("CD", 2);
-    EXPECT_EQ(file.GetLength(), 12u);
-    ASSERT_TRUE(file.Seek(0, CPlatformFile::SeekFrom::Begin));
-    EXPECT_FALSE(file.Seek(-20, CPlatformFile::SeekFrom::End));
-    file.Close();
-    EXPECT_EQ(ReadBytes(path), "01234567ABCD");
-}
-
 TEST(PlatformFile, AStagedTargetChangesOnlyOnCommit) {
     CTempDir dir;
     std::string path = dir.File("target.txt");

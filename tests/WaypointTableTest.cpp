@@ -132,23 +132,17 @@ TEST_F(ImportPass, OverwriteMovesTheNameToTheEnd) {
     EXPECT_EQ(Drain(table), (std::vector<std::string>{"office", "home"}));
 }
 
-TEST_F(ImportPass, AbortAndEscapeStoreNothingAndStop) {
+TEST_F(ImportPass, AbortEscapeAndAnswersNotOfferedStoreNothingAndStop) {
     ASSERT_TRUE(Add(table, "home"));
-    ui.waypointAnswers.push_back({Resolution::Abort});
+    ui.waypointAnswers = {{Resolution::Abort},
+                          {Resolution::None},              // the dialog closed with Escape
+                          {Resolution::Truncate, true},    // cutting a short name settles nothing
+                          {Resolution::AddSuffix, true}};  // nor does a suffix a bad name
     EXPECT_FALSE(Add(table, "home"));
-    ui.waypointAnswers.push_back({Resolution::None});  // the dialog closed with Escape
+    EXPECT_FALSE(Add(table, "home"));
+    EXPECT_FALSE(Add(table, "home"));
     EXPECT_FALSE(Add(table, "bad.name"));
-    EXPECT_EQ(table.GetCount(), 1u);
-}
-
-TEST_F(ImportPass, AnAnswerNotOfferedForTheFaultAborts) {
-    ASSERT_TRUE(Add(table, "home"));
-    ui.waypointAnswers.push_back({Resolution::Truncate, true});
-    EXPECT_FALSE(Add(table, "home"));  // cutting a short name could never settle it
-    ui.waypointAnswers.push_back({Resolution::AddSuffix});
-    CWaypoint zero = Make("zero");
-    zero.m_dLatitude = 0.0;
-    EXPECT_FALSE(table.AddWaypoint(zero));
+    EXPECT_EQ(ui.prompts.size(), 4u);
     EXPECT_EQ(table.GetCount(), 1u);
 }
 
