@@ -6,6 +6,8 @@
 #include <utility>
 #include <vector>
 
+#include "engine/HugePageAllocator.h"
+
 // A growable array kept in blocks of 2 MiB that never move: growing it copies
 // nothing and touches each element's memory once. Shrinking keeps the blocks,
 // so an array emptied and filled again does not allocate; they are released
@@ -29,7 +31,7 @@ public:
     void push_back(T&& value) {
         if (m_nSize == m_chunks.size() * PER_CHUNK) {
             m_chunks.reserve(m_chunks.size() + 1);
-            m_chunks.push_back(static_cast<T*>(::operator new(CHUNK_BYTES)));
+            m_chunks.push_back(static_cast<T*>(AllocateLargeBlock(CHUNK_BYTES)));
         }
         new (&(*this)[m_nSize]) T(std::move(value));
         ++m_nSize;
@@ -46,7 +48,7 @@ public:
     void clear() {
         shrink(0);
         for (T* pChunk : m_chunks) {
-            ::operator delete(pChunk);
+            ReleaseLargeBlock(pChunk, CHUNK_BYTES);
         }
         std::vector<T*>().swap(m_chunks);
     }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "engine/ChunkedArray.h"
+#include "engine/HugePageAllocator.h"
 #include "engine/Waypoint.h"
 
 // A hashed map of waypoints keyed by their names, exactly, that keeps its
@@ -78,7 +79,7 @@ private:
     Position NextLiveSlot(size_t nFrom) const;
 
     CChunkedArray<Slot> m_slots;  // insertion order, with dead slots
-    std::vector<Bucket> m_buckets;
+    std::vector<Bucket, CHugePageAllocator<Bucket>> m_buckets;
     size_t m_nCount = 0;
     size_t m_nUsedBuckets = 0;  // not empty: live or deleted
 };
