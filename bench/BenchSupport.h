@@ -6,8 +6,8 @@
 #include <cstdio>
 #include <string>
 
+#include "bench/UnattendedUserInterface.h"
 #include "engine/Waypoint.h"
-#include "tests/UnattendedUserInterface.h"
 
 class CStopwatch {
 public:

@@ -36,7 +36,7 @@ bool TimeRead(CWaypointFile& file, CUnattendedUserInterface& ui, const std::stri
               const char* pFormat) {
     CWaypointTable table(&ui);
     CStopwatch stopwatch;
-    bool bDone = file.File().Open(path, OPEN_SOURCE) && file.Import(table, false);
+    bool bDone = file.File().Open(path, OPEN_SOURCE) && file.ReadWaypoints(table, false);
     file.Close();
     std::printf("%s: read 1,000,000 waypoints: %.3f s\n", pFormat, stopwatch.Seconds());
     return bDone && table.GetCount() == COUNT;

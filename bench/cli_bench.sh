@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Times pathfolio-cli on a million distinct waypoints, text to MapSource and
-# back, with the peak memory of each run. Usage: bench/cli_bench.sh [BUILD_DIR]
+# back, and on one name repeated with --on-duplicate discard and overwrite
+# (overwrite should take at most twice as long), with the peak memory of each
+# run. Usage: bench/cli_bench.sh [BUILD_DIR]
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 cli="$(cd "${1:-$root/build}" && pwd)/pathfolio-cli"
@@ -25,6 +27,14 @@ run() {
 
 run "text -> MapSource, 1,000,000 waypoints" waypoints.csv waypoints.mps
 run "MapSource -> text, 1,000,000 waypoints" waypoints.mps back.csv
+# One name a hundred thousand times: overwriting must cost about what discarding does.
+awk 'BEGIN {
+    printf "NAME,LATITUDE,LONGITUDE,COMMENT\r\n"
+    for (i = 0; i < 100000; i++) printf "a,1.5,2.5,\r\n"
+}' > one-name.csv
+run "100,000 lines of one name, --on-duplicate discard" one-name.csv discard.mps --on-duplicate discard
+run "100,000 lines of one name, --on-duplicate overwrite" one-name.csv overwrite.mps --on-duplicate overwrite
+
 if cmp -s waypoints.csv back.csv; then
     echo "round trip text -> MapSource -> text: byte for byte the same"
 else

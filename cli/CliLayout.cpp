@@ -41,8 +41,8 @@ bool ParseColumns(const std::string& text, CTextTemplate& layout, int& nExitCode
     return true;
 }
 
-bool FindStoredTemplate(const std::string& name, CTextTemplate& layout, int& nExitCode) {
-    const std::string& path = templateStorePath();
+bool FindStoredTemplate(const std::string& name, const std::string& path, CTextTemplate& layout,
+                        int& nExitCode) {
     struct stat status {};
     if (::stat(path.c_str(), &status) != 0) {
         return Fail(nExitCode, EXIT_USAGE,
@@ -61,11 +61,11 @@ bool FindStoredTemplate(const std::string& name, CTextTemplate& layout, int& nEx
     return true;
 }
 
-bool SaveTemplate(const std::string& name, CTextTemplate layout, int& nExitCode) {
+bool SaveTemplate(const std::string& name, const std::string& path, CTextTemplate layout,
+                  int& nExitCode) {
     if (name.empty() || name.size() > CTextTemplate::MAX_NAME_LENGTH) {
         return Fail(nExitCode, EXIT_USAGE, "--save-template takes a name of 1 to 254 characters");
     }
-    const std::string& path = templateStorePath();
     CTemplateStore store;
     if (!store.Load(path)) {
         return Fail(nExitCode, EXIT_FAILED, "Fail to open file \"" + path + "\" !");
@@ -86,12 +86,13 @@ bool SaveTemplate(const std::string& name, CTextTemplate layout, int& nExitCode)
 
 }  // namespace
 
-bool ResolveLayout(const CCliOptions& options, CTextTemplate& layout, int& nExitCode) {
+bool ResolveLayout(const CCliOptions& options, const std::string& storePath, CTextTemplate& layout,
+                   int& nExitCode) {
     if (!options.templateName.empty()) {
-        return FindStoredTemplate(options.templateName, layout, nExitCode);
+        return FindStoredTemplate(options.templateName, storePath, layout, nExitCode);
     }
     if (options.columns.empty()) {
-        layout = CTextTemplate::WithColumns(0, 1, 2, 3, 2, ',');  // what the converter writes
+        layout = CTextTemplate::DefaultLayout();
         return true;
     }
     layout = CTextTemplate();
@@ -101,5 +102,5 @@ bool ResolveLayout(const CCliOptions& options, CTextTemplate& layout, int& nExit
     layout.firstWaypointRow = static_cast<uint16_t>(options.firstRow);
     layout.delimiter = static_cast<char>(options.delimiter);
     return options.saveTemplateName.empty() ||
-           SaveTemplate(options.saveTemplateName, layout, nExitCode);
+           SaveTemplate(options.saveTemplateName, storePath, layout, nExitCode);
 }

@@ -5,8 +5,9 @@
 #include "cli/CliOptions.h"
 #include "templates/TextTemplate.h"
 
-// The text layout the command line asks for: a stored template, the given
-// columns, or the layout of the files this program writes (A,B,C,D from the
-// second line, comma). Stores the layout when asked to. On failure reports on
-// standard error and sets the exit code.
-bool ResolveLayout(const CCliOptions& options, CTextTemplate& layout, int& nExitCode);
+// The text layout the command line asks for: a template of the store at
+// storePath, the given columns, or the layout of the files this program writes.
+// Stores the layout when asked to. On failure reports on standard error and
+// sets the exit code.
+bool ResolveLayout(const CCliOptions& options, const std::string& storePath, CTextTemplate& layout,
+                   int& nExitCode);

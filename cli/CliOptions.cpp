@@ -1,11 +1,10 @@
 #include "cli/CliOptions.h"
 
 #include <CLI/CLI.hpp>
-#include <cctype>
 #include <cstdio>
-#include <map>
 
 #include "cli/Version.h"
+#include "platform/AsciiCase.h"
 
 namespace {
 
@@ -14,35 +13,36 @@ constexpr const char* DESCRIPTION =
     "A SOURCE or TARGET whose name ends in .mps is a MapSource file, any other a text file;\n"
     "one of the two must be each. The target is left as it was unless the conversion succeeds.";
 
-const std::map<std::string, Resolution> DUPLICATE_ANSWERS = {{"suffix", Resolution::AddSuffix},
-                                                             {"overwrite", Resolution::Overwrite},
-                                                             {"discard", Resolution::Discard},
-                                                             {"abort", Resolution::Abort}};
-const std::map<std::string, Resolution> LONG_NAME_ANSWERS = {{"truncate", Resolution::Truncate},
-                                                             {"discard", Resolution::Discard},
-                                                             {"abort", Resolution::Abort}};
-const std::map<std::string, Resolution> DISCARD_OR_ABORT = {{"discard", Resolution::Discard},
-                                                            {"abort", Resolution::Abort}};
-const std::map<std::string, ExistingFileChoice> EXISTING_ANSWERS = {
-    {"replace", ExistingFileChoice::Replace}, {"append", ExistingFileChoice::Append}};
-const std::map<std::string, int> DELIMITERS = {{"comma", ','}, {"tab", '\t'}, {"none", 0}};
-
-// The option takes one of the map's words, in any case; the help lists them.
 template <typename T>
-void TakeOneOf(CLI::Option* pOption, const std::map<std::string, T>& words, const char* pTypeName) {
-    auto toValue = [&words, pTypeName](std::string& text) -> std::string {
-        std::string word = text;
-        for (char& c : word) {
-            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+using Words = std::vector<std::pair<std::string, T>>;
+
+const Words<ExistingFileChoice> EXISTING_ANSWERS = {{"replace", ExistingFileChoice::Replace},
+                                                    {"append", ExistingFileChoice::Append}};
+const Words<int> DELIMITERS = {{"comma", ','}, {"tab", '\t'}, {"none", 0}};
+
+template <typename T>
+std::string JoinWords(const Words<T>& words) {
+    std::string joined;
+    for (const auto& word : words) {
+        joined += (joined.empty() ? "" : "|") + word.first;
+    }
+    return joined;
+}
+
+// The option takes one of the words, in any case; the help lists them.
+template <typename T>
+void TakeOneOf(CLI::Option* pOption, const Words<T>& words) {
+    std::string typeName = JoinWords(words);
+    auto toValue = [&words, typeName](std::string& text) -> std::string {
+        for (const auto& word : words) {
+            if (EqualIgnoringCase(text, word.first)) {
+                text = std::to_string(static_cast<int>(word.second));
+                return std::string();
+            }
         }
-        auto it = words.find(word);
-        if (it == words.end()) {
-            return std::string("takes ") + pTypeName + ", not \"" + text + "\"";
-        }
-        text = std::to_string(static_cast<int>(it->second));
-        return std::string();
+        return "takes " + typeName + ", not \"" + text + "\"";
     };
-    pOption->transform(CLI::Validator(toValue, "", "word"))->type_name(pTypeName);
+    pOption->transform(CLI::Validator(toValue, "", "word"))->type_name(typeName);
 }
 
 const CLI::Validator NOT_EMPTY(
@@ -66,7 +66,7 @@ void AddLayoutOptions(CLI::App& app, CCliOptions& options) {
         ->needs(pColumns);
     CLI::Option* pDelimiter = app.add_option("--delimiter", options.delimiter,
                                              "With --columns: the delimiter (default comma)");
-    TakeOneOf(pDelimiter, DELIMITERS, "comma|tab|none");
+    TakeOneOf(pDelimiter, DELIMITERS);
     pDelimiter->needs(pColumns);
     app.add_option("--save-template", options.saveTemplateName,
                    "Also store the --columns layout in PathfolioTemplates.dat under this name")
@@ -79,18 +79,11 @@ void AddAnswerOptions(CLI::App& app, CCliOptions& options) {
     TakeOneOf(app.add_option("--existing", options.existing,
                              "An existing TARGET: replace it, or append to it (without this option "
                              "an existing TARGET is an error)"),
-              EXISTING_ANSWERS, "replace|append");
-    TakeOneOf(app.add_option("--on-duplicate", options.onDuplicate, "A name already taken"),
-              DUPLICATE_ANSWERS, "suffix|overwrite|discard|abort");
-    TakeOneOf(app.add_option("--on-long-name", options.onLongName, "A name over 40 characters"),
-              LONG_NAME_ANSWERS, "truncate|discard|abort");
-    TakeOneOf(app.add_option("--on-bad-name", options.onBadName,
-                             "An empty name, or one with a character other than a letter, digit, "
-                             "space, - or _"),
-              DISCARD_OR_ABORT, "discard|abort");
-    TakeOneOf(app.add_option("--on-bad-coordinate", options.onBadCoordinate,
-                             "A latitude or longitude of 0, or no number"),
-              DISCARD_OR_ABORT, "discard|abort");
+              EXISTING_ANSWERS);
+    for (const CAnswerOption& option : AnswerOptions()) {
+        TakeOneOf(app.add_option(option.pName, options.*option.pAnswer, option.pHelp),
+                  option.words);
+    }
 }
 
 bool CheckDirection(const CCliOptions& options) {
@@ -105,15 +98,54 @@ bool CheckDirection(const CCliOptions& options) {
 
 }  // namespace
 
+const std::vector<CAnswerOption>& AnswerOptions() {
+    static const std::vector<CAnswerOption> options = {
+        {"--on-duplicate",
+         "A name already taken",
+         {{"suffix", Resolution::AddSuffix},
+          {"overwrite", Resolution::Overwrite},
+          {"discard", Resolution::Discard},
+          {"abort", Resolution::Abort}},
+         &CCliOptions::onDuplicate},
+        {"--on-long-name",
+         "A name over 40 characters",
+         {{"truncate", Resolution::Truncate},
+          {"discard", Resolution::Discard},
+          {"abort", Resolution::Abort}},
+         &CCliOptions::onLongName},
+        {"--on-bad-name",
+         "An empty name, or one with a character other than a letter, digit, space, - or _",
+         {{"discard", Resolution::Discard}, {"abort", Resolution::Abort}},
+         &CCliOptions::onBadName},
+        {"--on-bad-coordinate",
+         "A latitude or longitude of 0, or no number",
+         {{"discard", Resolution::Discard}, {"abort", Resolution::Abort}},
+         &CCliOptions::onBadCoordinate},
+    };
+    return options;
+}
+
+const CAnswerOption& AnswerOptionFor(WaypointError error) {
+    switch (error) {
+        case WaypointError::NameExists:
+            return AnswerOptions()[0];
+        case WaypointError::NameTooLong:
+            return AnswerOptions()[1];
+        case WaypointError::NameEmpty:
+        case WaypointError::NameNotAlphanumeric:
+            return AnswerOptions()[2];
+        default:
+            return AnswerOptions()[3];
+    }
+}
+
+std::string AnswerWords(const CAnswerOption& option) {
+    return JoinWords(option.words);
+}
+
 bool IsMapSourcePath(const std::string& path) {
-    if (path.size() < 4) {
-        return false;
-    }
-    std::string ending = path.substr(path.size() - 4);
-    for (char& c : ending) {
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    }
-    return ending == ".mps";
+    return path.size() >= 4 &&
+           EqualIgnoringCase(std::string_view(path).substr(path.size() - 4), ".mps");
 }
 
 bool ParseCommandLine(int argc, char** argv, CCliOptions& options, int& nExitCode) {

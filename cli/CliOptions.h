@@ -1,9 +1,11 @@
 #pragma once
 
 #include <string>
+#include <utility>
+#include <vector>
 
-#include "engine/UserInterface.h"
 #include "engine/WaypointTable.h"
+#include "job/UserInterface.h"
 
 // What the command line asks for. Resolution::None and ExistingFileChoice::None
 // mean that the option was not given.
@@ -25,6 +27,21 @@ struct CCliOptions {
 
     bool quiet = false;
 };
+
+// An option that settles one kind of waypoint fault, and the words it takes.
+struct CAnswerOption {
+    const char* pName;  // "--on-duplicate"
+    const char* pHelp;
+    std::vector<std::pair<std::string, Resolution>> words;
+    Resolution CCliOptions::*pAnswer;
+};
+
+// The four answer options, in the order of the help.
+const std::vector<CAnswerOption>& AnswerOptions();
+// The option that settles the fault.
+const CAnswerOption& AnswerOptionFor(WaypointError error);
+// The option's words joined with '|', as the help and the messages show them.
+std::string AnswerWords(const CAnswerOption& option);
 
 enum CliExitCode { EXIT_CONVERTED = 0, EXIT_FAILED = 1, EXIT_USAGE = 2 };
 

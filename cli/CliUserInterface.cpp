@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "engine/Converter.h"
+#include "job/Converter.h"
 
 namespace {
 
@@ -18,26 +18,6 @@ const char* StageOf(int nCheckId) {
             return "Exporting to the target";
         default:
             return nullptr;
-    }
-}
-
-struct Settlement {
-    Resolution answer;
-    const char* option;
-    const char* choices;
-};
-
-Settlement SettlementFor(const CCliOptions& options, WaypointError error) {
-    switch (error) {
-        case WaypointError::NameExists:
-            return {options.onDuplicate, "--on-duplicate", "suffix|overwrite|discard|abort"};
-        case WaypointError::NameTooLong:
-            return {options.onLongName, "--on-long-name", "truncate|discard|abort"};
-        case WaypointError::NameEmpty:
-        case WaypointError::NameNotAlphanumeric:
-            return {options.onBadName, "--on-bad-name", "discard|abort"};
-        default:
-            return {options.onBadCoordinate, "--on-bad-coordinate", "discard|abort"};
     }
 }
 
@@ -121,9 +101,10 @@ ExistingFileChoice CCliUserInterface::AskExistingFile(const std::string& path) {
 void CCliUserInterface::ResolveInvalidWaypoint(std::string& name, ResolutionPolicy& policy,
                                                const CWaypointTable&, int nMaxNameLength,
                                                WaypointError error) {
-    Settlement settlement = SettlementFor(m_options, error);
-    if (settlement.answer != Resolution::None) {
-        policy.resolution = settlement.answer;
+    const CAnswerOption& option = AnswerOptionFor(error);
+    Resolution answer = m_options.*option.pAnswer;
+    if (answer != Resolution::None) {
+        policy.resolution = answer;
         policy.applyToAll = true;
         return;
     }
@@ -131,7 +112,7 @@ void CCliUserInterface::ResolveInvalidWaypoint(std::string& name, ResolutionPoli
     std::fprintf(stderr, "pathfolio-cli: waypoint \"%s\": %s; settle it with %s %s\n",
                  Printable(name).c_str(),
                  WaypointErrorMessage(static_cast<int>(error), nMaxNameLength).c_str(),
-                 settlement.option, settlement.choices);
+                 option.pName, AnswerWords(option).c_str());
     policy.resolution = Resolution::Abort;
 }
 

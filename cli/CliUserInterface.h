@@ -4,7 +4,7 @@
 #include <string>
 
 #include "cli/CliOptions.h"
-#include "engine/UserInterface.h"
+#include "job/UserInterface.h"
 #include "templates/TextTemplate.h"
 
 // Answers the conversion job from the command line's options instead of

@@ -4,11 +4,13 @@
 
 #include <atomic>
 #include <cstdio>
+#include <string>
 
 #include "cli/CliLayout.h"
 #include "cli/CliOptions.h"
 #include "cli/CliUserInterface.h"
-#include "engine/Converter.h"
+#include "job/Converter.h"
+#include "templates/TemplateStore.h"
 
 namespace {
 
@@ -24,29 +26,42 @@ void OnInterrupt(int) {
     }
 }
 
-void CatchInterrupts() {
+bool CatchInterrupts() {
     struct sigaction action {};
     action.sa_handler = OnInterrupt;
     action.sa_flags = SA_RESETHAND;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
-    sigaction(SIGHUP, &action, nullptr);
+    if (sigemptyset(&action.sa_mask) != 0) {
+        return false;
+    }
+    for (int nSignal : {SIGINT, SIGTERM, SIGHUP}) {
+        if (sigaction(nSignal, &action, nullptr) != 0) {
+            return false;
+        }
+    }
+    return true;
 }
 
-int Convert(const CCliOptions& options) {
+std::string CurrentDirectory() {
+    char buffer[4096];
+    return ::getcwd(buffer, sizeof buffer) != nullptr ? std::string(buffer) : std::string(".");
+}
+
+int Convert(const CCliOptions& options, const std::string& storePath) {
     bool bShowProgress = !options.quiet && ::isatty(STDERR_FILENO);
     CCliUserInterface ui(options, bShowProgress);
-    CConverter converter(&ui);  // fixes where the templates are stored
+    CConverter converter(&ui);
     int nExitCode = EXIT_CONVERTED;
     CTextTemplate layout;
-    if (!ResolveLayout(options, layout, nExitCode)) {
+    if (!ResolveLayout(options, storePath, layout, nExitCode)) {
         return nExitCode;
     }
     ui.SetLayout(layout);
 
     g_pConverter = &converter;
-    CatchInterrupts();
+    if (!CatchInterrupts()) {
+        std::fprintf(stderr, "pathfolio-cli: cannot catch interrupts; nothing was written\n");
+        return EXIT_FAILED;
+    }
     bool bMapSourceSource = IsMapSourcePath(options.source);
     converter.Start(bMapSourceSource ? KIND_MAPSOURCE : KIND_TEXT,
                     bMapSourceSource ? KIND_TEXT : KIND_MAPSOURCE);
@@ -63,10 +78,12 @@ int Convert(const CCliOptions& options) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Where the templates are kept is fixed once, before anything runs.
+    const std::string storePath = TemplateStorePath(CurrentDirectory());
     CCliOptions options;
     int nExitCode = EXIT_CONVERTED;
     if (!ParseCommandLine(argc, argv, options, nExitCode)) {
         return nExitCode;
     }
-    return Convert(options);
+    return Convert(options, storePath);
 }

@@ -9,7 +9,9 @@
 #include "engine/HugePageAllocator.h"
 
 // A growable array kept in blocks of 2 MiB that never move: growing it copies
-// nothing and touches each element's memory once.
+// nothing and touches each element's memory once. Shrinking keeps the blocks,
+// so an array emptied and filled again does not allocate; they are released
+// with the array.
 template <typename T>
 class CChunkedArray {
 public:
@@ -35,20 +37,19 @@ public:
         ++m_nSize;
     }
 
-    // Destroys the elements from nSize on and releases the chunks left empty.
+    // Destroys the elements from nSize on; their memory stays for new ones.
     void shrink(size_t nSize) {
         while (m_nSize > nSize) {
             (*this)[--m_nSize].~T();
         }
-        size_t nChunks = (m_nSize + PER_CHUNK - 1) / PER_CHUNK;
-        while (m_chunks.size() > nChunks) {
-            ReleaseLargeBlock(m_chunks.back(), CHUNK_BYTES);
-            m_chunks.pop_back();
-        }
     }
 
+    // Destroys every element and releases the memory.
     void clear() {
         shrink(0);
+        for (T* pChunk : m_chunks) {
+            ReleaseLargeBlock(pChunk, CHUNK_BYTES);
+        }
         std::vector<T*>().swap(m_chunks);
     }
 

@@ -55,14 +55,6 @@ WaypointError ValidateName(std::string_view name, int nMaxNameLength) {
     return WaypointError::None;
 }
 
-void LowerAscii(std::string& text) {
-    for (char& c : text) {
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
-        }
-    }
-}
-
 WaypointError CWaypoint::Validate(int nMaxNameLength) const {
     WaypointError error = ValidateName(m_strName, nMaxNameLength);
     if (error != WaypointError::None) {

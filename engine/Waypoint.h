@@ -3,6 +3,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/AsciiCase.h"
+
 // Why a waypoint cannot enter the table as it is. The values index the table's
 // per-error policies and are shared with the invalid-waypoint dialog.
 enum class WaypointError : int {
@@ -23,9 +25,6 @@ std::string WaypointErrorMessage(int nError, int nMaxNameLength);
 
 // 0, NameTooLong, NameEmpty or NameNotAlphanumeric, in that order of precedence.
 WaypointError ValidateName(std::string_view name, int nMaxNameLength);
-
-// Letters A-Z become a-z; every other byte stays as it is.
-void LowerAscii(std::string& text);
 
 class CWaypoint {
 public:

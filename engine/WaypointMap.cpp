@@ -1,5 +1,6 @@
 #include "engine/WaypointMap.h"
 
+#include <algorithm>
 #include <functional>
 #include <utility>
 
@@ -72,8 +73,8 @@ bool CWaypointMap::RemoveKey(std::string_view key) {
 }
 
 void CWaypointMap::RemoveAll() {
-    m_slots.clear();
-    m_buckets = decltype(m_buckets)();
+    m_slots.shrink(0);
+    std::fill(m_buckets.begin(), m_buckets.end(), EMPTY_BUCKET);
     m_nCount = 0;
     m_nUsedBuckets = 0;
 }

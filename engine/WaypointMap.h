@@ -39,6 +39,7 @@ public:
     // Appends the name without a waypoint, unless it is present.
     void Reserve(std::string_view key);
     bool RemoveKey(std::string_view key);
+    // Empties the map; its memory stays for the entries to come.
     void RemoveAll();
 
     Position GetStartPosition() const { return NextLiveSlot(0); }

@@ -4,8 +4,6 @@
 #include <new>
 #include <utility>
 
-#include "engine/UserInterface.h"
-
 namespace {
 
 // Only the answers the invalid-waypoint dialog offers for a fault are acted on;
@@ -35,7 +33,7 @@ void TruncateText(std::string& text, int nLength) {
     }
 }
 
-CWaypointTable::CWaypointTable(CUserInterface* pStatusWnd) : m_pStatusWnd(pStatusWnd) {}
+CWaypointTable::CWaypointTable(CImportUserInterface* pStatusWnd) : m_pStatusWnd(pStatusWnd) {}
 
 bool CWaypointTable::AddWaypoint(CWaypoint& waypoint) {
     if (StopRequested()) {

@@ -6,11 +6,10 @@
 #include <string>
 #include <string_view>
 
+#include "engine/ImportUserInterface.h"
 #include "engine/UniqueNameFinder.h"
 #include "engine/Waypoint.h"
 #include "engine/WaypointMap.h"
-
-class CUserInterface;
 
 // How the person settled one kind of waypoint fault.
 enum class Resolution : int {
@@ -44,15 +43,14 @@ public:
     using CWaypointMap::END_POSITION;
     using CWaypointMap::Position;
 
-    explicit CWaypointTable(CUserInterface* pStatusWnd);
+    // pStatusWnd may be null: nobody is asked (a fault aborts) and nothing is shown.
+    explicit CWaypointTable(CImportUserInterface* pStatusWnd);
 
     using CWaypointMap::Contains;
     using CWaypointMap::GetCount;
     using CWaypointMap::GetNextAssoc;
     using CWaypointMap::GetStartPosition;
     using CWaypointMap::Lookup;
-    using CWaypointMap::Reserve;
-    using CWaypointMap::SetAt;
     // Removing a key offers it to the unique-name search again.
     bool RemoveKey(std::string_view key);
 
@@ -63,8 +61,6 @@ public:
     // Removes the entry at the position, advances the position and hands the
     // waypoint over; shows the export counter.
     CWaypoint TakeNext(Position& position);
-
-    void ShowCounter(int nCount);
 
     // Gives the name the first free suffixed form and reserves it in the table.
     bool MakeUniqueName(std::string& name);
@@ -79,7 +75,7 @@ public:
     int ExportCount() const { return m_nExportCount; }
 
     ResolutionPolicy m_policies[WAYPOINT_ERROR_COUNT];
-    CUserInterface* const m_pStatusWnd;
+    CImportUserInterface* const m_pStatusWnd;
     int m_nMaxNameLength = MAX_NAME_LENGTH;
     int m_nMaxCommentLength = MAX_COMMENT_LENGTH;
     int m_nMaxEntries = MAX_TABLE_ENTRIES;
@@ -87,6 +83,7 @@ public:
 private:
     enum class Step { Store, Retry, Skip, Stop };
 
+    void ShowCounter(int nCount);
     bool ResolveAndStore(CWaypoint& waypoint);
     WaypointError Classify(const CWaypoint& waypoint) const;
     Resolution AskResolution(const CWaypoint& waypoint, WaypointError error, std::string& name);

@@ -7,7 +7,7 @@
 class CFieldCodec {
 public:
     virtual ~CFieldCodec() = default;
-    virtual bool Encode(const CWaypoint& waypoint) = 0;
+    virtual void Encode(const CWaypoint& waypoint) = 0;
     // Fills name, latitude, longitude and comment; m_bFromTarget is left alone.
-    virtual bool Decode(CWaypoint& waypoint) = 0;
+    virtual void Decode(CWaypoint& waypoint) = 0;
 };

@@ -34,21 +34,19 @@ size_t CMapSourceFieldCodec::ExpectedLength() const {
     return m_strName.size() + m_strComment.size() + MPS_RECORD_OVERHEAD;
 }
 
-bool CMapSourceFieldCodec::Encode(const CWaypoint& waypoint) {
+void CMapSourceFieldCodec::Encode(const CWaypoint& waypoint) {
     m_strName = waypoint.m_strName;
     m_strComment = waypoint.m_strComment;
     WriteInt32(MPS_LATITUDE_OFFSET, DegreesToSemicircles(waypoint.m_dLatitude));
     WriteInt32(MPS_LONGITUDE_OFFSET, DegreesToSemicircles(waypoint.m_dLongitude));
     m_record.lead[MPS_LENGTH_OFFSET] = static_cast<unsigned char>(ExpectedLength() % 256);
-    return true;
 }
 
-bool CMapSourceFieldCodec::Decode(CWaypoint& waypoint) {
+void CMapSourceFieldCodec::Decode(CWaypoint& waypoint) {
     waypoint.m_strName = m_strName;
     waypoint.m_strComment = m_strComment;
     waypoint.m_dLatitude = SemicirclesToDegrees(ReadInt32(MPS_LATITUDE_OFFSET));
     waypoint.m_dLongitude = SemicirclesToDegrees(ReadInt32(MPS_LONGITUDE_OFFSET));
-    return true;
 }
 
 int32_t CMapSourceFieldCodec::ReadInt32(size_t nOffset) const {

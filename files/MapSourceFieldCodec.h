@@ -18,8 +18,8 @@ public:
 
     CMapSourceFieldCodec();
 
-    bool Encode(const CWaypoint& waypoint) override;
-    bool Decode(CWaypoint& waypoint) override;
+    void Encode(const CWaypoint& waypoint) override;
+    void Decode(CWaypoint& waypoint) override;
 
     // The length byte the record's strings call for; it fits a byte only for bodies below 256.
     size_t ExpectedLength() const;

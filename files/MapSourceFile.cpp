@@ -10,6 +10,7 @@ namespace {
 // A body of 256 bytes or more never matches the one-byte length field, so a
 // longer string cannot belong to a record that will be taken.
 constexpr size_t MAX_STRING_READ = 256;
+constexpr char MPS_END_TYPE = 'V';
 
 }  // namespace
 
@@ -19,70 +20,81 @@ void CMapSourceFile::GetFilter(const char*& pFilter, std::string& defaultExtensi
 }
 
 bool CMapSourceFile::ReadWaypoints(CWaypointTable& table, bool bFromTarget) {
+    m_lastReadEnd = ReadEnd::None;
     if (!m_file.Seek(MPS_HEADER_SIZE, CPlatformFile::SeekFrom::Begin)) {
+        m_lastReadEnd = ReadEnd::Failed;
         return ReportFailure("read");
     }
     for (;;) {
         CMapSourceFieldCodec codec;
-        switch (ReadRecord(codec)) {
-            case ReadResult::Failed:
-                return ReportFailure("read");
-            case ReadResult::End:
-                return true;
-            case ReadResult::Record:
-                break;
+        ReadEnd end = ReadRecord(codec);
+        if (end == ReadEnd::Failed) {
+            m_lastReadEnd = end;
+            return ReportFailure("read");
+        }
+        if (end != ReadEnd::None) {
+            m_lastReadEnd = end;
+            return true;
         }
         CWaypoint waypoint;
         codec.Decode(waypoint);
         waypoint.m_bFromTarget = bFromTarget;
         if (!table.AddWaypoint(waypoint)) {
+            m_lastReadEnd = ReadEnd::Stopped;
             return false;
         }
     }
 }
 
-CMapSourceFile::ReadResult CMapSourceFile::ReadRecord(CMapSourceFieldCodec& codec) {
-    bool bComplete = ReadBlock(codec.m_record.lead, MPS_LEAD_SIZE) && ReadString(codec.m_strName) &&
-                     ReadBlock(codec.m_record.middle, MPS_MIDDLE_SIZE) &&
-                     ReadString(codec.m_strComment) &&
-                     ReadBlock(codec.m_record.tail, MPS_TAIL_SIZE);
-    if (m_file.HasFailed()) {
-        return ReadResult::Failed;
+CMapSourceFile::ReadEnd CMapSourceFile::ReadRecord(CMapSourceFieldCodec& codec) {
+    ReadEnd end = ReadRecordBlocks(codec);
+    return m_file.HasFailed() ? ReadEnd::Failed : end;
+}
+
+CMapSourceFile::ReadEnd CMapSourceFile::ReadRecordBlocks(CMapSourceFieldCodec& codec) {
+    if (!ReadBlock(codec.m_record.lead, MPS_LEAD_SIZE)) {
+        return ReadEnd::FileEnded;
     }
-    if (!bComplete || codec.TypeLetter() != MPS_WAYPOINT_TYPE ||
-        codec.ExpectedLength() != codec.LengthByte()) {
-        return ReadResult::End;
+    if (codec.TypeLetter() != MPS_WAYPOINT_TYPE) {
+        return codec.TypeLetter() == MPS_END_TYPE ? ReadEnd::EndRecord : ReadEnd::OtherRecordType;
     }
-    return ReadResult::Record;
+    ReadEnd end = ReadString(codec.m_strName);
+    if (end != ReadEnd::None) {
+        return end;
+    }
+    if (!ReadBlock(codec.m_record.middle, MPS_MIDDLE_SIZE)) {
+        return ReadEnd::FileEnded;
+    }
+    end = ReadString(codec.m_strComment);
+    if (end != ReadEnd::None) {
+        return end;
+    }
+    if (!ReadBlock(codec.m_record.tail, MPS_TAIL_SIZE)) {
+        return ReadEnd::FileEnded;
+    }
+    return codec.ExpectedLength() == codec.LengthByte() ? ReadEnd::None
+                                                        : ReadEnd::OtherRecordLength;
 }
 
 bool CMapSourceFile::ReadBlock(unsigned char* pBlock, size_t nSize) {
     return m_file.Read(pBlock, nSize) == nSize;
 }
 
-bool CMapSourceFile::ReadString(std::string& text) {
-    return m_file.ReadUntil('\0', text, MAX_STRING_READ);
+CMapSourceFile::ReadEnd CMapSourceFile::ReadString(std::string& text) {
+    if (m_file.ReadUntil('\0', text, MAX_STRING_READ)) {
+        return ReadEnd::None;
+    }
+    // Either the file ended or the string is too long for any record.
+    return m_file.GetPosition() < m_file.GetLength() ? ReadEnd::OtherRecordLength
+                                                     : ReadEnd::FileEnded;
 }
 
-bool CMapSourceFile::WriteWaypoints(CWaypointTable& table) {
+bool CMapSourceFile::BeginWriting() {
     if (m_file.GetLength() == 0) {
         m_file.Write(MPS_HEADER, MPS_HEADER_SIZE);
-    } else if (!MoveToAppendPoint()) {
-        return false;
+        return true;
     }
-    for (auto position = table.GetStartPosition(); position != CWaypointTable::END_POSITION;) {
-        if (table.StopRequested()) {
-            return false;
-        }
-        CWaypoint waypoint = table.TakeNext(position);
-        if (!waypoint.m_bFromTarget) {
-            CMapSourceFieldCodec codec;
-            codec.Encode(waypoint);
-            WriteRecord(codec);
-        }
-    }
-    m_file.Write(MPS_TRAILER, MPS_TRAILER_SIZE);
-    return true;
+    return MoveToAppendPoint();
 }
 
 // Appending overwrites the file's closing eight bytes, so they must be the
@@ -106,10 +118,16 @@ bool CMapSourceFile::MoveToAppendPoint() {
            ReportFailure("write");
 }
 
-void CMapSourceFile::WriteRecord(const CMapSourceFieldCodec& codec) {
+void CMapSourceFile::WriteWaypoint(const CWaypoint& waypoint) {
+    CMapSourceFieldCodec codec;
+    codec.Encode(waypoint);
     m_file.Write(codec.m_record.lead, MPS_LEAD_SIZE);
     m_file.Write(codec.m_strName.data(), codec.m_strName.size());
     m_file.Write(codec.m_record.middle, MPS_MIDDLE_SIZE);
     m_file.Write(codec.m_strComment.data(), codec.m_strComment.size());
     m_file.Write(codec.m_record.tail, MPS_TAIL_SIZE);
+}
+
+void CMapSourceFile::EndWriting() {
+    m_file.Write(MPS_TRAILER, MPS_TRAILER_SIZE);
 }

@@ -31,20 +31,18 @@ const std::string& CTextFieldCodec::FieldRead(int nField) const {
 }
 
 // Fields are assigned in order, so of two fields sharing a column the later one stays.
-bool CTextFieldCodec::Encode(const CWaypoint& waypoint) {
+void CTextFieldCodec::Encode(const CWaypoint& waypoint) {
     Field(NAME_FIELD) = waypoint.m_strName;
     Field(LATITUDE_FIELD) = FormatDegrees(waypoint.m_dLatitude);
     Field(LONGITUDE_FIELD) = FormatDegrees(waypoint.m_dLongitude);
     Field(COMMENT_FIELD) = waypoint.m_strComment;
-    return true;
 }
 
-bool CTextFieldCodec::Decode(CWaypoint& waypoint) {
+void CTextFieldCodec::Decode(CWaypoint& waypoint) {
     waypoint.m_strName = FieldRead(NAME_FIELD);
     waypoint.m_dLatitude = ParseDegrees(FieldRead(LATITUDE_FIELD));
     waypoint.m_dLongitude = ParseDegrees(FieldRead(LONGITUDE_FIELD));
     waypoint.m_strComment = FieldRead(COMMENT_FIELD);
-    return true;
 }
 
 void CTextFieldCodec::SetHeader() {

@@ -15,8 +15,8 @@ public:
 
     explicit CTextFieldCodec(const CTextTemplate* pTemplate) : m_pTemplate(pTemplate) {}
 
-    bool Encode(const CWaypoint& waypoint) override;
-    bool Decode(CWaypoint& waypoint) override;
+    void Encode(const CWaypoint& waypoint) override;
+    void Decode(CWaypoint& waypoint) override;
     // The title row.
     void SetHeader();
 

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "engine/UserInterface.h"
 #include "engine/WaypointTable.h"
 #include "files/TextFieldCodec.h"
 
@@ -74,7 +73,7 @@ void CTextWaypointFile::SplitLine(const std::string& line, char delimiter, CText
     }
 }
 
-bool CTextWaypointFile::WriteWaypoints(CWaypointTable& table) {
+bool CTextWaypointFile::BeginWriting() {
     if (!ChooseTemplate(false)) {
         return false;
     }
@@ -83,18 +82,13 @@ bool CTextWaypointFile::WriteWaypoints(CWaypointTable& table) {
         header.SetHeader();
         WriteRow(header);
     }
-    for (auto position = table.GetStartPosition(); position != CWaypointTable::END_POSITION;) {
-        if (table.StopRequested()) {
-            return false;
-        }
-        CWaypoint waypoint = table.TakeNext(position);
-        if (!waypoint.m_bFromTarget) {
-            CTextFieldCodec codec(&m_template);
-            codec.Encode(waypoint);
-            WriteRow(codec);
-        }
-    }
     return true;
+}
+
+void CTextWaypointFile::WriteWaypoint(const CWaypoint& waypoint) {
+    CTextFieldCodec codec(&m_template);
+    codec.Encode(waypoint);
+    WriteRow(codec);
 }
 
 // Columns are joined with a comma whatever the template's delimiter, as they are.

@@ -11,10 +11,10 @@ class CTextFieldCodec;
 // that the person chooses each time the file is read or written.
 class CTextWaypointFile : public CWaypointFile {
 public:
-    explicit CTextWaypointFile(CUserInterface* pOwner) : CWaypointFile(&m_file, pOwner) {}
+    explicit CTextWaypointFile(CWaypointFileUserInterface* pOwner)
+        : CWaypointFile(&m_file, pOwner) {}
 
     bool ReadWaypoints(CWaypointTable& table, bool bFromTarget) override;
-    bool WriteWaypoints(CWaypointTable& table) override;
     void GetFilter(const char*& pFilter, std::string& defaultExtension) const override;
 
     // Splits a line at every delimiter; a trailing delimiter adds no empty column.
@@ -24,6 +24,9 @@ public:
     CTextTemplate m_template;
 
 private:
+    // Asks for the template; a title row opens a file written from its start.
+    bool BeginWriting() override;
+    void WriteWaypoint(const CWaypoint& waypoint) override;
     bool ChooseTemplate(bool bOwned);
     void WriteRow(const CTextFieldCodec& codec);
 

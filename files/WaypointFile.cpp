@@ -1,18 +1,25 @@
 #include "files/WaypointFile.h"
 
-#include "engine/UserInterface.h"
-
-bool CWaypointFile::Import(CWaypointTable& table, bool bFromTarget) {
-    return ReadWaypoints(table, bFromTarget);
-}
+#include "engine/WaypointTable.h"
 
 bool CWaypointFile::Export(CWaypointTable& table) {
     if (!m_pFile->Seek(0, CPlatformFile::SeekFrom::End)) {
         return ReportFailure("write");
     }
-    if (!WriteWaypoints(table)) {
+    if (!BeginWriting()) {
         return false;
     }
+    for (auto position = table.GetStartPosition();
+         position != CWaypointTable::END_POSITION && !m_pFile->HasFailed();) {
+        if (table.StopRequested()) {
+            return false;
+        }
+        CWaypoint waypoint = table.TakeNext(position);
+        if (!waypoint.m_bFromTarget) {
+            WriteWaypoint(waypoint);
+        }
+    }
+    EndWriting();
     return m_pFile->Flush() || ReportFailure("write");
 }
 

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "tests/UnattendedUserInterface.h"
+#include "bench/UnattendedUserInterface.h"
 
 // A file in memory with a path that the file layer can open.
 class CMemoryFile {

@@ -13,14 +13,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize) {
     CWaypointTable table(&ui);
     CMapSourceFile reader(&ui);
     if (reader.File().Open(source.Path(), OPEN_SOURCE)) {
-        reader.Import(table, false);
+        reader.ReadWaypoints(table, false);
     }
     reader.Close();
 
     CMapSourceFile writer(&ui);
     if (writer.File().Open(target.Path(), OPEN_TARGET_APPEND)) {
         CWaypointTable scanned(&ui);
-        writer.Import(scanned, true);
+        writer.ReadWaypoints(scanned, true);
         writer.Export(table);
     }
     writer.Close();

@@ -23,7 +23,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize) {
     CWaypointTable table(&ui);
     CTextWaypointFile reader(&ui);
     if (reader.File().Open(source.Path(), OPEN_SOURCE)) {
-        reader.Import(table, false);
+        reader.ReadWaypoints(table, false);
     }
     reader.Close();
     CTextWaypointFile writer(&ui);

@@ -1,5 +1,7 @@
 #include "templates/ColumnLetters.h"
 
+#include "platform/AsciiCase.h"
+
 uint16_t ColumnLettersToIndex(std::string_view text) {
     if (text.empty()) {
         return INVALID_COLUMN;
@@ -7,16 +9,14 @@ uint16_t ColumnLettersToIndex(std::string_view text) {
     uint32_t nSum = 0;
     uint32_t nPlace = 1;
     for (char c : text) {
-        if (c >= 'a' && c <= 'z') {
-            c = static_cast<char>(c - 'a' + 'A');
-        }
-        if (c < 'A' || c > 'Z') {
+        c = LowerAscii(c);
+        if (c < 'a' || c > 'z') {
             return INVALID_COLUMN;
         }
         if (nPlace > INVALID_COLUMN) {
             return INVALID_COLUMN;  // every letter adds at least its place
         }
-        nSum += static_cast<uint32_t>(c - 0x40) * nPlace;
+        nSum += static_cast<uint32_t>(c - 'a' + 1) * nPlace;
         nPlace *= 27;
     }
     return nSum - 1 >= INVALID_COLUMN ? INVALID_COLUMN : static_cast<uint16_t>(nSum - 1);

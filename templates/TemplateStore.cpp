@@ -1,38 +1,12 @@
 #include "templates/TemplateStore.h"
 
 #include <algorithm>
-#include <cstring>
 
-#include "files/PlatformFile.h"
+#include "platform/AsciiCase.h"
+#include "platform/PlatformFile.h"
 
-namespace {
-
-std::string g_templateStorePath;
-
-char FoldCase(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool EqualIgnoringCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return FoldCase(x) == FoldCase(y);
-           });
-}
-
-bool LessIgnoringCase(std::string_view a, std::string_view b) {
-    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        return static_cast<unsigned char>(FoldCase(x)) < static_cast<unsigned char>(FoldCase(y));
-    });
-}
-
-}  // namespace
-
-const std::string& templateStorePath() {
-    return g_templateStorePath;
-}
-
-void SetTemplateStorePath(const std::string& directory) {
-    g_templateStorePath = directory + "/" + TEMPLATE_STORE_FILE_NAME;
+std::string TemplateStorePath(const std::string& directory) {
+    return directory + "/" + TEMPLATE_STORE_FILE_NAME;
 }
 
 bool CTemplateStore::Load(const std::string& path) {
@@ -42,11 +16,9 @@ bool CTemplateStore::Load(const std::string& path) {
         m_strError = file.ErrorText();
         return false;
     }
-    CTextTemplate record;
-    while (file.Read(&record, sizeof record) == sizeof record) {
-        if (std::memchr(record.name, '\0', sizeof record.name) == nullptr) {
-            record.name[CTextTemplate::MAX_NAME_LENGTH] = '\0';
-        }
+    unsigned char bytes[CTextTemplate::RECORD_SIZE];
+    while (file.Read(bytes, sizeof bytes) == sizeof bytes) {
+        CTextTemplate record = CTextTemplate::Decode(bytes);
         if (FindExact(record.Name()) < 0) {
             Add(record);
         }
@@ -62,10 +34,14 @@ bool CTemplateStore::Load(const std::string& path) {
 bool CTemplateStore::Save(const std::string& path) const {
     CPlatformFile file;
     bool bSaved = file.OpenStaged(path, OPEN_TARGET_NEW);
-    for (const CTextTemplate& record : m_templates) {
-        bSaved = bSaved && file.Write(&record, sizeof record);
+    if (bSaved) {
+        unsigned char bytes[CTextTemplate::RECORD_SIZE];
+        for (const CTextTemplate& record : m_templates) {
+            record.Encode(bytes);
+            file.Write(bytes, sizeof bytes);  // a failure is kept and reported by Commit
+        }
+        bSaved = file.Commit();
     }
-    bSaved = bSaved && file.Commit();
     if (!bSaved) {
         m_strError = file.ErrorText();
     }

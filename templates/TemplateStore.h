@@ -8,9 +8,9 @@
 
 constexpr const char* TEMPLATE_STORE_FILE_NAME = "PathfolioTemplates.dat";
 
-// The full path of the template file, fixed once at start-up.
-const std::string& templateStorePath();
-void SetTemplateStorePath(const std::string& directory);
+// The template file of the given directory. A program fixes the path once at
+// start-up (the current directory then) and hands it to whoever needs it.
+std::string TemplateStorePath(const std::string& directory);
 
 // The stored templates, kept in alphabetical order of their names ignoring
 // case; names are unique ignoring case. The file is a plain run of records.
@@ -33,7 +33,6 @@ public:
     // name is not taken.
     int Add(const CTextTemplate& record);
     void Remove(int nPosition);
-    void RemoveAll() { m_templates.clear(); }
 
     int GetCount() const { return static_cast<int>(m_templates.size()); }
     const CTextTemplate& GetAt(int nPosition) const {

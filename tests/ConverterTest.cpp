@@ -7,8 +7,8 @@
 #include <thread>
 #include <vector>
 
-#include "engine/Converter.h"
 #include "files/Coordinates.h"
+#include "job/Converter.h"
 #include "tests/MapSourceBytes.h"
 #include "tests/ScriptedUserInterface.h"
 #include "tests/TempDir.h"
@@ -61,19 +61,11 @@ TEST_F(Converter, TextToANewMapSourceFile) {
     ui.templateAnswers = {SIMPLE};
     ASSERT_TRUE(Convert(KIND_TEXT, KIND_MAPSOURCE));
 
-    EXPECT_EQ(ui.fileTitles, (std::vector<std::string>{"Pathfolio - Open Source File",
-                                                       "Pathfolio - Open Target File"}));
-    EXPECT_TRUE(ui.existingFilePaths.empty());
     EXPECT_EQ(ui.messages, std::vector<std::string>{SUCCESS_PREFIX + mapSource + "\" is ready)\n"});
     EXPECT_EQ(
         ReadBytes(mapSource),
         mps::File(mps::Record("home", "x", DegreesToSemicircles(10.5), DegreesToSemicircles(20.5)) +
                   mps::Record("work", "", DegreesToSemicircles(11), DegreesToSemicircles(21))));
-    EXPECT_EQ(ui.events,
-              (std::vector<std::string>{"enable 1001 off", "enable 1000 off", "enable 1008 on",
-                                        "enable 1009 on", "check 1005 on", "check 1006 on",
-                                        "enable 1001 on", "enable 1000 on", "enable 1008 off",
-                                        "enable 1009 off", "check 1005 off", "check 1006 off"}));
     EXPECT_EQ(ui.Counters(), (std::vector<int>{0, 1, 0, 1}));
     ExpectIdle();
 }
@@ -87,19 +79,10 @@ TEST_F(Converter, MapSourceAppendedToATextFileRunsAllThreeStages) {
     ui.waypointAnswers = {Answer(Resolution::Discard)};
     ASSERT_TRUE(Convert(KIND_MAPSOURCE, KIND_TEXT));
 
-    EXPECT_EQ(ui.existingFilePaths, std::vector<std::string>{text});
     EXPECT_EQ(ReadBytes(text),
               "NAME,LATITUDE,LONGITUDE,COMMENT\r\nhome,1.000000,2.000000,\r\n"
               "new,10.500000,20.500000,\r\n");
-    ASSERT_EQ(ui.templateRequests.size(), 2u);
-    EXPECT_TRUE(ui.templateRequests[0].bOwned);
-    EXPECT_FALSE(ui.templateRequests[1].bOwned);
-    EXPECT_EQ(ui.events,
-              (std::vector<std::string>{
-                  "enable 1001 off", "enable 1000 off", "enable 1008 on", "enable 1009 on",
-                  "check 1004 on", "enable 1007 on", "check 1005 on", "check 1006 on",
-                  "enable 1007 off", "check 1004 off", "enable 1001 on", "enable 1000 on",
-                  "enable 1008 off", "enable 1009 off", "check 1005 off", "check 1006 off"}));
+    EXPECT_EQ(ui.templateOwned, (std::vector<bool>{true, false}));
     ExpectIdle();
 }
 
@@ -130,7 +113,7 @@ TEST_F(Converter, EndingBeforeTheStagesLeavesEverythingAsItWas) {
         if (c.nMessages > 0) {
             EXPECT_EQ(ui.messages[0].rfind("Fail to open file \"", 0), 0u) << c.what;
         }
-        EXPECT_TRUE(ui.templateRequests.empty()) << c.what;
+        EXPECT_TRUE(ui.templateOwned.empty()) << c.what;
         EXPECT_EQ(ReadBytes(text), "old\n") << c.what;
         EXPECT_EQ(dir.List(), (std::vector<std::string>{"points.csv", "points.mps"})) << c.what;
         ExpectIdle();
@@ -163,16 +146,6 @@ TEST_F(Converter, AFailedOrAbortedJobLeavesTheTargetByteForByte) {
     }
 }
 
-TEST_F(Converter, AFailedNewTargetIsNotCreated) {
-    WriteBytes(text, "NAME\r\nno coordinates\r\n");
-    ui.fileAnswers = {text, mapSource};
-    ui.templateAnswers = {SIMPLE};
-    EXPECT_FALSE(Convert(KIND_TEXT, KIND_MAPSOURCE));
-    ASSERT_EQ(ui.prompts.size(), 1u);
-    EXPECT_EQ(ui.prompts[0].error, WaypointError::LatitudeInvalid);
-    EXPECT_EQ(dir.List(), std::vector<std::string>{"points.csv"});
-}
-
 TEST_F(Converter, TheSourceChosenAsTargetWithReplaceIsReadWhole) {
     WriteBytes(text, "NAME,LATITUDE,LONGITUDE,COMMENT\r\na,1,1,\r\nb,2,2,\r\n");
     ui.fileAnswers = {text, text};
@@ -182,23 +155,6 @@ TEST_F(Converter, TheSourceChosenAsTargetWithReplaceIsReadWhole) {
     EXPECT_EQ(ReadBytes(text),
               mps::File(mps::Record("a", "", DegreesToSemicircles(1), DegreesToSemicircles(1)) +
                         mps::Record("b", "", DegreesToSemicircles(2), DegreesToSemicircles(2))));
-}
-
-TEST_F(Converter, EveryJobStartsWithAFreshTable) {
-    WriteBytes(mapSource, Mps({"a", "a"}));
-    CConverter converter(&ui);
-    ui.fileAnswers = {mapSource, text};
-    ui.templateAnswers = {SIMPLE};
-    ui.waypointAnswers = {Answer(Resolution::AddSuffix, true)};
-    converter.Start(KIND_MAPSOURCE, KIND_TEXT);
-    ASSERT_TRUE(converter.Wait());
-    EXPECT_EQ(ui.prompts.size(), 1u);
-
-    ui.fileAnswers = {mapSource, dir.File("second.csv")};
-    ui.templateAnswers = {SIMPLE};
-    converter.Start(KIND_MAPSOURCE, KIND_TEXT);
-    EXPECT_FALSE(converter.Wait());  // the standing answer is gone; the new prompt goes unanswered
-    EXPECT_EQ(ui.prompts.size(), 2u);
 }
 
 // Holds the job in its first question until the test lets it go on.
@@ -242,42 +198,47 @@ TEST_F(Converter, StartDoesNothingWhileAJobRuns) {
     gated.Open();
     EXPECT_TRUE(converter.Wait());
     EXPECT_FALSE(converter.IsRunning());
-    EXPECT_EQ(gated.fileTitles.size(), 2u);
+    EXPECT_EQ(gated.messages.size(), 1u);  // one job, one success message
 }
 
-// Asks the job to stop when the import counter reaches a value.
+// Asks the job to stop when it has shown a number of counter values.
 class CStoppingUserInterface : public CScriptedUserInterface {
 public:
     void SetControlText(int nId, std::string_view text) override {
         CScriptedUserInterface::SetControlText(nId, text);
-        if (m_pConverter != nullptr && text == m_stopAt) {
+        if (Counters().size() == m_nStopAt) {
             m_pConverter->RequestStop();
         }
     }
     CConverter* m_pConverter = nullptr;
-    std::string m_stopAt;
+    size_t m_nStopAt = 0;
 };
 
-TEST_F(Converter, AStopRequestEndsTheJobLikeAnAbort) {
+TEST_F(Converter, AStopDuringImportOrExportEndsTheJobLikeAnAbort) {
     WriteBytes(mapSource, Mps({"a", "b", "c", "d"}));
     std::string original = "NAME,LATITUDE,LONGITUDE,COMMENT\r\n";
-    WriteBytes(text, original);
-    CStoppingUserInterface stopping;
-    stopping.fileAnswers = {mapSource, text};
-    stopping.existingFileAnswers = {ExistingFileChoice::Replace};
-    stopping.templateAnswers = {SIMPLE};
-    stopping.m_stopAt = "1";
-    CConverter converter(&stopping);
-    stopping.m_pConverter = &converter;
-    converter.Start(KIND_MAPSOURCE, KIND_TEXT);
-    EXPECT_FALSE(converter.Wait());
-    EXPECT_EQ(stopping.Counters(), (std::vector<int>{0, 1}));
-    EXPECT_TRUE(stopping.messages.empty());
-    EXPECT_EQ(ReadBytes(text), original);
-    EXPECT_EQ(dir.List(), (std::vector<std::string>{"points.csv", "points.mps"}));
+    // Counters: import 0 1 2 3, export 0 1 2 3; the seventh value is in the export.
+    for (size_t nStopAt : {2u, 7u}) {
+        WriteBytes(text, original);
+        CStoppingUserInterface stopping;
+        stopping.fileAnswers = {mapSource, text};
+        stopping.existingFileAnswers = {ExistingFileChoice::Replace};
+        stopping.templateAnswers = {SIMPLE};
+        stopping.m_nStopAt = nStopAt;
+        CConverter converter(&stopping);
+        stopping.m_pConverter = &converter;
+        converter.Start(KIND_MAPSOURCE, KIND_TEXT);
+        EXPECT_FALSE(converter.Wait());
+        EXPECT_EQ(stopping.Counters().size(), nStopAt);
+        EXPECT_TRUE(stopping.messages.empty());
+        EXPECT_EQ(ReadBytes(text), original);
+        EXPECT_EQ(dir.List(), (std::vector<std::string>{"points.csv", "points.mps"}));
+    }
 }
 
-TEST_F(Converter, DestroyingTheJobWaitsForItsWorker) {
+// The destructor stops a running job and waits for its worker; a question
+// that is open meanwhile must be answered, and the job then ends as stopped.
+TEST_F(Converter, DestroyingTheJobStopsItAndWaitsForItsWorker) {
     WriteBytes(mapSource, Mps({"a"}));
     CGatedUserInterface gated;
     gated.fileAnswers = {mapSource, text};
@@ -290,9 +251,11 @@ TEST_F(Converter, DestroyingTheJobWaitsForItsWorker) {
     {
         CConverter converter(&gated);
         converter.Start(KIND_MAPSOURCE, KIND_TEXT);
-    }  // the destructor stops the job and waits for it
+    }
     opener.join();
-    EXPECT_FALSE(FileExists(text));
+    EXPECT_FALSE(FileExists(text));  // stopped at the first waypoint: nothing written
+    EXPECT_TRUE(gated.enabled[IDC_TEXT_TO_MAPSOURCE]);
+    CConverter idle(&gated);  // destroying an idle job returns at once
 }
 
 }  // namespace

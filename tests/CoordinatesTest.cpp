@@ -2,7 +2,10 @@
 
 #include <clocale>
 #include <cmath>
+#include <cstdlib>
+#include <cstring>
 #include <limits>
+#include <random>
 #include <string>
 
 #include "files/Coordinates.h"
@@ -31,9 +34,7 @@ TEST(Semicircles, WorkedValues) {
     EXPECT_GT(SemicirclesToDegrees(-1398846986), -117.25);
 }
 
-TEST(TextNumbers, FormatAndParseIgnoreTheUsersLocale) {
-    // A locale with a decimal comma, where one is installed.
-    const char* pLocale = std::setlocale(LC_ALL, "de_DE.UTF-8");
+TEST(TextNumbers, FormatAndParse) {
     EXPECT_EQ(FormatDegrees(32.5), "32.500000");
     EXPECT_EQ(FormatDegrees(-117.25), "-117.250000");
     EXPECT_EQ(FormatDegrees(0.0000004), "0.000000");
@@ -56,9 +57,40 @@ TEST(TextNumbers, FormatAndParseIgnoreTheUsersLocale) {
     EXPECT_TRUE(std::isinf(ParseDegrees("1e400")));
     EXPECT_EQ(ParseDegrees("0.1"), 0.1);
     EXPECT_EQ(ParseDegrees("-117.123456789012345678"), -117.123456789012345678);
-    if (pLocale != nullptr) {
-        std::setlocale(LC_ALL, "C");
+}
+
+// The fast road for plain decimals must give what strtod gives, bit for bit.
+TEST(TextNumbers, TheFastParserMatchesStrtod) {
+    std::mt19937 random(11);
+    const char alphabet[] = "0123456789.-+eExX ";
+    for (int i = 0; i < 5000; ++i) {
+        std::string text;
+        if (i % 2 == 0) {  // plain decimals, the common case
+            text = std::to_string(static_cast<int>(random() % 361) - 180) + "." +
+                   std::to_string(random() % 100000000);
+        } else {
+            for (size_t n = 1 + random() % 12; n > 0; --n) {
+                text.push_back(alphabet[random() % (sizeof alphabet - 1)]);
+            }
+        }
+        double dExpected = std::strtod(text.c_str(), nullptr);
+        double dActual = ParseDegrees(text);
+        EXPECT_EQ(std::memcmp(&dExpected, &dActual, sizeof dActual), 0)
+            << '"' << text << "\": " << dExpected << " vs " << dActual;
     }
+}
+
+TEST(TextNumbers, FormatAndParseIgnoreTheUsersLocale) {
+    if (std::setlocale(LC_ALL, "de_DE.UTF-8") == nullptr) {
+        GTEST_SKIP() << "the locale de_DE.UTF-8 is not installed";
+    }
+    std::string formatted = FormatDegrees(-117.25);
+    double dParsed = ParseDegrees("32.5");
+    double dSlow = ParseDegrees(" 32.5");  // strtod's road
+    std::setlocale(LC_ALL, "C");
+    EXPECT_EQ(formatted, "-117.250000");
+    EXPECT_EQ(dParsed, 32.5);
+    EXPECT_EQ(dSlow, 32.5);
 }
 
 }  // namespace

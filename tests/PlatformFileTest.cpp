@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "files/PlatformFile.h"
+#include "platform/PlatformFile.h"
 #include "tests/TempDir.h"
 
 namespace {
@@ -52,28 +52,6 @@ TEST(PlatformFile, ReadUntilStopsOnTheStopByteAcrossTheBufferEdge) {
     EXPECT_FALSE(file.HasFailed());
 }
 
-TEST(PlatformFile, SeekingAndReadingBackWhatWasWritten) {
-    CTempDir dir;
-    std::string path = dir.File("data.bin");
-    WriteBytes(path, "0123456789");
-    CPlatformFile file;
-    ASSERT_TRUE(file.Open(path, OPEN_TARGET_APPEND));
-    char bytes[4] = {};
-    ASSERT_TRUE(file.Seek(-3, CPlatformFile::SeekFrom::End));
-    EXPECT_EQ(file.Read(bytes, 4), 3u);
-    EXPECT_EQ(std::string(bytes, 3), "789");
-    ASSERT_TRUE(file.Seek(-2, CPlatformFile::SeekFrom::Current));
-    ASSERT_TRUE(file.Write("AB", 2));
-    EXPECT_EQ(file.GetLength(), 10u);
-    ASSERT_TRUE(file.Write("CD", 2));
-    EXPECT_EQ(file.GetLength(), 12u);
-    ASSERT_TRUE(file.Seek(0, CPlatformFile::SeekFrom::Begin));
-    EXPECT_EQ(file.Read(bytes, 2), 2u);
-    EXPECT_FALSE(file.Seek(-20, CPlatformFile::SeekFrom::End));
-    file.Close();
-    EXPECT_EQ(ReadBytes(path), "01234567ABCD");
-}
-
 TEST(PlatformFile, AStagedTargetChangesOnlyOnCommit) {
     CTempDir dir;
     std::string path = dir.File("target.txt");
@@ -82,7 +60,7 @@ TEST(PlatformFile, AStagedTargetChangesOnlyOnCommit) {
 
     CPlatformFile replaced;
     ASSERT_TRUE(replaced.OpenStaged(path, OPEN_TARGET_NEW));
-    ASSERT_TRUE(replaced.WriteLine("new"));
+    replaced.WriteLine("new");
     ASSERT_TRUE(replaced.Flush());
     EXPECT_EQ(ReadBytes(path), "old\n");
     ASSERT_TRUE(replaced.Commit());
@@ -98,7 +76,7 @@ TEST(PlatformFile, AStagedTargetChangesOnlyOnCommit) {
     ASSERT_TRUE(appended.ReadLine(line));
     EXPECT_EQ(line, "new");
     ASSERT_TRUE(appended.Seek(0, CPlatformFile::SeekFrom::End));
-    ASSERT_TRUE(appended.WriteLine("more"));
+    appended.WriteLine("more");
     appended.Close();  // without Commit
     EXPECT_EQ(ReadBytes(path), "new\r\n");
     EXPECT_EQ(dir.List(), std::vector<std::string>{"target.txt"});
@@ -112,13 +90,38 @@ TEST(PlatformFile, ReplacingThroughALinkReplacesTheFileItNames) {
     ASSERT_EQ(::symlink(real.c_str(), link.c_str()), 0);
     CPlatformFile file;
     ASSERT_TRUE(file.OpenStaged(link, OPEN_TARGET_NEW));
-    ASSERT_TRUE(file.Write("new", 3));
+    file.Write("new", 3);
     ASSERT_TRUE(file.Commit());
     file.Close();
     EXPECT_EQ(ReadBytes(real), "new");
     struct stat status {};
     ASSERT_EQ(::lstat(link.c_str(), &status), 0);
     EXPECT_TRUE(S_ISLNK(status.st_mode));
+}
+
+// The first failure is kept: later writes do nothing and Flush and Commit report it.
+TEST(PlatformFile, ErrorsAreStickyAndCommitReportsThem) {
+    CPlatformFile full;
+    ASSERT_TRUE(full.OpenStaged("/dev/full", OPEN_TARGET_NEW));
+    std::string block(100000, 'x');
+    full.Write(block.data(), block.size());  // the first buffer's flush fails
+    EXPECT_TRUE(full.HasFailed());
+    full.WriteLine("more");
+    EXPECT_FALSE(full.Flush());
+    EXPECT_FALSE(full.Commit());
+    EXPECT_EQ(full.ErrorText(), "No space left on device");
+
+    // A rename that fails leaves the staged bytes out of the target's place.
+    CTempDir dir;
+    std::string path = dir.File("target");
+    CPlatformFile staged;
+    ASSERT_TRUE(staged.OpenStaged(path, OPEN_TARGET_NEW));
+    staged.Write("new", 3);
+    ASSERT_EQ(::mkdir(path.c_str(), 0755), 0);  // a directory cannot be replaced by a file
+    EXPECT_FALSE(staged.Commit());
+    EXPECT_FALSE(staged.ErrorText().empty());
+    staged.Close();
+    EXPECT_EQ(dir.List(), std::vector<std::string>{"target"});
 }
 
 TEST(PlatformFile, FailuresToOpen) {

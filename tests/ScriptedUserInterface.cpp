@@ -1,18 +1,21 @@
 #include "tests/ScriptedUserInterface.h"
 
-#include <gtest/gtest.h>
-
 #include <cstdlib>
 
-void CScriptedUserInterface::EnableControl(int nId, bool bEnable) {
-    enabled[nId] = bEnable;
-    events.push_back("enable " + std::to_string(nId) + (bEnable ? " on" : " off"));
+namespace {
+
+// The front of the script, or nothing (cancelled) when it is empty.
+template <typename T>
+std::optional<T> Next(std::deque<std::optional<T>>& answers) {
+    if (answers.empty()) {
+        return std::nullopt;
+    }
+    std::optional<T> answer = answers.front();
+    answers.pop_front();
+    return answer;
 }
 
-void CScriptedUserInterface::CheckControl(int nId, bool bCheck) {
-    checked[nId] = bCheck;
-    events.push_back("check " + std::to_string(nId) + (bCheck ? " on" : " off"));
-}
+}  // namespace
 
 void CScriptedUserInterface::SetControlText(int nId, std::string_view text) {
     if (nId == IDC_COUNTER) {
@@ -20,27 +23,19 @@ void CScriptedUserInterface::SetControlText(int nId, std::string_view text) {
     }
 }
 
-bool CScriptedUserInterface::ChooseFile(FileRole, const std::string& title, const std::string&,
+bool CScriptedUserInterface::ChooseFile(FileRole, const std::string&, const std::string&,
                                         const std::string&, std::string& path) {
-    fileTitles.push_back(title);
-    if (fileAnswers.empty() || !fileAnswers.front()) {
-        if (!fileAnswers.empty()) {
-            fileAnswers.pop_front();
-        }
-        return false;
-    }
-    path = *fileAnswers.front();
-    fileAnswers.pop_front();
-    return true;
+    std::optional<std::string> answer = Next(fileAnswers);
+    path = answer.value_or("");
+    return answer.has_value();
 }
 
-ExistingFileChoice CScriptedUserInterface::AskExistingFile(const std::string& path) {
-    existingFilePaths.push_back(path);
-    if (existingFileAnswers.empty()) {
-        return ExistingFileChoice::None;
+ExistingFileChoice CScriptedUserInterface::AskExistingFile(const std::string&) {
+    ExistingFileChoice choice = ExistingFileChoice::None;
+    if (!existingFileAnswers.empty()) {
+        choice = existingFileAnswers.front();
+        existingFileAnswers.pop_front();
     }
-    ExistingFileChoice choice = existingFileAnswers.front();
-    existingFileAnswers.pop_front();
     return choice;
 }
 
@@ -60,23 +55,14 @@ void CScriptedUserInterface::ResolveInvalidWaypoint(std::string& name, Resolutio
     }
 }
 
-bool CScriptedUserInterface::ChooseTextTemplate(CTextTemplate& chosenTemplate,
-                                                const std::string& textFilePath,
-                                                bool bTextFileIsEmpty, bool bOwned) {
-    templateRequests.push_back({textFilePath, bTextFileIsEmpty, bOwned});
-    if (templateAnswers.empty() || !templateAnswers.front()) {
-        if (!templateAnswers.empty()) {
-            templateAnswers.pop_front();
-        }
-        return false;
+bool CScriptedUserInterface::ChooseTextTemplate(CTextTemplate& chosenTemplate, const std::string&,
+                                                bool, bool bOwned) {
+    templateOwned.push_back(bOwned);
+    std::optional<CTextTemplate> answer = Next(templateAnswers);
+    if (answer) {
+        chosenTemplate = *answer;
     }
-    chosenTemplate = *templateAnswers.front();
-    templateAnswers.pop_front();
-    return true;
-}
-
-void CScriptedUserInterface::ShowMessage(const std::string& text) {
-    messages.push_back(text);
+    return answer.has_value();
 }
 
 std::vector<int> CScriptedUserInterface::Counters() const {
@@ -114,28 +100,4 @@ std::vector<CWaypoint> DrainTable(CWaypointTable& table) {
         waypoints.push_back(table.TakeNext(position));
     }
     return waypoints;
-}
-
-std::vector<CWaypoint> ReadWaypointFile(CWaypointFile& file, CScriptedUserInterface& ui,
-                                        const std::string& path, bool bFromTarget, bool* pbResult) {
-    CWaypointTable table(&ui);
-    EXPECT_TRUE(file.File().Open(path, OPEN_SOURCE));
-    bool bResult = file.Import(table, bFromTarget);
-    file.Close();
-    if (pbResult != nullptr) {
-        *pbResult = bResult;
-    }
-    return DrainTable(table);
-}
-
-bool WriteWaypointFile(CWaypointFile& file, CScriptedUserInterface& ui, const std::string& path,
-                       std::vector<CWaypoint> waypoints, unsigned nOpenFlags) {
-    CWaypointTable table(&ui);
-    for (CWaypoint& waypoint : waypoints) {
-        EXPECT_TRUE(table.AddWaypoint(waypoint));
-    }
-    EXPECT_TRUE(file.File().Open(path, nOpenFlags));
-    bool bResult = file.Export(table);
-    file.Close();
-    return bResult;
 }

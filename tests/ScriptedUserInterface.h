@@ -7,14 +7,12 @@
 #include <utility>
 #include <vector>
 
-#include "engine/UserInterface.h"
 #include "engine/WaypointTable.h"
 #include "files/WaypointFile.h"
-#include "templates/TextTemplate.h"
+#include "job/UserInterface.h"
 
-// Answers the engine's questions from a script and records what it was shown.
-// A question the script has no answer for is answered the safe way: cancel,
-// or Abort.
+// Answers the job's questions from a script and records what it was shown. A
+// question the script has no answer for is answered the safe way: cancel, or Abort.
 class CScriptedUserInterface : public CUserInterface {
 public:
     struct WaypointAnswer {
@@ -28,31 +26,21 @@ public:
         WaypointError error;
         std::string name;
     };
-    struct TemplateRequest {
-        std::string path;
-        bool bEmpty;
-        bool bOwned;
-    };
 
-    // The script.
     std::deque<std::optional<std::string>> fileAnswers;  // nullopt: cancelled
     std::deque<ExistingFileChoice> existingFileAnswers;
     std::deque<WaypointAnswer> waypointAnswers;
     std::deque<std::optional<CTextTemplate>> templateAnswers;  // nullopt: cancelled
 
-    // What was shown.
     std::vector<std::string> messages;
     std::vector<Prompt> prompts;
     std::vector<std::string> counterTexts;
-    std::vector<std::string> fileTitles;
-    std::vector<std::string> existingFilePaths;
-    std::vector<TemplateRequest> templateRequests;
-    std::vector<std::string> events;  // control changes in order, e.g. "check 1004 on"
+    std::vector<bool> templateOwned;  // bOwned of every template request
     std::map<int, bool> enabled;
     std::map<int, bool> checked;
 
-    void EnableControl(int nId, bool bEnable) override;
-    void CheckControl(int nId, bool bCheck) override;
+    void EnableControl(int nId, bool bEnable) override { enabled[nId] = bEnable; }
+    void CheckControl(int nId, bool bCheck) override { checked[nId] = bCheck; }
     void SetControlText(int nId, std::string_view text) override;
     bool ChooseFile(FileRole role, const std::string& title, const std::string& filter,
                     const std::string& defaultExtension, std::string& path) override;
@@ -62,28 +50,16 @@ public:
                                 WaypointError error) override;
     bool ChooseTextTemplate(CTextTemplate& chosenTemplate, const std::string& textFilePath,
                             bool bTextFileIsEmpty, bool bOwned) override;
-    void ShowMessage(const std::string& text) override;
+    void ShowMessage(const std::string& text) override { messages.push_back(text); }
 
     // Counter values shown, without the clearing empty texts.
     std::vector<int> Counters() const;
 };
 
-// A template with the given columns, first row, delimiter and name.
 CTextTemplate MakeTemplate(int nName, int nLatitude, int nLongitude, int nComment,
                            uint16_t nFirstRow, char delimiter, const char* pName = "t");
-
 CWaypoint MakeWaypoint(const std::string& name, double dLatitude = 32.5,
                        double dLongitude = -117.25, const std::string& comment = "",
                        bool bFromTarget = false);
-
 // Takes every waypoint out of the table, in order.
 std::vector<CWaypoint> DrainTable(CWaypointTable& table);
-
-// Reads the file through the file object into a fresh table; its waypoints in order.
-std::vector<CWaypoint> ReadWaypointFile(CWaypointFile& file, CScriptedUserInterface& ui,
-                                        const std::string& path, bool bFromTarget = false,
-                                        bool* pbResult = nullptr);
-
-// Stores the waypoints in a fresh table and exports it through the file object.
-bool WriteWaypointFile(CWaypointFile& file, CScriptedUserInterface& ui, const std::string& path,
-                       std::vector<CWaypoint> waypoints, unsigned nOpenFlags = OPEN_TARGET_NEW);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cmath>
 #include <random>
 #include <set>
 #include <string>
@@ -12,7 +13,33 @@
 
 namespace {
 
-using Answer = CScriptedUserInterface::WaypointAnswer;
+TEST(Waypoint, ValidationOrder) {
+    struct Case {
+        std::string name;
+        double dLatitude;
+        double dLongitude;
+        WaypointError expected;
+    };
+    const Case cases[] = {
+        {"", 0.0, 0.0, WaypointError::NameEmpty},
+        {std::string(40, 'a'), 1, 1, WaypointError::None},
+        {std::string(41, 'a'), 1, 1, WaypointError::NameTooLong},
+        {std::string(40, 'a') + ".", 1, 1, WaypointError::NameTooLong},  // length first
+        {"Home-2 new_one", 1, 1, WaypointError::None},
+        {"a.b", 1, 1, WaypointError::NameNotAlphanumeric},
+        {"caf\xE9", 1, 1, WaypointError::NameNotAlphanumeric},
+        {std::string("a\0b", 3), 1, 1, WaypointError::NameNotAlphanumeric},
+        {"home", 0.0, 0.0, WaypointError::LatitudeInvalid},
+        {"home", -0.0, 1.0, WaypointError::LatitudeInvalid},
+        {"home", std::nan(""), 1.0, WaypointError::LatitudeInvalid},
+        {"home", 32.1, 0.0, WaypointError::LongitudeInvalid},
+        {"home", 123.0, -200.0, WaypointError::None},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(MakeWaypoint(c.name, c.dLatitude, c.dLongitude).Validate(40), c.expected)
+            << '"' << c.name << '"';
+    }
+}
 
 CWaypoint Make(const std::string& name, bool bFromTarget = false, const std::string& comment = "") {
     return MakeWaypoint(name, 32.5, -117.25, comment, bFromTarget);
@@ -72,17 +99,6 @@ TEST_F(ImportPass, ApplyToAllSettlesLaterFaultsWithoutAPrompt) {
     EXPECT_EQ(nextUi.prompts.size(), 1u);
 }
 
-TEST_F(ImportPass, ApplyToAllEditStillPromptsForEachWaypoint) {
-    ASSERT_TRUE(Add(table, "home"));
-    ui.waypointAnswers.push_back({Resolution::Edit, true, "first"});
-    ui.waypointAnswers.push_back({Resolution::Edit, true, "second"});
-    ASSERT_TRUE(Add(table, "home"));
-    ASSERT_TRUE(Add(table, "home"));
-    EXPECT_EQ(ui.prompts.size(), 2u);
-    EXPECT_TRUE(table.Contains("first"));
-    EXPECT_TRUE(table.Contains("second"));
-}
-
 TEST_F(ImportPass, EditedAndTruncatedNamesAreCheckedAgain) {
     ASSERT_TRUE(Add(table, "home"));
     ASSERT_TRUE(Add(table, std::string(40, 'a')));
@@ -116,23 +132,17 @@ TEST_F(ImportPass, OverwriteMovesTheNameToTheEnd) {
     EXPECT_EQ(Drain(table), (std::vector<std::string>{"office", "home"}));
 }
 
-TEST_F(ImportPass, AbortAndEscapeStoreNothingAndStop) {
+TEST_F(ImportPass, AbortEscapeAndAnswersNotOfferedStoreNothingAndStop) {
     ASSERT_TRUE(Add(table, "home"));
-    ui.waypointAnswers.push_back({Resolution::Abort});
+    ui.waypointAnswers = {{Resolution::Abort},
+                          {Resolution::None},              // the dialog closed with Escape
+                          {Resolution::Truncate, true},    // cutting a short name settles nothing
+                          {Resolution::AddSuffix, true}};  // nor does a suffix a bad name
     EXPECT_FALSE(Add(table, "home"));
-    ui.waypointAnswers.push_back({Resolution::None});  // the dialog closed with Escape
+    EXPECT_FALSE(Add(table, "home"));
+    EXPECT_FALSE(Add(table, "home"));
     EXPECT_FALSE(Add(table, "bad.name"));
-    EXPECT_EQ(table.GetCount(), 1u);
-}
-
-TEST_F(ImportPass, AnAnswerNotOfferedForTheFaultAborts) {
-    ASSERT_TRUE(Add(table, "home"));
-    ui.waypointAnswers.push_back({Resolution::Truncate, true});
-    EXPECT_FALSE(Add(table, "home"));  // cutting a short name could never settle it
-    ui.waypointAnswers.push_back({Resolution::AddSuffix});
-    CWaypoint zero = Make("zero");
-    zero.m_dLatitude = 0.0;
-    EXPECT_FALSE(table.AddWaypoint(zero));
+    EXPECT_EQ(ui.prompts.size(), 4u);
     EXPECT_EQ(table.GetCount(), 1u);
 }
 
@@ -151,14 +161,6 @@ TEST_F(ImportPass, CountersOfScanImportAndExport) {
     EXPECT_EQ(ui.Counters(), (std::vector<int>{0, 1, 2, 3}));
     EXPECT_EQ(table.GetCount(), 0u);
     EXPECT_EQ(table.GetStartPosition(), CWaypointTable::END_POSITION);
-}
-
-TEST(WaypointTableWithoutWindow, CountsButShowsNothing) {
-    CWaypointTable table(nullptr);
-    ASSERT_TRUE(Add(table, "home"));
-    EXPECT_FALSE(Add(table, "home"));  // nobody to ask: abort
-    EXPECT_EQ(Drain(table).size(), 1u);
-    EXPECT_EQ(table.ExportCount(), 1);
 }
 
 TEST_F(ImportPass, TheEntryLimitStopsAfterStoring) {
@@ -210,7 +212,8 @@ bool PlainSearch(const std::set<std::string>& taken, const std::string& name, in
 class UniqueNames : public ::testing::Test {
 protected:
     void Take(const std::string& name) {
-        table.SetAt(Make(name));
+        CWaypoint waypoint = Make(name);
+        ASSERT_TRUE(table.AddWaypoint(waypoint));
         taken.insert(name);
     }
     // Runs both searches and keeps the plain set in step with the table.
@@ -292,9 +295,10 @@ CWaypoint Named(const std::string& name) {
     return record;
 }
 
+// 60,000 entries fill three chunks of the slot array.
 TEST(WaypointMap, DrainingDuringIterationVisitsEveryEntryInOrder) {
     CWaypointMap map;
-    for (int i = 0; i < 5000; ++i) {
+    for (int i = 0; i < 60000; ++i) {
         map.SetAt(Named("k" + std::to_string(i)));
     }
     // Removing and storing again moves an entry last; enough of them compact the order.
@@ -304,7 +308,7 @@ TEST(WaypointMap, DrainingDuringIterationVisitsEveryEntryInOrder) {
         map.SetAt(Named(key));
     }
     std::vector<std::string> expected;
-    for (int i = 0; i < 5000; ++i) {
+    for (int i = 0; i < 60000; ++i) {
         if (i >= 3000 || i % 2 == 1) {
             expected.push_back("k" + std::to_string(i));
         }
@@ -319,6 +323,10 @@ TEST(WaypointMap, DrainingDuringIterationVisitsEveryEntryInOrder) {
     EXPECT_EQ(seen, expected);
     EXPECT_EQ(map.GetCount(), 0u);
     EXPECT_FALSE(map.Contains("k1"));
+    // An emptied map takes entries again.
+    map.SetAt(Named("again"));
+    EXPECT_TRUE(map.Contains("again"));
+    EXPECT_EQ(map.GetCount(), 1u);
 }
 
 }  // namespace

@@ -1,13 +1,11 @@
-#include "engine/Converter.h"
+#include "job/Converter.h"
 
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <new>
 #include <system_error>
 
 #include "engine/WaypointTable.h"
-#include "templates/TemplateStore.h"
 
 namespace {
 
@@ -21,11 +19,6 @@ PathState StateOf(const std::string& path) {
     return S_ISDIR(status.st_mode) ? PathState::Directory : PathState::File;
 }
 
-std::string CurrentDirectory() {
-    char buffer[1000];
-    return ::getcwd(buffer, sizeof buffer) != nullptr ? std::string(buffer) : std::string(".");
-}
-
 }  // namespace
 
 std::string SuccessMessage(const std::string& targetPath) {
@@ -33,9 +26,7 @@ std::string SuccessMessage(const std::string& targetPath) {
 }
 
 CConverter::CConverter(CUserInterface* pMainDlg)
-    : m_mapSourceFile(pMainDlg), m_textFile(pMainDlg), m_pMainDlg(pMainDlg) {
-    SetTemplateStorePath(CurrentDirectory());
-}
+    : m_mapSourceFile(pMainDlg), m_textFile(pMainDlg), m_pMainDlg(pMainDlg) {}
 
 CConverter::~CConverter() {
     RequestStop();
@@ -159,13 +150,13 @@ bool CConverter::RunStages(CWaypointTable& table, const std::string& targetPath)
     if (m_bAppend) {
         m_pMainDlg->CheckControl(IDC_SCAN_CHECK, true);
         m_pMainDlg->EnableControl(IDC_SCAN_LABEL, true);
-        if (!m_pTarget->Import(table, true)) {
+        if (!m_pTarget->ReadWaypoints(table, true)) {
             return false;
         }
         ClearCounter();
     }
     m_pMainDlg->CheckControl(IDC_IMPORT_CHECK, true);
-    if (!m_pSource->Import(table, false)) {
+    if (!m_pSource->ReadWaypoints(table, false)) {
         return false;
     }
     ClearCounter();

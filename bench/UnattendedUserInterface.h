@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "engine/UserInterface.h"
 #include "engine/WaypointTable.h"
+#include "job/UserInterface.h"
 #include "templates/TextTemplate.h"
 
 // Settles every fault without asking, as a conversion nobody watches: a name
@@ -11,7 +11,7 @@
 // files use m_layout; nothing is shown. For the benchmarks and the fuzzers.
 class CUnattendedUserInterface : public CUserInterface {
 public:
-    CTextTemplate m_layout = CTextTemplate::WithColumns(0, 1, 2, 3, 2, ',');
+    CTextTemplate m_layout = CTextTemplate::DefaultLayout();
 
     void EnableControl(int, bool) override {}
     void CheckControl(int, bool) override {}

@@ -1,4 +1,4 @@
-#include "files/PlatformFile.h"
+#include "platform/PlatformFile.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -61,12 +61,24 @@ mode_t NewFileMode() {
     return 0666 & ~nMask;
 }
 
-void SyncDirectory(const std::string& directory) {
+// 0, or the errno of the failure; a file system that cannot sync a directory
+// (EINVAL) has nothing to sync.
+int SyncDirectory(const std::string& directory) {
     int fd = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
+    if (fd < 0) {
+        return errno;
     }
+    int nErrno = ::fsync(fd) != 0 && errno != EINVAL ? errno : 0;
+    ::close(fd);
+    return nErrno;
+}
+
+// strerror_r comes in two kinds; both are thread-safe, unlike strerror.
+[[maybe_unused]] const char* DescribeError(int nResult, const char* pBuffer) {
+    return nResult == 0 ? pBuffer : "Unknown error";
+}
+[[maybe_unused]] const char* DescribeError(const char* pText, const char*) {
+    return pText;
 }
 
 }  // namespace
@@ -183,7 +195,11 @@ bool CPlatformFile::CopyFrom(const std::string& path) {
             Fail(errno);
             break;
         }
-        if (nRead == 0 || !Write(chunk.data(), static_cast<size_t>(nRead))) {
+        if (nRead == 0) {
+            break;
+        }
+        Write(chunk.data(), static_cast<size_t>(nRead));
+        if (HasFailed()) {
             break;
         }
     }
@@ -205,13 +221,13 @@ bool CPlatformFile::Commit() {
         return Fail(errno);
     }
     m_strStagingPath.clear();
-    SyncDirectory(DirectoryOf(m_strTargetPath));
-    return true;
+    int nErrno = SyncDirectory(DirectoryOf(m_strTargetPath));
+    return nErrno == 0 || Fail(nErrno);
 }
 
 void CPlatformFile::Close() {
     if (m_fd >= 0) {
-        Flush();
+        (void)Flush();  // a caller that needs the bytes on disk flushes or commits first
         ::close(m_fd);
         m_fd = -1;
     }
@@ -235,7 +251,8 @@ bool CPlatformFile::Fail(int nErrno) {
 }
 
 std::string CPlatformFile::ErrorText() const {
-    return std::strerror(m_nErrno);
+    char buffer[256] = {};
+    return DescribeError(::strerror_r(m_nErrno, buffer, sizeof buffer), buffer);
 }
 
 size_t CPlatformFile::BufferedReadable() const {
@@ -330,9 +347,13 @@ bool CPlatformFile::ScanTo(StopTest isStop, std::string& text, size_t nMaxLength
     }
 }
 
-bool CPlatformFile::Write(const void* pData, size_t nCount) {
-    if (m_fd < 0 || HasFailed()) {
-        return false;
+void CPlatformFile::Write(const void* pData, size_t nCount) {
+    if (m_fd < 0) {
+        Fail(EBADF);
+        return;
+    }
+    if (HasFailed()) {
+        return;
     }
     DropReadBuffer();
     const auto* pIn = static_cast<const char*>(pData);
@@ -345,7 +366,7 @@ bool CPlatformFile::Write(const void* pData, size_t nCount) {
         }
         if (m_nBufferFill == m_buffer.size()) {
             if (!Flush()) {
-                return false;
+                return;
             }
             continue;
         }
@@ -356,7 +377,6 @@ bool CPlatformFile::Write(const void* pData, size_t nCount) {
         pIn += nTake;
         nCount -= nTake;
     }
-    return true;
 }
 
 bool CPlatformFile::Flush() {
@@ -427,15 +447,14 @@ bool CPlatformFile::ReadLine(std::string& line) {
     return true;
 }
 
-bool CPlatformFile::WriteLine(std::string_view line) {
+void CPlatformFile::WriteLine(std::string_view line) {
     for (size_t nStart = 0;;) {
         size_t nFeed = line.find('\n', nStart);
         std::string_view part = line.substr(nStart, nFeed - nStart);
-        if (!Write(part.data(), part.size()) || !Write("\r\n", 2)) {
-            return false;
-        }
+        Write(part.data(), part.size());
+        Write("\r\n", 2);
         if (nFeed == std::string_view::npos) {
-            return true;
+            return;
         }
         nStart = nFeed + 1;
     }

@@ -4,9 +4,9 @@
 #include <string>
 #include <thread>
 
-#include "engine/UserInterface.h"
 #include "files/MapSourceFile.h"
 #include "files/TextWaypointFile.h"
+#include "job/UserInterface.h"
 
 constexpr int KIND_NONE = 0;
 constexpr int KIND_TEXT = 1;
@@ -24,6 +24,7 @@ std::string SuccessMessage(const std::string& targetPath);
 // run, and is removed otherwise.
 class CConverter {
 public:
+    // The interface must outlive the job object.
     explicit CConverter(CUserInterface* pMainDlg);
     // Stops a running job and waits for its worker. The interface must then
     // answer any question at once (as cancelled), or the wait would not end.
@@ -31,22 +32,23 @@ public:
     CConverter(const CConverter&) = delete;
     CConverter& operator=(const CConverter&) = delete;
 
-    // Starts a job on the worker thread and returns at once; does nothing while one runs.
+    // Starts a job on the worker thread and returns at once; does nothing while
+    // one runs. Call from one thread (the one that owns the job object).
     void Start(int nSourceKind, int nTargetKind);
     // Waits for the worker; true when the last job succeeded.
     bool Wait();
-    // The running job stops at its next waypoint, as if the person had chosen Abort.
+    // The running job stops at its next waypoint, as if the person had chosen
+    // Abort. Safe from any thread and from a signal handler.
     void RequestStop() { m_bStopRequested = true; }
     bool IsRunning() const { return m_bRunning; }
 
+private:
+    static void ThreadProc(CConverter* pConverter);
     bool Run();
     void Finish();
     CWaypointFile* FileForKind(int nKind);
     // Asks for the file and opens it; for a target, asks what to do with an existing one.
     bool ChooseAndOpen(CWaypointFile& file, FileRole role, bool* pbAppend, std::string* pPath);
-
-private:
-    static void ThreadProc(CConverter* pConverter);
     bool RunStages(CWaypointTable& table, const std::string& targetPath);
     void ClearCounter();
 
