@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "engine/UserInterface.h"
+#include "job/UserInterface.h"
 #include "ui/TemplateDialog.h"
 
 // Asks what to do with a target file that already exists: replace it, append

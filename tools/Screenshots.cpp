@@ -44,7 +44,8 @@ std::unique_ptr<QWidget> InvalidWaypoint(const char* pName, WaypointError error,
     Fault& fault = *faults.back();
     fault.name = pName;
     fault.policy = policy;
-    fault.table.SetAt(CWaypoint{"home", 32.5, -117.25, "", false});
+    CWaypoint home{"home", 32.5, -117.25, "", false};
+    fault.table.AddWaypoint(home);
     return std::make_unique<CInvalidWaypointDlg>(fault.name, fault.policy, fault.table,
                                                  MAX_NAME_LENGTH, error);
 }

@@ -28,7 +28,8 @@ const QString BAD_CHARACTER = QString::fromStdString(WaypointErrorMessage(4, 40)
 struct Fault {
     explicit Fault(WaypointError error, std::string candidate = "home", ResolutionPolicy st = {})
         : name(std::move(candidate)), policy(st), dialog(name, policy, table, 40, error) {
-        table.SetAt(CWaypoint{"home", 32.5, -117.25, "", false});
+        CWaypoint home{"home", 32.5, -117.25, "", false};
+        table.AddWaypoint(home);
         dialog.show();
     }
 
