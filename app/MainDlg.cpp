@@ -1,0 +1,117 @@
+#include "app/MainDlg.h"
+
+#include <QCheckBox>
+#include <QContextMenuEvent>
+#include <QEventLoop>
+#include <QMenu>
+#include <QPushButton>
+#include <QTimer>
+
+#include "app/AboutDlg.h"
+#include "app/HelpDlg.h"
+
+namespace {
+
+// What the window menu's About entry reads.
+constexpr const char* ABOUT_ENTRY = "&About Pathfolio...";
+
+const DialogTemplate MAIN_DIALOG = {
+    102,
+    "Pathfolio",
+    186,
+    263,
+    true,
+    {
+        {IDCANCEL, ControlKind::PushButton, "Exit", 106, 233, 57, 14,
+         STYLE_DEFAULT | STYLE_TAB_STOP},
+        {IDC_STATIC, ControlKind::GroupBox, "Convert files", 19, 20, 146, 74},
+        {IDC_TEXT_TO_MAPSOURCE, ControlKind::PushButton, "From Text file to MapSource file", 29,
+         39, 124, 14, STYLE_TAB_STOP},
+        {IDC_MAPSOURCE_TO_TEXT, ControlKind::PushButton, "From MapSource file to Text file", 29,
+         67, 124, 14, STYLE_TAB_STOP},
+        {IDC_COUNTER, ControlKind::Label, "", 27, 130, 47, 14, STYLE_BORDER},
+        {IDC_STATIC, ControlKind::GroupBox, "Status", 20, 104, 146, 117},
+        {IDC_SCAN_CHECK, ControlKind::CheckBox, "", 27, 171, 16, 8, STYLE_DISABLED},
+        {IDC_IMPORT_CHECK, ControlKind::TriStateCheckBox, "", 27, 188, 16, 8, STYLE_DISABLED},
+        {IDC_EXPORT_CHECK, ControlKind::TriStateCheckBox, "", 27, 205, 16, 8, STYLE_DISABLED},
+        {IDC_SCAN_LABEL, ControlKind::Label, "Scan waypoints in target file", 43, 171, 89, 8,
+         STYLE_DISABLED},
+        {IDC_IMPORT_LABEL, ControlKind::Label, "Import waypoints from source file", 43, 188, 103,
+         8, STYLE_DISABLED},
+        {IDC_EXPORT_LABEL, ControlKind::Label, "Export waypoints to target file", 43, 205, 93, 8,
+         STYLE_DISABLED},
+        {IDC_STATIC, ControlKind::Label, "Waypoints counter for current stage:", 27, 118, 116, 8},
+        {IDC_STATIC, ControlKind::Label, "Current stage:", 27, 155, 45, 8},
+        {ID_HELP, ControlKind::PushButton, "&Help", 21, 233, 50, 14, STYLE_TAB_STOP},
+    },
+};
+
+}  // namespace
+
+CMainDlg::CMainDlg(const std::string& templateStorePath)
+    : CTemplateDialog(MAIN_DIALOG),
+      m_userInterface(*this, templateStorePath),
+      m_converter(&m_userInterface) {
+    setWindowFlag(Qt::WindowMinimizeButtonHint);
+    setWindowFlag(Qt::WindowMaximizeButtonHint);
+    connect(Button(IDC_TEXT_TO_MAPSOURCE), &QPushButton::clicked, this,
+            &CMainDlg::OnTextToMapSource);
+    connect(Button(IDC_MAPSOURCE_TO_TEXT), &QPushButton::clicked, this,
+            &CMainDlg::OnMapSourceToText);
+    connect(Button(IDCANCEL), &QPushButton::clicked, this, &CMainDlg::reject);
+    connect(Button(ID_HELP), &QPushButton::clicked, this, &CMainDlg::OnHelp);
+    Button(IDCANCEL)->setFocus();
+}
+
+CMainDlg::~CMainDlg() { StopConversion(); }
+
+void CMainDlg::OnTextToMapSource() { m_converter.Start(KIND_TEXT, KIND_MAPSOURCE); }
+
+void CMainDlg::OnMapSourceToText() { m_converter.Start(KIND_MAPSOURCE, KIND_TEXT); }
+
+void CMainDlg::OnHelp() { CHelpDlg::ShowFor(this); }
+
+void CMainDlg::OnAbout() {
+    CAboutDlg about(this);
+    about.exec();
+}
+
+void CMainDlg::contextMenuEvent(QContextMenuEvent* pEvent) {
+    QMenu menu(this);
+    connect(menu.addAction(QString::fromLatin1(ABOUT_ENTRY)), &QAction::triggered, this,
+            &CMainDlg::OnAbout);
+    menu.exec(pEvent->globalPos());
+}
+
+void CMainDlg::StopConversion() {
+    if (!m_converter.IsRunning()) {
+        m_converter.Wait();
+        return;
+    }
+    m_userInterface.Close();
+    m_converter.RequestStop();
+    // The worker may be waiting for a request of the GUI thread: keep serving
+    // them (they are answered as cancelled now) until it has ended.
+    QEventLoop loop;
+    QTimer poll;
+    connect(&poll, &QTimer::timeout, &loop, [this, &loop] {
+        if (!m_converter.IsRunning()) {
+            loop.quit();
+        }
+    });
+    poll.start(10);
+    loop.exec();
+    m_converter.Wait();
+}
+
+void CMainDlg::reject() {
+    if (m_bClosing) {
+        return;
+    }
+    m_bClosing = true;
+    StopConversion();
+    for (CHelpDlg* pHelp : findChildren<CHelpDlg*>()) {
+        pHelp->close();
+    }
+    CTemplateDialog::reject();
+}
