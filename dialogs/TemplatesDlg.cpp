@@ -125,6 +125,7 @@ CTemplatesDlg::CTemplatesDlg(CTextTemplate& chosenTemplate, const std::string& t
     QComboBox* pName = ComboBox(IDC_TEMPLATE_NAME);
     pName->setCompleter(nullptr);  // the box shows what was typed, nothing more
     pName->lineEdit()->setMaxLength(static_cast<int>(CTextTemplate::MAX_NAME_LENGTH));
+    pName->view()->parentWidget()->installEventFilter(this);
     connect(pName, &QComboBox::activated, this, &CTemplatesDlg::OnSelchangeTemplateName);
     connect(pName->lineEdit(), &QLineEdit::textEdited, this,
             &CTemplatesDlg::OnEditchangeTemplateName);
@@ -184,7 +185,7 @@ void CTemplatesDlg::OnEditchangeTemplateName(const QString& text) {
         MakeOkDefault();
         return;
     }
-    ScrollListTo(m_store.FindPrefix(name));
+    m_nListTop = m_store.FindPrefix(name);
     EnableControl(IDC_VIEW_IN_SPREADSHEET, !m_bTextFileIsEmpty && m_viewer.IsFound());
     EnableDefinition(true);
     for (const IndexField& field : INDEX_FIELDS) {
@@ -314,6 +315,7 @@ void CTemplatesDlg::reject() {
 
 void CTemplatesDlg::ShowTemplate(const CTextTemplate& record) {
     *m_pChosenTemplate = record;
+    m_nListTop = -1;
     EnableControl(IDC_VIEW_IN_SPREADSHEET, false);
     EnableDefinition(false);
     EnableControl(IDC_DELETE_CURRENT, true);
@@ -333,6 +335,7 @@ void CTemplatesDlg::ShowTemplate(const CTextTemplate& record) {
 }
 
 void CTemplatesDlg::ResetFields() {
+    m_nListTop = -1;
     EnableControl(IDC_VIEW_IN_SPREADSHEET, false);
     EnableDefinition(false);
     for (const IndexField& field : INDEX_FIELDS) {
@@ -357,23 +360,17 @@ void CTemplatesDlg::MakeOkDefault() {
     EnableControl(IDOK, true);
 }
 
-void CTemplatesDlg::ScrollListTo(int nPosition) {
+bool CTemplatesDlg::eventFilter(QObject* pWatched, QEvent* pEvent) {
+    // A hidden list cannot scroll, so the entry is put at the top as the list
+    // opens, and made its current entry so that opening does not scroll it away.
     QComboBox* pName = ComboBox(IDC_TEMPLATE_NAME);
-    if (pName->currentIndex() >= 0) {
-        // An entry picked earlier would pull the list back to itself when it opens.
-        QLineEdit* pEdit = pName->lineEdit();
-        const QString text = pEdit->text();
-        const int nCursor = pEdit->cursorPosition();
-        pName->setCurrentIndex(-1);
-        pEdit->setText(text);
-        pEdit->setCursorPosition(nCursor);
+    if (pEvent->type() == QEvent::Show && m_nListTop >= 0 && m_nListTop < pName->count()) {
+        const QModelIndex top = pName->model()->index(m_nListTop, 0);
+        pName->view()->setCurrentIndex(top);
+        pName->view()->scrollTo(top, QAbstractItemView::PositionAtTop);
     }
-    if (nPosition >= 0) {
-        pName->view()->scrollTo(pName->model()->index(nPosition, 0),
-                                QAbstractItemView::PositionAtTop);
-    }
+    return CTemplateDialog::eventFilter(pWatched, pEvent);
 }
-
 void CTemplatesDlg::SaveStore() {
     if (!m_store.Save(m_storePath)) {
         ShowMessageBox(this, ToQString("Fail to save file \"" + m_storePath + "\" (" +

@@ -49,6 +49,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* pEvent) override;
+    bool eventFilter(QObject* pWatched, QEvent* pEvent) override;
 
 private:
     bool OnInitDialog();
@@ -64,7 +65,6 @@ private:
     void ResetFields();
     void EnableDefinition(bool bEnable);
     void MakeOkDefault();
-    void ScrollListTo(int nPosition);
     bool ReadFields(CTextTemplate& record);
     void SaveStore();
 
@@ -75,5 +75,6 @@ private:
     CSpreadsheetViewer m_viewer;
     CTemplateStore m_store;
     bool m_bModified = false;
+    int m_nListTop = -1;      // the list entry to show at the top when the list opens
     bool m_bViewing = false;  // the spreadsheet program runs; the dialog takes no input
 };
