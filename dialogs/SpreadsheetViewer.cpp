@@ -72,7 +72,8 @@ bool CSpreadsheetViewer::Run(const std::string& filePath, QString& reason) const
     QObject::connect(&process, &QProcess::errorOccurred, &loop, &QEventLoop::quit);
     process.start();
     if (!process.waitForStarted(-1)) {
-        reason = process.errorString();
+        // The system's reason, without the name of the call that failed ("execvp: ").
+        reason = process.errorString().section(QStringLiteral(": "), -1);
         return false;
     }
     if (process.state() != QProcess::NotRunning) {

@@ -1,5 +1,6 @@
 #include <QAbstractItemView>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
@@ -7,6 +8,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <cerrno>
+#include <cstring>
 #include <deque>
 
 #include "dialogs/TemplatesDlg.h"
@@ -93,12 +96,20 @@ QString State(CTemplatesDlg& d) {
                                                           : "-");
 }
 
+struct PaintCounter : QObject {
+    int n = -1;  // counts from the first check of the waiting dialog
+    bool eventFilter(QObject*, QEvent* pEvent) override {
+        n += pEvent->type() == QEvent::Paint && n >= 0;
+        return false;
+    }
+};
+
 }  // namespace
 
 class TemplatesDlgTest : public QObject {
     Q_OBJECT
     QTemporaryDir m_dir;
-    QString m_store = m_dir.filePath("PathfolioTemplates.dat");
+    QString m_store;
     QString m_textFile = m_dir.filePath("points.csv");
     CTextTemplate m_chosen;
     std::deque<MessageAnswer> m_answers;
@@ -129,6 +140,7 @@ class TemplatesDlgTest : public QObject {
 
 private slots:
     void init() {
+        m_store = m_dir.filePath("PathfolioTemplates.dat");
         WriteFile(m_store, Bytes(STORED, 3));
         WriteFile(m_textFile, "a,b\n");
         m_chosen = CTextTemplate();
@@ -365,6 +377,83 @@ private slots:
         QCOMPARE(Run([](CTemplatesDlg&) { QFAIL("shown"); }), int(QDialog::Rejected));
         QCOMPARE(m_messages.last(),
                  "Fail to open file \"" + m_store + "\" ! (No such file or directory)");
+    }
+
+    void findsTheFirstSpreadsheetProgramOnTheSearchPath() {
+        QVERIFY(QDir(m_dir.path()).mkpath("a") && QDir(m_dir.path()).mkpath("b"));
+        WriteFile(m_dir.filePath("a/libreoffice"), "");  // not executable
+        WriteFile(m_dir.filePath("a/soffice"), "", true);
+        WriteFile(m_dir.filePath("b/gnumeric"), "", true);
+        const struct {
+            QStringList path;
+            QString program;
+            QStringList arguments;
+        } cases[] = {
+            {{"a", "b"}, "a/soffice", {"--calc", "t.csv"}},
+            {{"b", "a"}, "a/soffice", {"--calc", "t.csv"}},  // the list's order comes first
+            {{"b"}, "b/gnumeric", {"t.csv"}},
+            {{"c"}, "", {"t.csv"}},
+        };
+        for (const auto& c : cases) {
+            const CSpreadsheetViewer viewer = CSpreadsheetViewer::Find(
+                CSpreadsheetViewer::CommonPrograms(),
+                (m_dir.path() + "/" + c.path.join(":" + m_dir.path() + "/")).toStdString());
+            if (!c.program.isEmpty()) {
+                QCOMPARE(QString::fromStdString(viewer.ProgramPath()), m_dir.filePath(c.program));
+            }
+            QCOMPARE(viewer.IsFound(), !c.program.isEmpty());
+            QCOMPARE(viewer.Arguments("t.csv"), c.arguments);
+        }
+    }
+
+    void viewsTheTextFileAndWaitsForTheProgram() {
+        const QString program = m_dir.filePath("calc"), argv = m_dir.filePath("argv");
+        WriteFile(
+            program,
+            ("#!/bin/sh\nprintf '%s\\n' \"$0\" \"$@\" >" + argv +
+             "\nfor i in $(seq 250); do [ -e " + argv + ".done ] && break; sleep 0.02; done\n")
+                .toUtf8(),
+            true);
+        const CSpreadsheetViewer viewer =
+            CSpreadsheetViewer::Find({{"calc", {"-x"}}}, m_dir.path().toStdString());
+        bool bEnabledWhileWaiting = true;
+        PaintCounter paints;
+        Run(
+            [&](CTemplatesDlg& d) {
+                Type(d, "new");
+                d.installEventFilter(&paints);
+                QTimer poll;  // the program ends once the waiting dialog has been repainted
+                connect(&poll, &QTimer::timeout, [&] {
+                    if (paints.n > 0) {
+                        WriteFile(argv + ".done", "");
+                    } else if (QFile::exists(argv)) {
+                        bEnabledWhileWaiting = d.isEnabled();
+                        paints.n = 0;
+                        d.update();
+                    }
+                });
+                poll.start(20);
+                d.Button(IDC_VIEW_IN_SPREADSHEET)->click();  // returns when the program ends
+                QVERIFY(d.isEnabled() && d.Button(IDC_VIEW_IN_SPREADSHEET)->isEnabled());
+            },
+            viewer);
+        QCOMPARE(ReadFile(argv), (program + "\n-x\n" + m_textFile + "\n").toUtf8());
+        QVERIFY(!bEnabledWhileWaiting);
+        // A program that cannot be started is reported, and its button disabled until the
+        // name changes again.
+        QFile::setPermissions(program, QFile::ReadOwner);
+        Run(
+            [&](CTemplatesDlg& d) {
+                Type(d, "new");
+                d.Button(IDC_VIEW_IN_SPREADSHEET)->click();
+                QVERIFY(!d.Button(IDC_VIEW_IN_SPREADSHEET)->isEnabled());
+                Type(d, "er");
+                QVERIFY(d.Button(IDC_VIEW_IN_SPREADSHEET)->isEnabled());
+            },
+            viewer);
+        QCOMPARE(m_messages,
+                 QStringList{"* Fail to open file \"" + m_textFile + "\"\nwith file \"" + program +
+                             "\".\n* Reason: " + std::strerror(EACCES)});
     }
 };
 
