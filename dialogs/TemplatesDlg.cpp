@@ -47,14 +47,14 @@ DialogTemplate MakeTemplate() {
     add(IndexRow(IDC_LATITUDE_INDEX, "Latitude Index ...............", 158, COLUMN_EDIT));
     add(IndexRow(IDC_LONGITUDE_INDEX, "Longitude Index ............", 180, COLUMN_EDIT));
     add(IndexRow(IDC_COMMENT_INDEX, "Comment Index .............", 202, COLUMN_EDIT));
-    add({{IDC_STATIC, ControlKind::GroupBox, "Rows Indexes (numeric characters - 1,2...) ", 7, 240,
+    add({{IDC_STATIC, ControlKind::GroupBox, "Rows Indexes (numeric characters - 1,2...) ", 7, 244,
           245, 42}});
-    add(IndexRow(IDC_FIRST_WAYPOINT_INDEX, "First Waypoint Index ...... ", 258,
+    add(IndexRow(IDC_FIRST_WAYPOINT_INDEX, "First Waypoint Index ...... ", 262,
                  DISABLED_TAB_STOP | STYLE_NUMBER));
-    add({{IDC_STATIC, ControlKind::GroupBox, "Delimiter", 7, 296, 245, 60},
-         {IDC_COMMA, ControlKind::RadioButton, "Comma", 17, 314, 60, 10,
+    add({{IDC_STATIC, ControlKind::GroupBox, "Delimiter", 7, 304, 245, 60},
+         {IDC_COMMA, ControlKind::RadioButton, "Comma", 17, 322, 60, 10,
           DISABLED_TAB_STOP | STYLE_GROUP},
-         {IDC_TAB, ControlKind::RadioButton, "Tab", 17, 332, 60, 10, STYLE_DISABLED},
+         {IDC_TAB, ControlKind::RadioButton, "Tab", 17, 340, 60, 10, STYLE_DISABLED},
          {IDOK, ControlKind::PushButton, "OK", 190, 7, 62, 14, DISABLED_TAB_STOP},
          {IDC_ABORT, ControlKind::PushButton, "Abort", 190, 25, 62, 14,
           STYLE_TAB_STOP | STYLE_DEFAULT},
