@@ -33,6 +33,7 @@ public:
     // name is not taken.
     int Add(const CTextTemplate& record);
     void Remove(int nPosition);
+    void RemoveAll() { m_templates.clear(); }
 
     int GetCount() const { return static_cast<int>(m_templates.size()); }
     const CTextTemplate& GetAt(int nPosition) const {

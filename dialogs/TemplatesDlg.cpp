@@ -1,0 +1,379 @@
+#include "dialogs/TemplatesDlg.h"
+
+#include <QAbstractItemView>
+#include <QButtonGroup>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+
+#include "templates/ColumnLetters.h"
+#include "ui/MessageBox.h"
+#include "ui/QtText.h"
+
+namespace {
+
+constexpr unsigned DISABLED_TAB_STOP = STYLE_TAB_STOP | STYLE_DISABLED;
+constexpr unsigned COLUMN_EDIT = DISABLED_TAB_STOP | STYLE_UPPER_CASE;
+
+#ifdef _WIN32
+constexpr const char* VIEW_BUTTON_TEXT = "Watch/edit file structure via Excel";
+#else
+constexpr const char* VIEW_BUTTON_TEXT = "Watch/edit file structure in a spreadsheet";
+#endif
+
+// A labelled index edit inside a group box, at the row's top in dialog units.
+std::vector<ControlTemplate> IndexRow(int nId, const char* pLabel, int y, unsigned style) {
+    return {{IDC_STATIC, ControlKind::Label, pLabel, 17, y + 3, 110, 8, STYLE_NONE},
+            {nId, ControlKind::Edit, "", 130, y, 60, 14, style}};
+}
+
+DialogTemplate MakeTemplate() {
+    DialogTemplate dialog{IDD_TEXT_TEMPLATES, "Pathfolio - Text Templates", 259, 377, true, {}};
+    auto add = [&dialog](std::vector<ControlTemplate> controls) {
+        dialog.controls.insert(dialog.controls.end(), controls.begin(), controls.end());
+    };
+    add({{IDC_STATIC, ControlKind::Label, "Select/enter template name: ", 7, 7, 170, 8},
+         {IDC_TEMPLATE_NAME, ControlKind::ComboBox, "", 7, 18, 170, 14,
+          STYLE_TAB_STOP | STYLE_SORTED},
+         {IDC_HINT, ControlKind::Label,
+          "Insert Indexes/delimiter,according structure of current text file:", 7, 90, 245, 18,
+          STYLE_DISABLED},
+         {IDC_STATIC, ControlKind::GroupBox, "Columns Indexes (alphabet characters - A,B...) ", 7,
+          118, 245, 108}});
+    add(IndexRow(IDC_NAME_INDEX, "Name Index ...................", 136, COLUMN_EDIT));
+    add(IndexRow(IDC_LATITUDE_INDEX, "Latitude Index ...............", 158, COLUMN_EDIT));
+    add(IndexRow(IDC_LONGITUDE_INDEX, "Longitude Index ............", 180, COLUMN_EDIT));
+    add(IndexRow(IDC_COMMENT_INDEX, "Comment Index .............", 202, COLUMN_EDIT));
+    add({{IDC_STATIC, ControlKind::GroupBox, "Rows Indexes (numeric characters - 1,2...) ", 7, 244,
+          245, 42}});
+    add(IndexRow(IDC_FIRST_WAYPOINT_INDEX, "First Waypoint Index ...... ", 262,
+                 DISABLED_TAB_STOP | STYLE_NUMBER));
+    add({{IDC_STATIC, ControlKind::GroupBox, "Delimiter", 7, 304, 245, 60},
+         {IDC_COMMA, ControlKind::RadioButton, "Comma", 17, 322, 60, 10,
+          DISABLED_TAB_STOP | STYLE_GROUP},
+         {IDC_TAB, ControlKind::RadioButton, "Tab", 17, 340, 60, 10, STYLE_DISABLED},
+         {IDOK, ControlKind::PushButton, "OK", 190, 7, 62, 14, DISABLED_TAB_STOP},
+         {IDC_ABORT, ControlKind::PushButton, "Abort", 190, 25, 62, 14,
+          STYLE_TAB_STOP | STYLE_DEFAULT},
+         {IDC_DELETE_CURRENT, ControlKind::PushButton, "Delete current", 190, 43, 62, 14,
+          DISABLED_TAB_STOP},
+         {IDC_DELETE_ALL, ControlKind::PushButton, "Delete all", 190, 61, 62, 14,
+          DISABLED_TAB_STOP},
+         {IDC_VIEW_IN_SPREADSHEET, ControlKind::PushButton, VIEW_BUTTON_TEXT, 7, 37, 170, 14,
+          DISABLED_TAB_STOP}});
+    return dialog;
+}
+
+const DialogTemplate& Template() {
+    static const DialogTemplate dialog = MakeTemplate();
+    return dialog;
+}
+
+struct IndexField {
+    int nId;
+    const char* pLabel;
+    int32_t CTextTemplate::*pColumn;  // null for the first waypoint row
+};
+
+const IndexField INDEX_FIELDS[] = {
+    {IDC_NAME_INDEX, "Name", &CTextTemplate::nameColumn},
+    {IDC_LATITUDE_INDEX, "Latitude", &CTextTemplate::latitudeColumn},
+    {IDC_LONGITUDE_INDEX, "Longitude", &CTextTemplate::longitudeColumn},
+    {IDC_COMMENT_INDEX, "Comment", &CTextTemplate::commentColumn},
+    {IDC_FIRST_WAYPOINT_INDEX, "First Waypoint", nullptr},
+};
+
+// The column letters of a stored column, or nothing when no letters name it.
+QString LettersOf(int32_t nColumn) {
+    if (nColumn < 0 || nColumn > CTextTemplate::MAX_COLUMN) {
+        return QString();
+    }
+    const std::string letters = ColumnIndexToLetters(static_cast<uint16_t>(nColumn));
+    return ColumnLettersToIndex(letters) == nColumn ? ToQString(letters) : QString();
+}
+
+// The decimal row number, or false when it is empty or above 65535.
+bool ParseRow(const QString& text, uint16_t& nRow) {
+    uint32_t nValue = 0;
+    for (QChar c : text) {
+        if (c < QLatin1Char('0') || c > QLatin1Char('9')) {
+            return false;
+        }
+        nValue = nValue * 10 + static_cast<uint32_t>(c.unicode() - '0');
+        if (nValue > 65535) {
+            return false;
+        }
+    }
+    nRow = static_cast<uint16_t>(nValue);
+    return !text.isEmpty();
+}
+
+}  // namespace
+
+CTemplatesDlg::CTemplatesDlg(CTextTemplate& chosenTemplate, const std::string& textFilePath,
+                             bool bTextFileIsEmpty, const std::string& storePath, QWidget* pOwner,
+                             CSpreadsheetViewer viewer)
+    : CTemplateDialog(Template(), pOwner),
+      m_pChosenTemplate(&chosenTemplate),
+      m_textFilePath(textFilePath),
+      m_bTextFileIsEmpty(bTextFileIsEmpty),
+      m_storePath(storePath),
+      m_viewer(std::move(viewer)) {
+    QComboBox* pName = ComboBox(IDC_TEMPLATE_NAME);
+    pName->setCompleter(nullptr);  // the box shows what was typed, nothing more
+    pName->lineEdit()->setMaxLength(static_cast<int>(CTextTemplate::MAX_NAME_LENGTH));
+    pName->view()->parentWidget()->installEventFilter(this);
+    connect(pName, &QComboBox::activated, this, &CTemplatesDlg::OnSelchangeTemplateName);
+    connect(pName->lineEdit(), &QLineEdit::textEdited, this,
+            &CTemplatesDlg::OnEditchangeTemplateName);
+    auto onClick = [this](int nId, void (CTemplatesDlg::*pHandler)()) {
+        connect(Button(nId), &QPushButton::clicked, this, pHandler);
+    };
+    onClick(IDOK, &CTemplatesDlg::OnOK);
+    onClick(IDC_ABORT, &CTemplatesDlg::OnAbort);
+    onClick(IDC_DELETE_CURRENT, &CTemplatesDlg::OnDeleteCurrent);
+    onClick(IDC_DELETE_ALL, &CTemplatesDlg::OnDeleteAll);
+    onClick(IDC_VIEW_IN_SPREADSHEET, &CTemplatesDlg::OnViewInExcel);
+}
+
+int CTemplatesDlg::exec() {
+    if (!OnInitDialog()) {
+        setResult(Rejected);
+        return Rejected;
+    }
+    return CTemplateDialog::exec();
+}
+
+bool CTemplatesDlg::OnInitDialog() {
+    if (!m_store.Load(m_storePath)) {
+        ShowMessageBox(parentWidget(), ToQString("Fail to open file \"" + m_storePath + "\" ! (" +
+                                                 m_store.ErrorText() + ")"));
+        return false;
+    }
+    QComboBox* pName = ComboBox(IDC_TEMPLATE_NAME);
+    pName->clear();
+    for (int i = 0; i < m_store.GetCount(); ++i) {
+        pName->addItem(ToQString(m_store.GetAt(i).Name()));
+    }
+    pName->setCurrentIndex(-1);
+    EnableControl(IDC_DELETE_ALL, m_store.GetCount() > 0);
+    SetDefaultButton(IDC_ABORT, true);
+    return true;
+}
+
+void CTemplatesDlg::OnSelchangeTemplateName(int nIndex) {
+    if (nIndex < 0 || nIndex >= m_store.GetCount()) {
+        return;
+    }
+    ShowTemplate(m_store.GetAt(nIndex));
+    MakeOkDefault();
+}
+
+void CTemplatesDlg::OnEditchangeTemplateName(const QString& text) {
+    if (text.isEmpty()) {
+        ResetFields();
+        SetDefaultButton(IDOK, false);
+        return;
+    }
+    const std::string name = ToBytes(text);
+    const int nStored = m_store.FindExact(name);
+    if (nStored >= 0) {
+        ShowTemplate(m_store.GetAt(nStored));
+        MakeOkDefault();
+        return;
+    }
+    m_nListTop = m_store.FindPrefix(name);
+    EnableControl(IDC_VIEW_IN_SPREADSHEET, !m_bTextFileIsEmpty && m_viewer.IsFound());
+    EnableDefinition(true);
+    for (const IndexField& field : INDEX_FIELDS) {
+        Edit(field.nId)->clear();
+    }
+    MakeOkDefault();
+}
+
+bool CTemplatesDlg::ReadFields(CTextTemplate& record) {
+    for (const IndexField& field : INDEX_FIELDS) {
+        QLineEdit* pEdit = Edit(field.nId);
+        bool bValid = false;
+        if (field.pColumn != nullptr) {
+            const uint16_t nColumn = ColumnLettersToIndex(ToBytes(pEdit->text()));
+            bValid = nColumn != INVALID_COLUMN;
+            record.*field.pColumn = nColumn;
+        } else {
+            bValid = ParseRow(pEdit->text(), record.firstWaypointRow);
+        }
+        if (!bValid) {
+            pEdit->clear();
+            ShowMessageBox(this, QStringLiteral("Invalid field (%1 Index), please try again !")
+                                     .arg(QLatin1String(field.pLabel)));
+            return false;
+        }
+    }
+    if (RadioButton(IDC_COMMA)->isChecked()) {
+        record.delimiter = ',';
+    } else if (RadioButton(IDC_TAB)->isChecked()) {
+        record.delimiter = '\t';
+    }
+    return true;
+}
+
+void CTemplatesDlg::OnOK() {
+    CTextTemplate record;
+    if (!ReadFields(record)) {
+        return;
+    }
+    const std::string name = ToBytes(ComboBox(IDC_TEMPLATE_NAME)->currentText());
+    if (m_store.FindExact(name) < 0) {
+        record.SetName(name);
+        m_store.Add(record);
+        m_bModified = true;
+        *m_pChosenTemplate = record;
+    }
+    SaveStore();
+    done(Accepted);
+}
+
+void CTemplatesDlg::OnDeleteCurrent() {
+    if (ShowMessageBox(this, QStringLiteral("Are you sure ?"), MessageButtons::YesNo) !=
+        MessageAnswer::Yes) {
+        return;
+    }
+    const int nShown = m_store.FindExact(m_pChosenTemplate->Name());
+    if (nShown >= 0) {
+        m_store.Remove(nShown);
+        ComboBox(IDC_TEMPLATE_NAME)->removeItem(nShown);
+    }
+    ComboBox(IDC_TEMPLATE_NAME)->setCurrentIndex(-1);
+    ComboBox(IDC_TEMPLATE_NAME)->clearEditText();
+    SetDefaultButton(IDC_DELETE_CURRENT, false);
+    ResetFields();
+    m_bModified = true;
+}
+
+void CTemplatesDlg::OnDeleteAll() {
+    if (ShowMessageBox(this, QStringLiteral("Are you sure ?"), MessageButtons::YesNo) ==
+        MessageAnswer::Yes) {
+        m_store.RemoveAll();
+        ComboBox(IDC_TEMPLATE_NAME)->clear();
+    }
+    ComboBox(IDC_TEMPLATE_NAME)->setCurrentIndex(-1);
+    ComboBox(IDC_TEMPLATE_NAME)->clearEditText();
+    SetDefaultButton(IDC_DELETE_ALL, false);
+    ResetFields();
+    m_bModified = true;
+    EnableControl(IDC_DELETE_ALL, false);
+}
+
+void CTemplatesDlg::OnAbort() {
+    if (m_bModified) {
+        const MessageAnswer answer = ShowMessageBox(
+            this, QStringLiteral("Save changes at the templates ?"), MessageButtons::YesNoCancel);
+        if (answer == MessageAnswer::Cancel) {
+            return;
+        }
+        if (answer == MessageAnswer::Yes) {
+            SaveStore();
+        }
+    }
+    done(Rejected);
+}
+
+void CTemplatesDlg::OnViewInExcel() {
+    m_bViewing = true;
+    setEnabled(false);
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    QString reason;
+    const bool bStarted = m_viewer.Run(m_textFilePath, reason);
+    QGuiApplication::restoreOverrideCursor();
+    setEnabled(true);
+    m_bViewing = false;
+    if (!bStarted) {
+        EnableControl(IDC_VIEW_IN_SPREADSHEET, false);
+        ShowMessageBox(this,
+                       ToQString("* Fail to open file \"" + m_textFilePath + "\"\nwith file \"" +
+                                 m_viewer.ProgramPath() + "\".\n* Reason: ") +
+                           reason);
+    }
+}
+
+void CTemplatesDlg::closeEvent(QCloseEvent* pEvent) {
+    if (m_bViewing) {
+        pEvent->ignore();
+        return;
+    }
+    CTemplateDialog::closeEvent(pEvent);
+}
+
+void CTemplatesDlg::reject() {
+    if (!m_bViewing) {
+        CTemplateDialog::reject();
+    }
+}
+
+void CTemplatesDlg::ShowTemplate(const CTextTemplate& record) {
+    *m_pChosenTemplate = record;
+    m_nListTop = -1;
+    EnableControl(IDC_VIEW_IN_SPREADSHEET, false);
+    EnableDefinition(false);
+    EnableControl(IDC_DELETE_CURRENT, true);
+    EnableControl(IDC_DELETE_ALL, true);
+    for (const IndexField& field : INDEX_FIELDS) {
+        Edit(field.nId)->setText(field.pColumn != nullptr
+                                     ? LettersOf(record.*field.pColumn)
+                                     : QString::number(record.firstWaypointRow));
+    }
+    // Both buttons are cleared first: a group allows no check to be taken away alone.
+    QRadioButton* pComma = RadioButton(IDC_COMMA);
+    QRadioButton* pTab = RadioButton(IDC_TAB);
+    pComma->group()->setExclusive(false);
+    pComma->setChecked(record.delimiter == ',');
+    pTab->setChecked(record.delimiter == '\t');
+    pComma->group()->setExclusive(true);
+}
+
+void CTemplatesDlg::ResetFields() {
+    m_nListTop = -1;
+    EnableControl(IDC_VIEW_IN_SPREADSHEET, false);
+    EnableDefinition(false);
+    for (const IndexField& field : INDEX_FIELDS) {
+        Edit(field.nId)->clear();
+    }
+    EnableControl(IDC_DELETE_CURRENT, false);
+    EnableControl(IDOK, false);
+    EnableControl(IDC_DELETE_ALL, m_store.GetCount() > 0);
+    SetDefaultButton(IDC_ABORT, true);
+}
+
+void CTemplatesDlg::EnableDefinition(bool bEnable) {
+    for (int nId : {IDC_HINT, IDC_NAME_INDEX, IDC_LATITUDE_INDEX, IDC_LONGITUDE_INDEX,
+                    IDC_COMMENT_INDEX, IDC_FIRST_WAYPOINT_INDEX, IDC_COMMA, IDC_TAB}) {
+        EnableControl(nId, bEnable);
+    }
+}
+
+void CTemplatesDlg::MakeOkDefault() {
+    SetDefaultButton(IDC_ABORT, false);
+    SetDefaultButton(IDOK, true);
+    EnableControl(IDOK, true);
+}
+
+bool CTemplatesDlg::eventFilter(QObject* pWatched, QEvent* pEvent) {
+    // A hidden list cannot scroll, so the entry is put at the top as the list
+    // opens, and made its current entry so that opening does not scroll it away.
+    QComboBox* pName = ComboBox(IDC_TEMPLATE_NAME);
+    if (pEvent->type() == QEvent::Show && m_nListTop >= 0 && m_nListTop < pName->count()) {
+        const QModelIndex top = pName->model()->index(m_nListTop, 0);
+        pName->view()->setCurrentIndex(top);
+        pName->view()->scrollTo(top, QAbstractItemView::PositionAtTop);
+    }
+    return CTemplateDialog::eventFilter(pWatched, pEvent);
+}
+void CTemplatesDlg::SaveStore() {
+    if (!m_store.Save(m_storePath)) {
+        ShowMessageBox(this, ToQString("Fail to save file \"" + m_storePath + "\" (" +
+                                       m_store.ErrorText() + ")"));
+    }
+}

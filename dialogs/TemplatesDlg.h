@@ -1,0 +1,80 @@
+#pragma once
+
+#include <string>
+
+#include "dialogs/SpreadsheetViewer.h"
+#include "templates/TemplateStore.h"
+#include "templates/TextTemplate.h"
+#include "ui/TemplateDialog.h"
+
+// The control IDs of the text templates dialog.
+enum TemplatesDlgControl {
+    IDD_TEXT_TEMPLATES = 131,
+    IDC_COMMA = 1000,
+    IDC_TAB = 1001,
+    IDC_NAME_INDEX = 1010,
+    IDC_LATITUDE_INDEX = 1011,
+    IDC_LONGITUDE_INDEX = 1012,
+    IDC_COMMENT_INDEX = 1013,
+    IDC_FIRST_WAYPOINT_INDEX = 1014,
+    IDC_VIEW_IN_SPREADSHEET = 1015,
+    IDC_HINT = 1017,
+    IDC_ABORT = 1018,
+    IDC_TEMPLATE_NAME = 1019,
+    IDC_DELETE_CURRENT = 1023,
+    IDC_DELETE_ALL = 1024,
+};
+
+// The dialog in which the person picks the template of a text file, defines a
+// new one or deletes stored ones.
+//
+// exec() loads the store; it returns Accepted (IDOK) when the chosen template
+// is in the caller's record, Rejected (IDCANCEL) when the person gave up or
+// the store could not be opened. The store is saved on OK, and on Abort when
+// the person asks for it.
+class CTemplatesDlg : public CTemplateDialog {
+    Q_OBJECT
+public:
+    CTemplatesDlg(CTextTemplate& chosenTemplate, const std::string& textFilePath,
+                  bool bTextFileIsEmpty, const std::string& storePath, QWidget* pOwner,
+                  CSpreadsheetViewer viewer = CSpreadsheetViewer::FindOnSystem());
+
+    int exec() override;
+    // Escape and the close box: IDCANCEL at once, nothing saved (not while the
+    // spreadsheet program runs).
+    void reject() override;
+
+    // The spreadsheet program found when the dialog was made, or empty.
+    const std::string& ExcelPath() const { return m_viewer.ProgramPath(); }
+
+protected:
+    void closeEvent(QCloseEvent* pEvent) override;
+    bool eventFilter(QObject* pWatched, QEvent* pEvent) override;
+
+private:
+    bool OnInitDialog();
+    void OnSelchangeTemplateName(int nIndex);
+    void OnEditchangeTemplateName(const QString& text);
+    void OnOK();
+    void OnDeleteCurrent();
+    void OnDeleteAll();
+    void OnAbort();
+    void OnViewInExcel();
+
+    void ShowTemplate(const CTextTemplate& record);
+    void ResetFields();
+    void EnableDefinition(bool bEnable);
+    void MakeOkDefault();
+    bool ReadFields(CTextTemplate& record);
+    void SaveStore();
+
+    CTextTemplate* m_pChosenTemplate;
+    std::string m_textFilePath;
+    bool m_bTextFileIsEmpty;
+    std::string m_storePath;
+    CSpreadsheetViewer m_viewer;
+    CTemplateStore m_store;
+    bool m_bModified = false;
+    int m_nListTop = -1;      // the list entry to show at the top when the list opens
+    bool m_bViewing = false;  // the spreadsheet program runs; the dialog takes no input
+};

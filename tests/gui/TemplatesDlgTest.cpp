@@ -1,0 +1,285 @@
+#include <QAbstractItemView>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <cerrno>
+#include <cstring>
+#include <deque>
+
+#include "dialogs/TemplatesDlg.h"
+#include "tests/gui/ModalDriver.h"
+#include "ui/MessageBox.h"
+
+namespace {
+
+const MessageAnswer YES = MessageAnswer::Yes, NO = MessageAnswer::No;
+
+CTextTemplate Record(const char* pName, int32_t nName, int32_t nLatitude, uint16_t nRow,
+                     char delimiter) {
+    CTextTemplate record =
+        CTextTemplate::WithColumns(nName, nLatitude, nName + 2, nName + 3, nRow, delimiter);
+    record.SetName(pName);
+    return record;
+}
+
+// Stored out of order, as no save would write them.
+const CTextTemplate STORED[] = {Record("Xyz", 4, 5, 3, 0), Record("ABC", 0, 1, 2, ','),
+                                Record("abd", 1, 0, 1, '\t')};
+
+QByteArray Bytes(const CTextTemplate* pRecords, size_t nCount = 1) {
+    return QByteArray(reinterpret_cast<const char*>(pRecords),
+                      static_cast<qsizetype>(nCount * sizeof(CTextTemplate)));
+}
+
+// The stored records in the order given by their indexes in STORED; 'n' stands for extra.
+QByteArray Records(const char* pOrder, const CTextTemplate& extra = {}) {
+    QByteArray bytes;
+    for (const char* p = pOrder; *p; ++p) {
+        bytes += *p == 'n' ? Bytes(&extra) : Bytes(&STORED[*p - '0']);
+    }
+    return bytes;
+}
+
+QByteArray ReadFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(none)");
+}
+
+void WriteFile(const QString& path, const QByteArray& bytes, bool bExecutable = false) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+    QVERIFY(!bExecutable || file.setPermissions(file.permissions() | QFile::ExeOwner));
+}
+
+// Enabled controls (hint, edits, radios, OK, Delete current, Delete all, viewer), the
+// default button, the edits' texts and the radio checked.
+QString State(CTemplatesDlg& d) {
+    QString state;
+    for (int nId : {1017, 1010, 1014, 1000, 1001, 1, 1023, 1024, 1015}) {
+        state += d.Control(nId)->isEnabled() ? '1' : '0';
+    }
+    QStringList edits;
+    for (int nId = IDC_NAME_INDEX; nId <= IDC_FIRST_WAYPOINT_INDEX; ++nId) {
+        edits << d.Edit(nId)->text();
+    }
+    const int nRadio =
+        d.RadioButton(IDC_COMMA)->isChecked() + 2 * d.RadioButton(IDC_TAB)->isChecked();
+    return state + (d.Button(IDOK)->isDefault() ? " ok " : " abort ") + edits.join('|') + " " +
+           "-ct"[nRadio];
+}
+
+// Plays steps separated by ';': "p2" picks list entry 2, "tabc" types abc in the name
+// box, "x" empties it, "fA,B,,D,2" fills the five edits, "c1023" clicks control 1023,
+// "esc" presses Escape, "quit" uses the close box, "=..." compares State().
+void Play(CTemplatesDlg& d, const QString& steps) {
+    QLineEdit* pName = d.ComboBox(IDC_TEMPLATE_NAME)->lineEdit();
+    for (const QString& step : steps.split(';', Qt::SkipEmptyParts)) {
+        const QString arg = step.mid(1);
+        if (step[0] == 'p') {
+            d.ComboBox(IDC_TEMPLATE_NAME)->setCurrentIndex(arg.toInt());
+            emit d.ComboBox(IDC_TEMPLATE_NAME)->activated(arg.toInt());
+        } else if (step[0] == 't') {
+            QTest::keyClicks(pName, arg);
+        } else if (step == "x") {
+            pName->selectAll();
+            QTest::keyClick(pName, Qt::Key_Backspace);
+        } else if (step[0] == 'f') {
+            for (int i = 0; i < 5; ++i) {
+                d.Edit(IDC_NAME_INDEX + i)->setText(arg.section(',', i, i));
+            }
+        } else if (step[0] == 'c') {
+            qobject_cast<QAbstractButton*>(d.Control(arg.toInt()))->click();
+        } else if (step == "esc") {
+            QTest::keyClick(&d, Qt::Key_Escape);
+        } else if (step == "quit") {
+            d.close();
+        } else {
+            QCOMPARE(State(d), arg);
+        }
+    }
+}
+
+}  // namespace
+
+class TemplatesDlgTest : public QObject {
+    Q_OBJECT
+    QTemporaryDir m_dir;
+    QString m_store, m_textFile = m_dir.filePath("points.csv");
+    CTextTemplate m_chosen;
+    std::deque<MessageAnswer> m_answers;
+    QStringList m_messages;
+    CSpreadsheetViewer m_viewer;
+
+    // Runs the dialog on the store; -1 when the steps left it open.
+    int Run(const std::function<void(CTemplatesDlg&)>& steps, bool bEmptyFile = false) {
+        CTemplatesDlg dialog(m_chosen, m_textFile.toStdString(), bEmptyFile, m_store.toStdString(),
+                             nullptr, m_viewer);
+        CModalDriver driver;
+        driver.Then([&](QWidget*) {
+            steps(dialog);
+            if (dialog.isVisible()) {
+                dialog.done(-1);
+            }
+        });
+        return dialog.exec();
+    }
+    int Run(const QString& steps) {
+        return Run([&](CTemplatesDlg& d) { Play(d, steps); });
+    }
+
+private slots:
+    void init() {
+        m_store = m_dir.filePath("PathfolioTemplates.dat");
+        WriteFile(m_store, Bytes(STORED, 3));
+        WriteFile(m_textFile, "a,b\n");
+        m_chosen = CTextTemplate();
+        m_viewer = CSpreadsheetViewer::Find({{"sh", {}}}, "/bin:/usr/bin");  // any program
+        m_messages.clear();
+        SetMessageAnswerer([this](const QString& text, MessageButtons) {
+            m_messages << text;
+            const MessageAnswer answer = m_answers.empty() ? MessageAnswer::Ok : m_answers.front();
+            m_answers.empty() ? void() : m_answers.pop_front();
+            return answer;
+        });
+    }
+
+    void walksThroughTheThreeStates() {
+        QCOMPARE(Run("=000000010 abort |||| -;tab;=111111011 ok |||| -;"  // new: prefix of ABC
+                     "tc;=000001110 ok A|B|C|D|2 c;"                      // ABC, typed as abc
+                     "tx;=111111111 ok |||| c;x;=000000010 abort |||| c;"
+                     "p2;=000001110 ok E|F|G|H|3 -;p1;=000001110 ok B|A|D|E|1 t"),
+                 -1);
+        QCOMPARE(Bytes(&m_chosen), Bytes(&STORED[2]));
+        // An empty text file, or no spreadsheet program, leaves the viewer disabled.
+        Run([](CTemplatesDlg& d) { Play(d, "tnew;=111111010 ok |||| -"); }, true);
+        m_viewer = CSpreadsheetViewer();
+        Run("tnew;=111111010 ok |||| -");
+    }
+
+    void checksTheFieldsOnOkInOrder() {
+        const std::pair<const char*, const char*> cases[] = {
+            {"fA,1B,C1,D,2;c1;=111111011 ok A||C1|D|2 -", "Latitude"},
+            {"f,B,C,D,2;c1;=111111011 ok |B|C|D|2 -", "Name"},
+            {"fA,B,C,ZZZZ,2;c1;=111111011 ok A|B|C||2 -", "Comment"},  // beyond 65534
+            {"fA,B,C,D,65536;c1;=111111011 ok A|B|C|D| -", "First Waypoint"},
+            {"fA,B,C,D,65535;c1", nullptr},
+        };
+        for (const auto& [pSteps, pLabel] : cases) {
+            m_messages.clear();
+            QCOMPARE(Run(QString("tnew;") + pSteps), pLabel ? -1 : int(QDialog::Accepted));
+            QCOMPARE(m_messages.join(""),
+                     pLabel ? QString("Invalid field (%1 Index), please try again !").arg(pLabel)
+                            : QString());
+        }
+        QCOMPARE(m_chosen.firstWaypointRow, 65535);
+    }
+
+    void storesANewTemplateExactlyAsTyped() {
+        const std::tuple<const char*, CTextTemplate, const char*> cases[] = {
+            {"t My trip  A;c1000", Record(" My trip  A", 0, 1, 2, ','), "n120"},
+            {"tplain", Record("plain", 0, 1, 2, 0), "12n0"},
+            {"tabc", STORED[1], "120"},  // the stored ABC: nothing added
+        };
+        for (const auto& [pSteps, expected, pOrder] : cases) {
+            init();
+            QCOMPARE(Run(QString(pSteps) + ";fA,B,C,D,2;c1"), int(QDialog::Accepted));
+            QCOMPARE(Bytes(&m_chosen), Bytes(&expected));
+            QCOMPARE(ReadFile(m_store), Records(pOrder, expected));
+        }
+    }
+
+    void deletesAndAsksBeforeSaving() {
+        const char* pDeleteShown = "p0;tzz;c1023;=000000010 abort |||| c;c1018";
+        const char* pDeleteAll = "p0;c1024;=000000000 abort |||| c;";
+        const struct {
+            QString steps;
+            std::vector<MessageAnswer> answers;
+            int nResult;
+            const char* pStored;  // the records saved (see Records), or null: the file as it was
+        } cases[] = {
+            {pDeleteShown, {YES, YES}, 0, "20"},
+            {pDeleteShown, {YES, NO}, 0, nullptr},
+            {pDeleteShown, {YES, MessageAnswer::Cancel}, -1, nullptr},
+            {"p0;c1023;c1018", {NO}, 0, nullptr},  // nothing changed, nothing asked
+            {pDeleteAll + QString("c1018"), {NO, YES}, 0, "120"},
+            {pDeleteAll + QString("c1018"), {YES, YES}, 0, ""},
+            {pDeleteAll + QString("esc"), {YES}, 0, nullptr},
+            {pDeleteAll + QString("quit"), {YES}, 0, nullptr},
+        };
+        for (const auto& c : cases) {
+            init();
+            m_answers.assign(c.answers.begin(), c.answers.end());
+            QCOMPARE(Run(c.steps), c.nResult);
+            QVERIFY(m_answers.empty());
+            QCOMPARE(ReadFile(m_store), c.pStored ? Records(c.pStored) : Bytes(STORED, 3));
+        }
+    }
+
+    void handlesStoresItCannotUse() {
+        // A template whose column no letters name is shown empty, refused, and deletable.
+        const CTextTemplate odd = Record("odd", 26, 0, 1, 0);
+        WriteFile(m_store, Bytes(&STORED[1]) + Bytes(&odd));
+        m_answers = {MessageAnswer::Ok, YES, YES};
+        Run("p1;=000001110 ok |A|BA|CA|1 -;c1;c1023;c1018");
+        QCOMPARE(m_messages.first(), "Invalid field (Name Index), please try again !");
+        QCOMPARE(ReadFile(m_store), Records("1"));
+        // The list opens on the first name the typed one begins; the box holds 254 characters.
+        std::vector<CTextTemplate> many;
+        for (int i = 0; i < 30; ++i) {
+            many.push_back(Record(QByteArray::number(100 + i).constData(), 0, 1, 1, 0));
+        }
+        WriteFile(m_store, Bytes(many.data(), many.size()));
+        Run([](CTemplatesDlg& d) {
+            QComboBox* pName = d.ComboBox(IDC_TEMPLATE_NAME);
+            Play(d, "p2;x;t11");
+            pName->showPopup();
+            QCOMPARE(pName->view()->indexAt(QPoint(2, 2)).row(), 10);
+            pName->hidePopup();
+            Play(d, "t" + QString(300, 'n'));
+            QCOMPARE(pName->currentText().size(), 254);
+        });
+        // A store that cannot be opened ends the dialog at once, as given up.
+        m_store = m_dir.filePath("missing/PathfolioTemplates.dat");
+        QCOMPARE(Run([](CTemplatesDlg&) { QFAIL("shown"); }), int(QDialog::Rejected));
+        QCOMPARE(m_messages.last(),
+                 "Fail to open file \"" + m_store + "\" ! (No such file or directory)");
+    }
+
+    void viewsTheTextFileAndWaitsForTheProgram() {
+        const QString program = m_dir.filePath("calc"), argv = m_dir.filePath("argv");
+        WriteFile(
+            program,
+            ("#!/bin/sh\nprintf '%s\\n' \"$0\" \"$@\" >" + argv +
+             "\nfor i in $(seq 250); do [ -e " + argv + ".done ] && break; sleep 0.02; done\n")
+                .toUtf8(),
+            true);
+        m_viewer = CSpreadsheetViewer::Find({{"calc", {"-x"}}}, m_dir.path().toStdString());
+        bool bEnabledWhileWaiting = true;
+        Run([&](CTemplatesDlg& d) {
+            QTimer poll;  // runs only while the dialog's events are served
+            connect(&poll, &QTimer::timeout, [&] {
+                bEnabledWhileWaiting = d.isEnabled();
+                WriteFile(argv + ".done", "");  // the program then ends
+            });
+            connect(d.Button(IDC_VIEW_IN_SPREADSHEET), &QPushButton::pressed,
+                    [&] { poll.start(200); });
+            Play(d, "tnew;c1015;=111111011 ok |||| -");  // the click returns when the program ends
+            QVERIFY(d.isEnabled() && QFile::exists(argv + ".done"));
+        });
+        QCOMPARE(ReadFile(argv), (program + "\n-x\n" + m_textFile + "\n").toUtf8());
+        QVERIFY(!bEnabledWhileWaiting);
+        // A program that cannot start is reported; its button is disabled until the name changes.
+        QFile::setPermissions(program, QFile::ReadOwner);
+        Run("tnew;c1015;=111111010 ok |||| -;ter;=111111011 ok |||| -");
+        QCOMPARE(m_messages,
+                 QStringList{"* Fail to open file \"" + m_textFile + "\"\nwith file \"" + program +
+                             "\".\n* Reason: " + std::strerror(EACCES)});
+    }
+};
+
+QTEST_MAIN(TemplatesDlgTest)
+#include "TemplatesDlgTest.moc"
