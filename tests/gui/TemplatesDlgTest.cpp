@@ -30,9 +30,15 @@ CTextTemplate Record(const char* pName, int32_t nName, int32_t nLatitude, uint16
 const CTextTemplate STORED[] = {Record("Xyz", 4, 5, 3, 0), Record("ABC", 0, 1, 2, ','),
                                 Record("abd", 1, 0, 1, '\t')};
 
+// The records as the store file holds them.
 QByteArray Bytes(const CTextTemplate* pRecords, size_t nCount = 1) {
-    return QByteArray(reinterpret_cast<const char*>(pRecords),
-                      static_cast<qsizetype>(nCount * sizeof(CTextTemplate)));
+    QByteArray bytes;
+    for (size_t i = 0; i < nCount; ++i) {
+        unsigned char record[CTextTemplate::RECORD_SIZE];
+        pRecords[i].Encode(record);
+        bytes.append(reinterpret_cast<const char*>(record), sizeof record);
+    }
+    return bytes;
 }
 
 // The stored records in the order given by their indexes in STORED; 'n' stands for extra.
