@@ -2,7 +2,6 @@
 
 #include <QCheckBox>
 #include <QContextMenuEvent>
-#include <QEventLoop>
 #include <QMenu>
 #include <QPushButton>
 #include <QTimer>
@@ -11,6 +10,9 @@
 #include "app/HelpDlg.h"
 
 namespace {
+
+// How often a closing window looks whether the stopped job has ended.
+constexpr int CLOSE_POLL_MILLISECONDS = 10;
 
 // What the window menu's About entry reads.
 constexpr const char* ABOUT_ENTRY = "&About Pathfolio...";
@@ -25,10 +27,10 @@ const DialogTemplate MAIN_DIALOG = {
         {IDCANCEL, ControlKind::PushButton, "Exit", 106, 233, 57, 14,
          STYLE_DEFAULT | STYLE_TAB_STOP},
         {IDC_STATIC, ControlKind::GroupBox, "Convert files", 19, 20, 146, 74},
-        {IDC_TEXT_TO_MAPSOURCE, ControlKind::PushButton, "From Text file to MapSource file", 29,
-         39, 124, 14, STYLE_TAB_STOP},
-        {IDC_MAPSOURCE_TO_TEXT, ControlKind::PushButton, "From MapSource file to Text file", 29,
-         67, 124, 14, STYLE_TAB_STOP},
+        {IDC_TEXT_TO_MAPSOURCE, ControlKind::PushButton, "From Text file to MapSource file", 29, 39,
+         124, 14, STYLE_TAB_STOP},
+        {IDC_MAPSOURCE_TO_TEXT, ControlKind::PushButton, "From MapSource file to Text file", 29, 67,
+         124, 14, STYLE_TAB_STOP},
         {IDC_COUNTER, ControlKind::Label, "", 27, 130, 47, 14, STYLE_BORDER},
         {IDC_STATIC, ControlKind::GroupBox, "Status", 20, 104, 146, 117},
         {IDC_SCAN_CHECK, ControlKind::CheckBox, "", 27, 171, 16, 8, STYLE_DISABLED},
@@ -36,8 +38,8 @@ const DialogTemplate MAIN_DIALOG = {
         {IDC_EXPORT_CHECK, ControlKind::TriStateCheckBox, "", 27, 205, 16, 8, STYLE_DISABLED},
         {IDC_SCAN_LABEL, ControlKind::Label, "Scan waypoints in target file", 43, 171, 89, 8,
          STYLE_DISABLED},
-        {IDC_IMPORT_LABEL, ControlKind::Label, "Import waypoints from source file", 43, 188, 103,
-         8, STYLE_DISABLED},
+        {IDC_IMPORT_LABEL, ControlKind::Label, "Import waypoints from source file", 43, 188, 103, 8,
+         STYLE_DISABLED},
         {IDC_EXPORT_LABEL, ControlKind::Label, "Export waypoints to target file", 43, 205, 93, 8,
          STYLE_DISABLED},
         {IDC_STATIC, ControlKind::Label, "Waypoints counter for current stage:", 27, 118, 116, 8},
@@ -60,16 +62,25 @@ CMainDlg::CMainDlg(const std::string& templateStorePath)
             &CMainDlg::OnMapSourceToText);
     connect(Button(IDCANCEL), &QPushButton::clicked, this, &CMainDlg::reject);
     connect(Button(ID_HELP), &QPushButton::clicked, this, &CMainDlg::OnHelp);
+    connect(&m_closeTimer, &QTimer::timeout, this, &CMainDlg::reject);
     Button(IDCANCEL)->setFocus();
 }
 
-CMainDlg::~CMainDlg() { StopConversion(); }
+CMainDlg::~CMainDlg() {
+    StopConversion();
+}
 
-void CMainDlg::OnTextToMapSource() { m_converter.Start(KIND_TEXT, KIND_MAPSOURCE); }
+void CMainDlg::OnTextToMapSource() {
+    m_converter.Start(KIND_TEXT, KIND_MAPSOURCE);
+}
 
-void CMainDlg::OnMapSourceToText() { m_converter.Start(KIND_MAPSOURCE, KIND_TEXT); }
+void CMainDlg::OnMapSourceToText() {
+    m_converter.Start(KIND_MAPSOURCE, KIND_TEXT);
+}
 
-void CMainDlg::OnHelp() { CHelpDlg::ShowFor(this); }
+void CMainDlg::OnHelp() {
+    CHelpDlg::ShowFor(this);
+}
 
 void CMainDlg::OnAbout() {
     CAboutDlg about(this);
@@ -84,32 +95,27 @@ void CMainDlg::contextMenuEvent(QContextMenuEvent* pEvent) {
 }
 
 void CMainDlg::StopConversion() {
-    if (!m_converter.IsRunning()) {
-        m_converter.Wait();
-        return;
+    if (m_converter.IsRunning()) {
+        m_userInterface.Close();
+        m_converter.RequestStop();
     }
-    m_userInterface.Close();
-    m_converter.RequestStop();
-    // The worker may be waiting for a request of the GUI thread: keep serving
-    // them (they are answered as cancelled now) until it has ended.
-    QEventLoop loop;
-    QTimer poll;
-    connect(&poll, &QTimer::timeout, &loop, [this, &loop] {
-        if (!m_converter.IsRunning()) {
-            loop.quit();
-        }
-    });
-    poll.start(10);
-    loop.exec();
     m_converter.Wait();
 }
 
 void CMainDlg::reject() {
-    if (m_bClosing) {
+    if (m_converter.IsRunning()) {
+        // The worker may be waiting for this thread, even inside a dialog of
+        // the job that is open below this call: ask it to stop, let the event
+        // loop serve it, and close once it has ended.
+        if (!m_closeTimer.isActive()) {
+            m_userInterface.Close();
+            m_converter.RequestStop();
+            m_closeTimer.start(CLOSE_POLL_MILLISECONDS);
+        }
         return;
     }
-    m_bClosing = true;
-    StopConversion();
+    m_closeTimer.stop();
+    m_converter.Wait();
     for (CHelpDlg* pHelp : findChildren<CHelpDlg*>()) {
         pHelp->close();
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QTimer>
 #include <string>
 
 #include "app/QtUserInterface.h"
@@ -18,8 +19,8 @@ public:
     CConverter& Converter() { return m_converter; }
 
 public slots:
-    // Exit, Escape and the close box: a running conversion is stopped and
-    // waited for before the window closes.
+    // Exit, Escape and the close box: a running conversion is stopped, and
+    // the window closes when its worker has ended.
     void reject() override;
 
 protected:
@@ -34,5 +35,5 @@ private:
 
     CQtUserInterface m_userInterface;
     CConverter m_converter;
-    bool m_bClosing = false;
+    QTimer m_closeTimer;
 };

@@ -12,18 +12,22 @@
 
 namespace {
 
-// Until the application stands, a failure to reach the display is said in one
-// line instead of Qt's abort trace; later messages go their usual way.
-bool g_bStarted = false;
+// The display the program was asked to use, for the one line said when it cannot.
+QByteArray DisplayName() {
+    const QByteArray display = qgetenv("DISPLAY");
+    return display.isEmpty() ? qgetenv("WAYLAND_DISPLAY") : display;
+}
 
-void OnQtMessage(QtMsgType type, const QMessageLogContext&, const QString& message) {
-    if (type == QtFatalMsg && !g_bStarted) {
-        std::fprintf(stderr, "pathfolio: cannot open the display (%s)\n",
-                     qPrintable(message.section(QLatin1Char('\n'), 0, 0)));
+// Until the application stands, a display that cannot be reached is said in
+// one line instead of Qt's warnings and abort trace.
+void OnStartUpMessage(QtMsgType type, const QMessageLogContext&, const QString& message) {
+    if (type == QtFatalMsg) {
+        std::fprintf(stderr, "pathfolio: cannot open the display \"%s\"\n",
+                     DisplayName().constData());
         std::_Exit(1);
     }
-    if (g_bStarted || type == QtCriticalMsg) {
-        std::fprintf(stderr, "%s\n", qPrintable(message));
+    if (type == QtCriticalMsg) {
+        std::fprintf(stderr, "pathfolio: %s\n", qPrintable(message));
     }
 }
 
@@ -40,9 +44,8 @@ int CPathfolioApp::Run(int argc, char** argv) {
         std::fprintf(stderr, "pathfolio: no display to show the window on (DISPLAY is not set)\n");
         return 1;
     }
-    const QtMessageHandler previousHandler = qInstallMessageHandler(OnQtMessage);
+    const QtMessageHandler previousHandler = qInstallMessageHandler(OnStartUpMessage);
     QApplication application(argc, argv);
-    g_bStarted = true;
     qInstallMessageHandler(previousHandler);
     QApplication::setApplicationName(QString::fromLatin1(APPLICATION_TITLE));
     QApplication::setApplicationVersion(QStringLiteral(PATHFOLIO_VERSION));

@@ -27,9 +27,9 @@ class CQtUserInterface : public QObject, public CUserInterface {
 public:
     // Chooses a file for the job; false when cancelled. Tests and benchmarks
     // put their own in place of the file dialog.
-    using FileChooser = std::function<bool(FileRole role, const QString& title,
-                                           const QString& filter, const QString& defaultSuffix,
-                                           QString& path)>;
+    using FileChooser =
+        std::function<bool(FileRole role, const QString& title, const QString& filter,
+                           const QString& defaultSuffix, QString& path)>;
 
     CQtUserInterface(CTemplateDialog& mainDlg, std::string templateStorePath);
 

@@ -21,6 +21,7 @@ inline std::string ToBytes(const QString& text) {
 // reads as UTF-8 is taken so, anything else as Latin-1.
 inline QString ToDisplayText(std::string_view text) {
     QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString decoded = decoder.decode(QByteArrayView(text.data(), static_cast<qsizetype>(text.size())));
+    QString decoded =
+        decoder.decode(QByteArrayView(text.data(), static_cast<qsizetype>(text.size())));
     return decoder.hasError() ? ToQString(text) : decoded;
 }
