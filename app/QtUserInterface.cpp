@@ -111,8 +111,9 @@ void CQtUserInterface::SetControlText(int nId, std::string_view text) {
         OnGuiThread([&] { m_mainDlg.SetControlText(nId, ToQString(text)); });
         return;
     }
+    // Once per waypoint: only the newest text is kept, without reallocating.
     const std::lock_guard<std::mutex> lock(m_counterMutex);
-    m_counterText = ToQString(text);
+    m_counterText.assign(text);
     m_bCounterChanged = true;
 }
 
@@ -123,7 +124,7 @@ void CQtUserInterface::ShowCounter() {
         if (!m_bCounterChanged) {
             return;
         }
-        text = m_counterText;
+        text = ToQString(m_counterText);
         m_bCounterChanged = false;
     }
     m_mainDlg.SetControlText(IDC_COUNTER, text);

@@ -61,7 +61,7 @@ private:
     std::atomic<bool> m_bClosing{false};
 
     std::mutex m_counterMutex;
-    QString m_counterText;
+    std::string m_counterText;
     bool m_bCounterChanged = false;
     QTimer m_counterTimer;
 };

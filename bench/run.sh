@@ -11,3 +11,4 @@ scratch="$(mktemp -d)"
 trap 'rm -rf "$scratch"' EXIT
 build/bench/files_bench "$scratch"
 bash bench/cli_bench.sh build
+bash bench/gui_bench.sh build
