@@ -8,6 +8,7 @@
 #include "app/MainDlg.h"
 #include "templates/TemplateStore.h"
 #include "ui/ApplicationIcon.h"
+#include "ui/DialogStyle.h"
 #include "ui/MessageBox.h"
 
 namespace {
@@ -50,6 +51,7 @@ int CPathfolioApp::Run(int argc, char** argv) {
     QApplication::setApplicationName(QString::fromLatin1(APPLICATION_TITLE));
     QApplication::setApplicationVersion(QStringLiteral(PATHFOLIO_VERSION));
     QApplication::setWindowIcon(ApplicationIcon());
+    UseDialogStyle();
 
     CMainDlg mainDlg(TemplateStorePath(QDir::currentPath().toStdString()));
     mainDlg.exec();

@@ -17,8 +17,10 @@
 
 #include "app/AboutDlg.h"
 #include "app/HelpDlg.h"
+#include "app/MainDlg.h"
 #include "dialogs/ExistingFileDlg.h"
 #include "dialogs/InvalidWaypointDlg.h"
+#include "ui/DialogStyle.h"
 #include "ui/MessageBox.h"
 
 namespace {
@@ -54,6 +56,24 @@ CInvalidWaypointDlg& AsInvalid(QWidget& widget) {
     return static_cast<CInvalidWaypointDlg&>(widget);
 }
 
+std::unique_ptr<QWidget> MainWindow() {
+    return std::make_unique<CMainDlg>("/nonexistent/PathfolioTemplates.dat");
+}
+
+// The status area as the job leaves it halfway through an import after a scan.
+void ShowImporting(QWidget& widget) {
+    auto& dialog = static_cast<CMainDlg&>(widget);
+    for (int nId : {IDC_TEXT_TO_MAPSOURCE, IDC_MAPSOURCE_TO_TEXT}) {
+        dialog.EnableControl(nId, false);
+    }
+    for (int nId : {IDC_SCAN_LABEL, IDC_IMPORT_LABEL, IDC_EXPORT_LABEL}) {
+        dialog.EnableControl(nId, true);
+    }
+    dialog.CheckBox(IDC_SCAN_CHECK)->setChecked(true);
+    dialog.CheckBox(IDC_IMPORT_CHECK)->setChecked(true);
+    dialog.SetControlText(IDC_COUNTER, QStringLiteral("482113"));
+}
+
 void HelpAt(QWidget& widget, const char* pAnchor) {
     static_cast<CHelpDlg&>(widget).Browser()->scrollToAnchor(QString::fromLatin1(pAnchor));
 }
@@ -61,6 +81,8 @@ void HelpAt(QWidget& widget, const char* pAnchor) {
 const std::vector<Shot>& Shots() {
     using Dlg = CInvalidWaypointDlg;
     static const std::vector<Shot> shots = {
+        {"main", MainWindow},
+        {"main-importing", MainWindow, ShowImporting},
         {"invalid-waypoint-name-exists",
          [] { return InvalidWaypoint("home", WaypointError::NameExists); }},
         {"invalid-waypoint-truncate-chosen",
@@ -123,6 +145,7 @@ bool Wanted(const Shot& shot, const QStringList& names) {
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
+    UseDialogStyle();
     QStringList arguments = QApplication::arguments().mid(1);
     if (arguments.isEmpty()) {
         std::fprintf(stderr, "usage: pathfolio_screenshots OUTPUT_DIRECTORY [NAME...]\n");

@@ -14,6 +14,7 @@
 #include <cstdio>
 
 #include "dialogs/TemplatesDlg.h"
+#include "ui/DialogStyle.h"
 
 namespace {
 
@@ -42,6 +43,7 @@ bool Grab(QWidget& dialog, const QString& path) {
 
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
+    UseDialogStyle();
     if (argc != 2) {
         std::fprintf(stderr, "usage: %s OUTPUT_DIRECTORY\n", argv[0]);
         return 2;

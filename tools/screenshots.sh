@@ -12,10 +12,13 @@ shift || true
 if [ ! -f "$build/build.ninja" ] && [ ! -f "$build/Makefile" ]; then
     cmake -S "$root" -B "$build" -G Ninja
 fi
-cmake --build "$build" --target pathfolio_screenshots --parallel 2
+cmake --build "$build" --target pathfolio_screenshots pathfolio_templates_dialog_shots --parallel 2
 program="$build/tools/pathfolio_screenshots"
 if [ "${PATHFOLIO_SCREENSHOTS_X:-0}" = 1 ]; then
     QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1280x1024x24" "$program" "$out" "$@"
 else
     QT_QPA_PLATFORM=offscreen "$program" "$out" "$@"
+fi
+if [ $# -eq 0 ]; then
+    QT_QPA_PLATFORM=offscreen "$build/tools/pathfolio_templates_dialog_shots" "$out"
 fi
