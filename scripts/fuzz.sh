@@ -7,7 +7,7 @@ seconds="${1:-50}"
 build_dir=build-fuzz
 
 CC=clang CXX=clang++ cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DPATHFOLIO_FUZZ=ON -DPATHFOLIO_TESTS=OFF -DPATHFOLIO_BENCH=OFF >/dev/null
+    -DPATHFOLIO_FUZZ=ON -DPATHFOLIO_TESTS=OFF -DPATHFOLIO_BENCH=OFF -DPATHFOLIO_GUI=OFF >/dev/null
 cmake --build "$build_dir" --parallel --target MapSourceReaderFuzz TextReaderFuzz TemplateStoreFuzz
 
 corpus="$build_dir/corpus"
