@@ -2,8 +2,10 @@
 
 #include <QCheckBox>
 #include <QContextMenuEvent>
+#include <QCoreApplication>
 #include <QMenu>
 #include <QPushButton>
+#include <QThread>
 #include <QTimer>
 
 #include "app/AboutDlg.h"
@@ -54,8 +56,9 @@ CMainDlg::CMainDlg(const std::string& templateStorePath)
     : CTemplateDialog(MAIN_DIALOG),
       m_userInterface(*this, templateStorePath),
       m_converter(&m_userInterface) {
-    setWindowFlag(Qt::WindowMinimizeButtonHint);
-    setWindowFlag(Qt::WindowMaximizeButtonHint);
+    // The program's main window, with a task-bar entry, not a dialog of another.
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     connect(Button(IDC_TEXT_TO_MAPSOURCE), &QPushButton::clicked, this,
             &CMainDlg::OnTextToMapSource);
     connect(Button(IDC_MAPSOURCE_TO_TEXT), &QPushButton::clicked, this,
@@ -94,10 +97,17 @@ void CMainDlg::contextMenuEvent(QContextMenuEvent* pEvent) {
     menu.exec(pEvent->globalPos());
 }
 
+// For a window destroyed without closing (the application quit under it).
 void CMainDlg::StopConversion() {
     if (m_converter.IsRunning()) {
         m_userInterface.Close();
         m_converter.RequestStop();
+        // The worker may be waiting for a request of this thread: serve them
+        // (they are answered as cancelled now) until it has ended.
+        while (m_converter.IsRunning()) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, CLOSE_POLL_MILLISECONDS);
+            QThread::msleep(1);
+        }
     }
     m_converter.Wait();
 }

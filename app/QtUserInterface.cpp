@@ -40,11 +40,16 @@ QStringList NameFiltersOf(const QString& filter) {
     return nameFilters;
 }
 
-bool ChooseWithFileDialog(QWidget* pOwner, const QString& title, const QString& filter,
-                          const QString& defaultSuffix, QString& path) {
+bool ChooseWithFileDialog(QWidget* pOwner, FileRole role, const QString& title,
+                          const QString& filter, const QString& defaultSuffix, QString& path) {
     QFileDialog dialog(pOwner, title);
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setFileMode(QFileDialog::AnyFile);  // a file that does not exist may be named
+    // A file that does not exist may be named; the job itself asks about an
+    // existing target, so the chooser does not.
+    dialog.setFileMode(QFileDialog::AnyFile);
+    if (role == FileRole::Target) {
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    }
     dialog.setNameFilters(NameFiltersOf(filter));
     dialog.setDefaultSuffix(defaultSuffix);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
@@ -58,9 +63,9 @@ bool ChooseWithFileDialog(QWidget* pOwner, const QString& title, const QString& 
 
 CQtUserInterface::CQtUserInterface(CTemplateDialog& mainDlg, std::string templateStorePath)
     : m_mainDlg(mainDlg), m_templateStorePath(std::move(templateStorePath)) {
-    m_fileChooser = [this](FileRole, const QString& title, const QString& filter,
+    m_fileChooser = [this](FileRole role, const QString& title, const QString& filter,
                            const QString& defaultSuffix, QString& path) {
-        return ChooseWithFileDialog(&m_mainDlg, title, filter, defaultSuffix, path);
+        return ChooseWithFileDialog(&m_mainDlg, role, title, filter, defaultSuffix, path);
     };
     connect(&m_counterTimer, &QTimer::timeout, this, &CQtUserInterface::ShowCounter);
     m_counterTimer.start(COUNTER_REFRESH_MILLISECONDS);
@@ -176,6 +181,10 @@ bool CQtUserInterface::ChooseTextTemplate(CTextTemplate& chosenTemplate,
     OnGuiThread([&] {
         CTemplatesDlg dialog(chosenTemplate, textFilePath, bTextFileIsEmpty, m_templateStorePath,
                              bOwned ? &m_mainDlg : nullptr);
+        if (!bOwned) {
+            // A window of its own, but shown where the person is looking.
+            dialog.move(m_mainDlg.geometry().center() - dialog.rect().center());
+        }
         bChosen = dialog.exec() == QDialog::Accepted;
     });
     return bChosen;

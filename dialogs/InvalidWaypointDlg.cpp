@@ -116,14 +116,12 @@ void CInvalidWaypointDlg::EnableOptionsFor(WaypointError error) {
 }
 
 // The standing answer for this fault is Edit for all: only a new name, Abort
-// or Escape lead out. The options show that standing answer, greyed.
+// or Escape lead out, and the options are greyed.
 void CInvalidWaypointDlg::EnterForcedEditMode() {
-    RadioButton(ID_EDIT)->setChecked(true);
     ChooseEdit();
     for (const Option& option : OPTIONS) {
         EnableControl(option.nId, false);
     }
-    CheckBox(ID_APPLY_TO_ALL)->setChecked(true);
     EnableControl(ID_APPLY_TO_ALL, false);
     EnableControl(ID_QUESTION, false);
     EnableControl(ID_CHANGE_NAME, true);

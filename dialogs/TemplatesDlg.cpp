@@ -149,8 +149,8 @@ int CTemplatesDlg::exec() {
 
 bool CTemplatesDlg::OnInitDialog() {
     if (!m_store.Load(m_storePath)) {
-        ShowMessageBox(parentWidget(), ToQString("Fail to open file \"" + m_storePath + "\" ! (" +
-                                                 m_store.ErrorText() + ")"));
+        ShowMessageBox(parentWidget(), ToDisplayText("Fail to open file \"" + m_storePath +
+                                                     "\" ! (" + m_store.ErrorText() + ")"));
         return false;
     }
     QComboBox* pName = ComboBox(IDC_TEMPLATE_NAME);
@@ -292,10 +292,10 @@ void CTemplatesDlg::OnViewInExcel() {
     m_bViewing = false;
     if (!bStarted) {
         EnableControl(IDC_VIEW_IN_SPREADSHEET, false);
-        ShowMessageBox(this,
-                       ToQString("* Fail to open file \"" + m_textFilePath + "\"\nwith file \"" +
-                                 m_viewer.ProgramPath() + "\".\n* Reason: ") +
-                           reason);
+        ShowMessageBox(
+            this, ToDisplayText("* Fail to open file \"" + m_textFilePath + "\"\nwith file \"" +
+                                m_viewer.ProgramPath() + "\".\n* Reason: ") +
+                      reason);
     }
 }
 
@@ -373,7 +373,7 @@ bool CTemplatesDlg::eventFilter(QObject* pWatched, QEvent* pEvent) {
 }
 void CTemplatesDlg::SaveStore() {
     if (!m_store.Save(m_storePath)) {
-        ShowMessageBox(this, ToQString("Fail to save file \"" + m_storePath + "\" (" +
-                                       m_store.ErrorText() + ")"));
+        ShowMessageBox(this, ToDisplayText("Fail to save file \"" + m_storePath + "\" (" +
+                                           m_store.ErrorText() + ")"));
     }
 }

@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -228,4 +229,15 @@ void CTemplateDialog::SetDefaultButton(int nId, bool bDefault) {
     if (QPushButton* pButton = Button(nId)) {
         pButton->setDefault(bDefault);
     }
+}
+
+void CTemplateDialog::keyPressEvent(QKeyEvent* pEvent) {
+    const bool bEnter = pEvent->key() == Qt::Key_Return || pEvent->key() == Qt::Key_Enter;
+    auto* pFocused = qobject_cast<QPushButton*>(focusWidget());
+    if (bEnter && pEvent->modifiers() == Qt::NoModifier && pFocused != nullptr &&
+        pFocused->isEnabled()) {
+        pFocused->click();
+        return;
+    }
+    QDialog::keyPressEvent(pEvent);
 }

@@ -18,7 +18,8 @@ class QRadioButton;
 // address them.
 //
 // Push buttons never take the default role by merely having the focus: the
-// dialog moves that role itself with SetDefaultButton.
+// dialog moves that role itself with SetDefaultButton. Enter presses the
+// focused push button, or else the default one.
 class CTemplateDialog : public QDialog {
     Q_OBJECT
 public:
@@ -40,6 +41,10 @@ public:
 
     // The ID of the template this dialog was built from.
     int TemplateId() const { return m_nTemplateId; }
+
+protected:
+    // Enter presses the push button that has the focus, else the default button.
+    void keyPressEvent(QKeyEvent* pEvent) override;
 
 private:
     QWidget* CreateControl(const ControlTemplate& control);

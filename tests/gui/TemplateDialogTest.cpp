@@ -66,6 +66,21 @@ private slots:
         QVERIFY(!dialog.Button(1)->isDefault());
     }
 
+    void enterPressesTheFocusedButtonElseTheDefaultOne() {
+        CTemplateDialog dialog(SAMPLE);
+        dialog.show();
+        QStringList pressed;
+        for (int nId : {1, 2}) {
+            connect(dialog.Button(nId), &QPushButton::clicked, this,
+                    [&pressed, nId] { pressed << QString::number(nId); });
+        }
+        dialog.Button(2)->setFocus();
+        QTest::keyClick(dialog.Button(2), Qt::Key_Return);
+        dialog.Edit(1010)->setFocus();
+        QTest::keyClick(dialog.Edit(1010), Qt::Key_Return);
+        QCOMPARE(pressed, QStringList({"2", "1"}));
+    }
+
     void editsHoldTheirStyle() {
         CTemplateDialog dialog(SAMPLE);
         dialog.show();
