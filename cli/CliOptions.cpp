@@ -156,7 +156,7 @@ bool ParseCommandLine(int argc, char** argv, CCliOptions& options, int& nExitCod
     app.footer(
         "Templates are kept in PathfolioTemplates.dat: in the current directory when one is\n"
         "there, otherwise in $XDG_DATA_HOME/pathfolio (by default ~/.local/share/pathfolio),\n"
-        "created when a template is first saved. Here: " +
+        "created when a template is first saved. Here that is:\n  " +
         storePath +
         "\n\n"
         "A run on an existing TARGET that another run is writing waits for it to finish.\n\n"
