@@ -81,12 +81,11 @@ protected:
     // Waits for the process, killing it after 30 seconds (a hang fails the test).
     CliResult Finish(const CliProcess& process) {
         int nStatus = 0;
-        for (int i = 0; i < 3000 && ::waitpid(process.pid, &nStatus, WNOHANG) == 0; ++i) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-            if (i == 2999) {
+        for (int i = 0; ::waitpid(process.pid, &nStatus, WNOHANG) == 0; ++i) {
+            if (i == 3000) {
                 ::kill(process.pid, SIGKILL);
-                ::waitpid(process.pid, &nStatus, 0);
             }
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
         }
         CliResult result;
         result.nExitCode = WIFEXITED(nStatus) ? WEXITSTATUS(nStatus) : 128 + WTERMSIG(nStatus);
@@ -97,13 +96,6 @@ protected:
 
     CliResult Run(std::vector<std::string> args, unsigned nHow = AS_ROOT_OR_SELF) {
         return Finish(Start(std::move(args), nHow));
-    }
-
-    static bool Running(const CliProcess& process) {
-        siginfo_t info{};
-        return ::waitid(P_PID, static_cast<id_t>(process.pid), &info,
-                        WEXITED | WNOHANG | WNOWAIT) == 0 &&
-               info.si_pid == 0;
     }
 
     // Locks a file as another run would, until the returned descriptor is closed.
@@ -360,11 +352,12 @@ TEST_F(Cli, RunsAppendingAtOnceKeepEveryWaypoint) {
     Write("b.csv", rows[1]);
     Write("first.csv", TITLE + "first,1,1,\r\n");
     ASSERT_EQ(Run({"first.csv", "t.mps"}).nExitCode, 0);
+    ASSERT_EQ(Run({"first.csv", "first.mps"}).nExitCode, 0);
     int fdOther = Lock("t.mps");
     CliProcess a = Start({"a.csv", "t.mps", "--existing", "append"});
     CliProcess b = Start({"b.csv", "t.mps", "--existing", "append"});
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    EXPECT_TRUE(Running(a) && Running(b));
+    EXPECT_EQ(Read("t.mps"), Read("first.mps"));  // both wait
     ::close(fdOther);
     EXPECT_EQ(Finish(a).nExitCode, 0);
     EXPECT_EQ(Finish(b).nExitCode, 0);
@@ -386,6 +379,9 @@ TEST_F(Cli, PermissionsOfTheTargetAndItsDirectory) {
     Write("open/t.mps", "protected");
     Write("closed/t.mps", "old");
     ASSERT_EQ(::chown(Path("closed/t.mps").c_str(), NOBODY, NOBODY), 0);
+    Write("open/theirs.mps", "old");  // root replaces it: it stays nobody's
+    ASSERT_EQ(::chown(Path("open/theirs.mps").c_str(), NOBODY, NOBODY), 0);
+    ASSERT_EQ(Run({"in.csv", "open/theirs.mps", "--existing", "replace"}).nExitCode, 0);
     struct stat before {};
     ASSERT_EQ(::stat(Path("closed/t.mps").c_str(), &before), 0);
 
@@ -403,6 +399,8 @@ TEST_F(Cli, PermissionsOfTheTargetAndItsDirectory) {
     struct stat after {};
     ASSERT_EQ(::stat(Path("closed/t.mps").c_str(), &after), 0);
     EXPECT_EQ(after.st_ino, before.st_ino);
+    ASSERT_EQ(::stat(Path("open/theirs.mps").c_str(), &after), 0);
+    EXPECT_EQ(after.st_uid, NOBODY);
 }
 
 }  // namespace
