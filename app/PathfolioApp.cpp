@@ -1,7 +1,6 @@
 #include "app/PathfolioApp.h"
 
 #include <QApplication>
-#include <QDir>
 #include <cstdio>
 #include <cstdlib>
 
@@ -53,7 +52,7 @@ int CPathfolioApp::Run(int argc, char** argv) {
     QApplication::setWindowIcon(ApplicationIcon());
     UseDialogStyle();
 
-    CMainDlg mainDlg(TemplateStorePath(QDir::currentPath().toStdString()));
+    CMainDlg mainDlg(LocateTemplateStore());
     mainDlg.exec();
     return 0;
 }

@@ -10,5 +10,7 @@ build/bench/table_bench duplicates
 scratch="$(mktemp -d)"
 trap 'rm -rf "$scratch"' EXIT
 build/bench/files_bench "$scratch"
+build/bench/store_bench "$scratch"
 bash bench/cli_bench.sh build
+bash bench/concurrent_append.sh build
 bash bench/gui_bench.sh build

@@ -51,7 +51,8 @@ bool FindStoredTemplate(const std::string& name, const std::string& path, CTextT
     }
     CTemplateStore store;
     if (!store.Load(path)) {
-        return Fail(nExitCode, EXIT_FAILED, "Fail to open file \"" + path + "\" !");
+        return Fail(nExitCode, EXIT_FAILED,
+                    "Fail to open file \"" + path + "\" (" + store.ErrorText() + ")");
     }
     int nPosition = store.FindExact(name);
     if (nPosition < 0) {
@@ -66,18 +67,19 @@ bool SaveTemplate(const std::string& name, const std::string& path, CTextTemplat
     if (name.empty() || name.size() > CTextTemplate::MAX_NAME_LENGTH) {
         return Fail(nExitCode, EXIT_USAGE, "--save-template takes a name of 1 to 254 characters");
     }
+    layout.SetName(name);
+    bool bTaken = false;
     CTemplateStore store;
-    if (!store.Load(path)) {
-        return Fail(nExitCode, EXIT_FAILED, "Fail to open file \"" + path + "\" !");
-    }
-    if (store.FindExact(name) >= 0) {
+    bool bSaved = store.Update(path, [&](CTemplateStore& stored) {
+        bTaken = stored.FindExact(name) >= 0;
+        return !bTaken && stored.Add(layout) >= 0;
+    });
+    if (bTaken) {
         return Fail(
             nExitCode, EXIT_USAGE,
             "a template \"" + name + "\" is already stored in " + path + "; choose another name");
     }
-    layout.SetName(name);
-    store.Add(layout);
-    if (!store.Save(path)) {
+    if (!bSaved) {
         return Fail(nExitCode, EXIT_FAILED,
                     "Fail to save file \"" + path + "\" (" + store.ErrorText() + ")");
     }

@@ -50,10 +50,9 @@ const CLI::Validator NOT_EMPTY(
     "", "not empty");
 
 void AddLayoutOptions(CLI::App& app, CCliOptions& options) {
-    CLI::Option* pTemplate = app.add_option(
-        "--template", options.templateName,
-        "Text layout: a template of PathfolioTemplates.dat in the current directory (name "
-        "matched ignoring case)");
+    CLI::Option* pTemplate =
+        app.add_option("--template", options.templateName,
+                       "Text layout: a stored template (name matched ignoring case)");
     pTemplate->type_name("NAME")->check(NOT_EMPTY);
     CLI::Option* pColumns = app.add_option(
         "--columns", options.columns,
@@ -69,7 +68,7 @@ void AddLayoutOptions(CLI::App& app, CCliOptions& options) {
     TakeOneOf(pDelimiter, DELIMITERS);
     pDelimiter->needs(pColumns);
     app.add_option("--save-template", options.saveTemplateName,
-                   "Also store the --columns layout in PathfolioTemplates.dat under this name")
+                   "Also store the --columns layout as a template of this name")
         ->type_name("NAME")
         ->check(NOT_EMPTY)
         ->needs(pColumns);
@@ -148,14 +147,22 @@ bool IsMapSourcePath(const std::string& path) {
            EqualIgnoringCase(std::string_view(path).substr(path.size() - 4), ".mps");
 }
 
-bool ParseCommandLine(int argc, char** argv, CCliOptions& options, int& nExitCode) {
+bool ParseCommandLine(int argc, char** argv, CCliOptions& options, int& nExitCode,
+                      const std::string& storePath) {
     CLI::App app(DESCRIPTION, "pathfolio-cli");
     app.set_version_flag("--version", std::string("pathfolio-cli ") + PATHFOLIO_VERSION);
     app.add_option("SOURCE", options.source, "The file to read")->required()->type_name("");
     app.add_option("TARGET", options.target, "The file to write")->required()->type_name("");
     app.footer(
+        "Templates are kept in PathfolioTemplates.dat: in the current directory when one is\n"
+        "there, otherwise in $XDG_DATA_HOME/pathfolio (by default ~/.local/share/pathfolio),\n"
+        "created when a template is first saved. Here that is:\n  " +
+        storePath +
+        "\n\n"
+        "A run on an existing TARGET that another run is writing waits for it to finish.\n\n"
         "Exit status: 0 when TARGET was written, 1 when the conversion failed or stopped (TARGET\n"
-        "left as it was), 2 for a usage error.");
+        "left as it was), 2 for a usage error, 128 + the signal's number when interrupted\n"
+        "(TARGET left as it was).");
     AddLayoutOptions(app, options);
     AddAnswerOptions(app, options);
     app.add_flag("--quiet,-q", options.quiet, "No progress and no success message");

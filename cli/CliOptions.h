@@ -46,8 +46,10 @@ std::string AnswerWords(const CAnswerOption& option);
 enum CliExitCode { EXIT_CONVERTED = 0, EXIT_FAILED = 1, EXIT_USAGE = 2 };
 
 // Parses the arguments. False when the program should end at once with nExitCode:
-// after --help or --version (0), or a usage error, already reported (2).
-bool ParseCommandLine(int argc, char** argv, CCliOptions& options, int& nExitCode);
+// after --help or --version (0), or a usage error, already reported (2). The
+// help names the template store's path.
+bool ParseCommandLine(int argc, char** argv, CCliOptions& options, int& nExitCode,
+                      const std::string& storePath = std::string());
 
 // A name ending in .mps, in any case, is a MapSource file; any other a text file.
 bool IsMapSourcePath(const std::string& path);

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "job/Converter.h"
+#include "platform/Excerpt.h"
 
 namespace {
 
@@ -110,7 +111,7 @@ void CCliUserInterface::ResolveInvalidWaypoint(std::string& name, ResolutionPoli
     }
     EndProgress();
     std::fprintf(stderr, "pathfolio-cli: waypoint \"%s\": %s; settle it with %s %s\n",
-                 Printable(name).c_str(),
+                 Printable(Excerpt(name)).c_str(),
                  WaypointErrorMessage(static_cast<int>(error), nMaxNameLength).c_str(),
                  option.pName, AnswerWords(option).c_str());
     policy.resolution = Resolution::Abort;

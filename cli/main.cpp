@@ -1,8 +1,8 @@
 // pathfolio-cli: the conversion job of Pathfolio, answered from the command line.
+#include <pthread.h>
 #include <signal.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cstdio>
 #include <string>
 
@@ -14,36 +14,44 @@
 
 namespace {
 
-std::atomic<CConverter*> g_pConverter{nullptr};
-std::atomic<bool> g_bInterrupted{false};
-
-// Stops the job at its next waypoint, so the target stays as it was and the
-// temporary file goes; a second interrupt ends the program at once.
-void OnInterrupt(int) {
-    g_bInterrupted = true;
-    if (CConverter* pConverter = g_pConverter.load()) {
-        pConverter->RequestStop();
-    }
-}
-
-bool CatchInterrupts() {
-    struct sigaction action {};
-    action.sa_handler = OnInterrupt;
-    action.sa_flags = SA_RESETHAND;
-    if (sigemptyset(&action.sa_mask) != 0) {
-        return false;
-    }
+sigset_t StopSignals() {
+    sigset_t signals;
+    sigemptyset(&signals);
     for (int nSignal : {SIGINT, SIGTERM, SIGHUP}) {
-        if (sigaction(nSignal, &action, nullptr) != 0) {
-            return false;
-        }
+        sigaddset(&signals, nSignal);
     }
-    return true;
+    return signals;
 }
 
-std::string CurrentDirectory() {
-    char buffer[4096];
-    return ::getcwd(buffer, sizeof buffer) != nullptr ? std::string(buffer) : std::string(".");
+void SayInterrupted(const std::string& target) {
+    std::fprintf(stderr, "pathfolio-cli: interrupted; \"%s\" was left as it was\n",
+                 Printable(target).c_str());
+}
+
+// Takes the stop signals while the job runs: the first asks the job to stop
+// (at its next waypoint, or inside a long copy, read or wait for a lock); a
+// second removes the temporary file and ends the program at once. Returns the
+// first signal, or 0.
+int WaitForJob(CConverter& converter, CCliUserInterface& ui, const std::string& target) {
+    const sigset_t signals = StopSignals();
+    const timespec tick = {0, 20'000'000};
+    int nFirst = 0;
+    while (converter.IsRunning()) {
+        int nSignal = ::sigtimedwait(&signals, nullptr, &tick);
+        if (nSignal <= 0) {
+            continue;
+        }
+        if (nFirst == 0) {
+            nFirst = nSignal;
+            converter.RequestStop();
+            continue;
+        }
+        converter.DiscardStagedTarget();
+        ui.EndProgress();
+        SayInterrupted(target);
+        ::_exit(128 + nFirst);
+    }
+    return nFirst;
 }
 
 int Convert(const CCliOptions& options, const std::string& storePath) {
@@ -57,20 +65,20 @@ int Convert(const CCliOptions& options, const std::string& storePath) {
     }
     ui.SetLayout(layout);
 
-    g_pConverter = &converter;
-    if (!CatchInterrupts()) {
-        std::fprintf(stderr, "pathfolio-cli: cannot catch interrupts; nothing was written\n");
-        return EXIT_FAILED;
-    }
+    // Stop signals now wait for the main thread (WaitForJob), so one that comes
+    // before the job has started is not lost; blocked before the worker starts,
+    // which inherits the mask.
+    const sigset_t signals = StopSignals();
+    ::pthread_sigmask(SIG_BLOCK, &signals, nullptr);
     bool bMapSourceSource = IsMapSourcePath(options.source);
     converter.Start(bMapSourceSource ? KIND_MAPSOURCE : KIND_TEXT,
                     bMapSourceSource ? KIND_TEXT : KIND_MAPSOURCE);
+    int nSignal = WaitForJob(converter, ui, options.target);
     bool bConverted = converter.Wait();
-    g_pConverter = nullptr;
     ui.EndProgress();
-    if (!bConverted && g_bInterrupted) {
-        std::fprintf(stderr, "pathfolio-cli: interrupted; \"%s\" was left as it was\n",
-                     Printable(options.target).c_str());
+    if (!bConverted && nSignal != 0) {
+        SayInterrupted(options.target);
+        return 128 + nSignal;
     }
     return bConverted ? EXIT_CONVERTED : EXIT_FAILED;
 }
@@ -79,10 +87,10 @@ int Convert(const CCliOptions& options, const std::string& storePath) {
 
 int main(int argc, char** argv) {
     // Where the templates are kept is fixed once, before anything runs.
-    const std::string storePath = TemplateStorePath(CurrentDirectory());
+    const std::string storePath = LocateTemplateStore();
     CCliOptions options;
     int nExitCode = EXIT_CONVERTED;
-    if (!ParseCommandLine(argc, argv, options, nExitCode)) {
+    if (!ParseCommandLine(argc, argv, options, nExitCode, storePath)) {
         return nExitCode;
     }
     return Convert(options, storePath);

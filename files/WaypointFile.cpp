@@ -34,6 +34,9 @@ void CWaypointFile::Close() {
 }
 
 bool CWaypointFile::ReportFailure(const char* pWhat) {
+    if (m_pFile->WasStopped()) {
+        return false;  // the job was stopped, as by an Abort: nothing to report
+    }
     ShowMessage("Fail to " + std::string(pWhat) + " file \"" + m_pFile->GetFilePath() + "\" (" +
                 m_pFile->ErrorText() + ")");
     return false;

@@ -1,5 +1,7 @@
-// Arbitrary bytes as a template store: load them, look names up, and save.
+// Arbitrary bytes as a template store: load them, look names up, and save,
+// into a directory of its own that goes with each run.
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 
 #include "fuzz/FuzzSupport.h"
@@ -7,10 +9,6 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize) {
     static CMemoryFile file;
-    static std::string saved = [] {
-        char pattern[] = "/tmp/pathfolio-fuzz-XXXXXX";
-        return std::string(::mkdtemp(pattern)) + "/PathfolioTemplates.dat";
-    }();
     file.Fill(pData, nSize);
     CTemplateStore store;
     if (!store.Load(file.Path())) {
@@ -25,6 +23,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize) {
     if (store.GetCount() > 0) {
         store.Remove(store.GetCount() / 2);
     }
-    store.Save(saved);
+    char pattern[] = "/tmp/pathfolio-fuzz-XXXXXX";
+    if (::mkdtemp(pattern) == nullptr) {
+        __builtin_trap();
+    }
+    store.Save(TemplateStorePath(pattern));
+    std::error_code error;
+    std::filesystem::remove_all(pattern, error);
     return 0;
 }

@@ -26,7 +26,10 @@ std::string SuccessMessage(const std::string& targetPath) {
 }
 
 CConverter::CConverter(CUserInterface* pMainDlg)
-    : m_mapSourceFile(pMainDlg), m_textFile(pMainDlg), m_pMainDlg(pMainDlg) {}
+    : m_mapSourceFile(pMainDlg), m_textFile(pMainDlg), m_pMainDlg(pMainDlg) {
+    m_mapSourceFile.File().SetStopFlag(&m_bStopRequested);
+    m_textFile.File().SetStopFlag(&m_bStopRequested);
+}
 
 CConverter::~CConverter() {
     RequestStop();
@@ -50,6 +53,11 @@ void CConverter::Start(int nSourceKind, int nTargetKind) {
         m_bRunning = false;
         m_pMainDlg->ShowMessage("Not enough memory !");
     }
+}
+
+void CConverter::DiscardStagedTarget() {
+    m_mapSourceFile.File().DiscardStaging();
+    m_textFile.File().DiscardStaging();
 }
 
 bool CConverter::Wait() {
@@ -96,8 +104,11 @@ bool CConverter::ChooseAndOpen(CWaypointFile& file, FileRole role, bool* pbAppen
     if (!m_pMainDlg->ChooseFile(role, title, pFilter, defaultExtension, path)) {
         return false;
     }
-    PathState state = StateOf(path);
-    if (!bSource && state == PathState::File) {
+    if (!bSource && m_pSource->File().IsSameFile(path)) {
+        m_pMainDlg->ShowMessage("Cannot write file \"" + path + "\": it is the source file");
+        return false;
+    }
+    if (!bSource && StateOf(path) == PathState::File) {
         switch (m_pMainDlg->AskExistingFile(path)) {
             case ExistingFileChoice::Append:
                 nOpenFlags = OPEN_TARGET_APPEND;
@@ -112,10 +123,13 @@ bool CConverter::ChooseAndOpen(CWaypointFile& file, FileRole role, bool* pbAppen
         }
     }
     bool bOpened =
-        state != PathState::Directory &&
-        (bSource ? file.File().Open(path, nOpenFlags) : file.File().OpenStaged(path, nOpenFlags));
+        bSource ? file.File().Open(path, nOpenFlags) : file.File().OpenStaged(path, nOpenFlags);
     if (!bOpened) {
-        m_pMainDlg->ShowMessage("Fail to open file \"" + path + "\"");
+        // A wait for another run's lock that was stopped needs no message.
+        if (!file.File().WasStopped()) {
+            m_pMainDlg->ShowMessage("Fail to open file \"" + path + "\" (" +
+                                    file.File().ErrorText() + ")");
+        }
         return false;
     }
     if (pPath != nullptr) {
@@ -161,7 +175,8 @@ bool CConverter::RunStages(CWaypointTable& table, const std::string& targetPath)
     }
     ClearCounter();
     m_pMainDlg->CheckControl(IDC_EXPORT_CHECK, true);
-    if (!m_pTarget->Export(table) || !m_pTarget->Commit()) {
+    // A stop that came after the last waypoint still keeps the target as it was.
+    if (!m_pTarget->Export(table) || m_bStopRequested || !m_pTarget->Commit()) {
         return false;
     }
     ClearCounter();

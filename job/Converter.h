@@ -21,7 +21,10 @@ std::string SuccessMessage(const std::string& targetPath);
 //
 // The target is never changed before the export has succeeded: it is written
 // to a temporary file beside it that replaces it at the end of a successful
-// run, and is removed otherwise.
+// run, and is removed otherwise (a target whose directory may not be written
+// is written in place, after the import). An existing target is locked from
+// before the scan to the end of the job; a second job on it waits. A target
+// that is the source file itself is refused.
 class CConverter {
 public:
     // The interface must outlive the job object.
@@ -41,6 +44,10 @@ public:
     // Abort. Safe from any thread and from a signal handler.
     void RequestStop() { m_bStopRequested = true; }
     bool IsRunning() const { return m_bRunning; }
+    // Safe from any thread: removes the temporary file of the running job's
+    // target at once, for a program that ends without waiting for the job.
+    // The target stays as it was.
+    void DiscardStagedTarget();
 
 private:
     static void ThreadProc(CConverter* pConverter);

@@ -21,10 +21,12 @@ printf '\x08\x0a\x05NAME,LATITUDE,LONGITUDE,COMMENT\r\nhome,32.5,-117.25,x\r\nHO
 
 run() {
     local target="$1" seeds="$2"
+    shift 2
     echo "== $target for ${seconds}s"
     "$build_dir/fuzz/$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
-        -print_final_stats=1 "$seeds" 2>&1 | tail -n 12
+        -print_final_stats=1 "$@" "$seeds" 2>&1 | tail -n 12
 }
 run MapSourceReaderFuzz "$corpus/mapsource"
 run TextReaderFuzz "$corpus/text"
-run TemplateStoreFuzz "$corpus/store"
+# Inputs of up to about 3,800 records, so that a store too slow to load shows.
+run TemplateStoreFuzz "$corpus/store" -max_len=1048576

@@ -1,39 +1,140 @@
 #include "templates/TemplateStore.h"
 
-#include <algorithm>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+
+#include "engine/HugePageAllocator.h"
 #include "platform/AsciiCase.h"
 #include "platform/PlatformFile.h"
+
+namespace {
+
+constexpr const char* DATA_FOLDER = "pathfolio";
+
+bool ByName(const CTextTemplate& a, const CTextTemplate& b) {
+    return LessIgnoringCase(a.Name(), b.Name());
+}
+
+// Creates the folders of the path that do not exist, for the user alone.
+void CreateFoldersOf(const std::string& path) {
+    for (size_t nSlash = path.find('/', 1); nSlash != std::string::npos;
+         nSlash = path.find('/', nSlash + 1)) {
+        std::string folder = path.substr(0, nSlash);
+        if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) {
+            return;  // opening the file then says why
+        }
+    }
+}
+
+// A file that does not exist is created empty, with its folders.
+bool OpenOrCreate(CPlatformFile& file, const std::string& path) {
+    if (file.Open(path, OPEN_SOURCE)) {
+        return true;
+    }
+    CreateFoldersOf(path);
+    return file.Open(path, modeCreate | modeNoTruncate | modeRead);
+}
+
+}  // namespace
 
 std::string TemplateStorePath(const std::string& directory) {
     return directory + "/" + TEMPLATE_STORE_FILE_NAME;
 }
 
+std::string TemplateStoreLocation(const std::string& currentDirectory, const char* pXdgDataHome,
+                                  const char* pHome) {
+    std::string inCurrent = TemplateStorePath(currentDirectory);
+    struct stat status {};
+    if (::stat(inCurrent.c_str(), &status) == 0) {
+        return inCurrent;
+    }
+    if (pXdgDataHome != nullptr && pXdgDataHome[0] == '/') {
+        return TemplateStorePath(std::string(pXdgDataHome) + "/" + DATA_FOLDER);
+    }
+    if (pHome != nullptr && pHome[0] == '/') {
+        return TemplateStorePath(std::string(pHome) + "/.local/share/" + DATA_FOLDER);
+    }
+    return inCurrent;
+}
+
+std::string LocateTemplateStore() {
+    char buffer[4096];
+    std::string current = ::getcwd(buffer, sizeof buffer) != nullptr ? buffer : ".";
+    const char* pHome = std::getenv("HOME");
+    if (pHome == nullptr || pHome[0] == '\0') {
+        const passwd* pUser = ::getpwuid(::getuid());
+        pHome = pUser != nullptr ? pUser->pw_dir : nullptr;
+    }
+    return TemplateStoreLocation(current, std::getenv("XDG_DATA_HOME"), pHome);
+}
+
 bool CTemplateStore::Load(const std::string& path) {
     m_templates.clear();
     CPlatformFile file;
-    if (!file.Open(path, OPEN_SOURCE) && !file.Open(path, modeCreate | modeNoTruncate | modeRead)) {
+    if (!OpenOrCreate(file, path)) {
         m_strError = file.ErrorText();
         return false;
     }
+    TemplateList records;
+    records.reserve(static_cast<size_t>(file.GetLength() / CTextTemplate::RECORD_SIZE));
     unsigned char bytes[CTextTemplate::RECORD_SIZE];
     while (file.Read(bytes, sizeof bytes) == sizeof bytes) {
-        CTextTemplate record = CTextTemplate::Decode(bytes);
-        if (FindExact(record.Name()) < 0) {
-            Add(record);
-        }
+        records.push_back(CTextTemplate::Decode(bytes));
     }
     if (file.HasFailed()) {
         m_strError = file.ErrorText();
-        m_templates.clear();
         return false;
+    }
+    // Sorted by folded name, then by place in the file; of names equal
+    // ignoring case, the first in the file stays.
+    std::vector<std::pair<std::string, size_t>> keys(records.size());
+    for (size_t i = 0; i < records.size(); ++i) {
+        keys[i].first = records[i].Name();
+        LowerAscii(keys[i].first);
+        keys[i].second = i;
+    }
+    std::sort(keys.begin(), keys.end());
+    m_templates.reserve(records.size());
+    for (size_t i = 0; i < keys.size(); ++i) {
+        if (i == 0 || keys[i].first != keys[i - 1].first) {
+            m_templates.push_back(records[keys[i].second]);
+        }
     }
     return true;
 }
 
 bool CTemplateStore::Save(const std::string& path) const {
+    CreateFoldersOf(path);
     CPlatformFile file;
-    bool bSaved = file.OpenStaged(path, OPEN_TARGET_NEW);
+    return Write(file, path);
+}
+
+bool CTemplateStore::Update(const std::string& path,
+                            const std::function<bool(CTemplateStore&)>& change) {
+    CPlatformFile lockedFile;
+    {
+        CPlatformFile created;  // only an existing file can be locked
+        if (!OpenOrCreate(created, path)) {
+            m_strError = created.ErrorText();
+            return false;
+        }
+    }
+    if (!lockedFile.OpenStaged(path, OPEN_TARGET_NEW)) {
+        m_strError = lockedFile.ErrorText();
+        return false;
+    }
+    m_strError.clear();
+    return Load(path) && change(*this) && Write(lockedFile, path);
+}
+
+// Writes the records to the file, opening it staged unless it is open already.
+bool CTemplateStore::Write(CPlatformFile& file, const std::string& path) const {
+    bool bSaved = file.IsOpen() || file.OpenStaged(path, OPEN_TARGET_NEW);
     if (bSaved) {
         unsigned char bytes[CTextTemplate::RECORD_SIZE];
         for (const CTextTemplate& record : m_templates) {
@@ -49,29 +150,26 @@ bool CTemplateStore::Save(const std::string& path) const {
 }
 
 int CTemplateStore::FindExact(std::string_view text) const {
-    for (size_t i = 0; i < m_templates.size(); ++i) {
-        if (EqualIgnoringCase(m_templates[i].Name(), text)) {
-            return static_cast<int>(i);
-        }
-    }
-    return -1;
+    int nPosition = FindPrefix(text);
+    return nPosition >= 0 && GetAt(nPosition).Name().size() == text.size() ? nPosition : -1;
 }
 
+// Names that start with the text come first among those not less than it.
 int CTemplateStore::FindPrefix(std::string_view text) const {
-    for (size_t i = 0; i < m_templates.size(); ++i) {
-        std::string_view name = m_templates[i].Name();
-        if (name.size() >= text.size() && EqualIgnoringCase(name.substr(0, text.size()), text)) {
-            return static_cast<int>(i);
-        }
+    auto it = std::lower_bound(
+        m_templates.begin(), m_templates.end(), text,
+        [](const CTextTemplate& a, std::string_view b) { return LessIgnoringCase(a.Name(), b); });
+    if (it == m_templates.end()) {
+        return -1;
     }
-    return -1;
+    std::string_view name = it->Name();
+    return name.size() >= text.size() && EqualIgnoringCase(name.substr(0, text.size()), text)
+               ? static_cast<int>(it - m_templates.begin())
+               : -1;
 }
 
 int CTemplateStore::Add(const CTextTemplate& record) {
-    auto it = std::upper_bound(m_templates.begin(), m_templates.end(), record,
-                               [](const CTextTemplate& a, const CTextTemplate& b) {
-                                   return LessIgnoringCase(a.Name(), b.Name());
-                               });
+    auto it = std::upper_bound(m_templates.begin(), m_templates.end(), record, ByName);
     it = m_templates.insert(it, record);
     return static_cast<int>(it - m_templates.begin());
 }

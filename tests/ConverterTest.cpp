@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <condition_variable>
@@ -146,15 +147,22 @@ TEST_F(Converter, AFailedOrAbortedJobLeavesTheTargetByteForByte) {
     }
 }
 
-TEST_F(Converter, TheSourceChosenAsTargetWithReplaceIsReadWhole) {
-    WriteBytes(text, "NAME,LATITUDE,LONGITUDE,COMMENT\r\na,1,1,\r\nb,2,2,\r\n");
-    ui.fileAnswers = {text, text};
-    ui.existingFileAnswers = {ExistingFileChoice::Replace};
-    ui.templateAnswers = {SIMPLE};
-    ASSERT_TRUE(Convert(KIND_TEXT, KIND_MAPSOURCE));
-    EXPECT_EQ(ReadBytes(text),
-              mps::File(mps::Record("a", "", DegreesToSemicircles(1), DegreesToSemicircles(1)) +
-                        mps::Record("b", "", DegreesToSemicircles(2), DegreesToSemicircles(2))));
+// Under a link or another hard link, the source is refused as the target
+// before anything is asked or written.
+TEST_F(Converter, TheSourceAsTargetIsRefused) {
+    WriteBytes(text, "NAME,LATITUDE,LONGITUDE,COMMENT\r\na,1,1,\r\n");
+    ASSERT_EQ(::symlink(text.c_str(), mapSource.c_str()), 0);
+    ASSERT_EQ(::link(text.c_str(), dir.File("hard.mps").c_str()), 0);
+    for (const std::string& target : {mapSource, dir.File("hard.mps")}) {
+        ui = CScriptedUserInterface();
+        ui.fileAnswers = {text, target};
+        ui.existingFileAnswers = {ExistingFileChoice::Replace};
+        EXPECT_FALSE(Convert(KIND_TEXT, KIND_MAPSOURCE));
+        EXPECT_EQ(ui.messages, std::vector<std::string>{"Cannot write file \"" + target +
+                                                        "\": it is the source file"});
+        EXPECT_EQ(ui.existingFileAnswers.size(), 1u) << "not asked";
+    }
+    EXPECT_EQ(ReadBytes(text), "NAME,LATITUDE,LONGITUDE,COMMENT\r\na,1,1,\r\n");
 }
 
 // Holds the job in its first question until the test lets it go on.

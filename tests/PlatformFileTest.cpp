@@ -1,7 +1,13 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <atomic>
+#include <chrono>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/PlatformFile.h"
@@ -82,21 +88,30 @@ TEST(PlatformFile, AStagedTargetChangesOnlyOnCommit) {
     EXPECT_EQ(dir.List(), std::vector<std::string>{"target.txt"});
 }
 
+// A link is followed to the file it names, also one that does not exist yet.
 TEST(PlatformFile, ReplacingThroughALinkReplacesTheFileItNames) {
     CTempDir dir;
-    std::string real = dir.File("real.txt");
-    std::string link = dir.File("link.txt");
-    WriteBytes(real, "old");
-    ASSERT_EQ(::symlink(real.c_str(), link.c_str()), 0);
-    CPlatformFile file;
-    ASSERT_TRUE(file.OpenStaged(link, OPEN_TARGET_NEW));
-    file.Write("new", 3);
-    ASSERT_TRUE(file.Commit());
-    file.Close();
-    EXPECT_EQ(ReadBytes(real), "new");
-    struct stat status {};
-    ASSERT_EQ(::lstat(link.c_str(), &status), 0);
-    EXPECT_TRUE(S_ISLNK(status.st_mode));
+    ASSERT_EQ(::mkdir(dir.File("sub").c_str(), 0755), 0);
+    WriteBytes(dir.File("real.txt"), "old");
+    struct Case {
+        const char* link;
+        const char* linkTarget;
+        const char* written;
+    };
+    const Case cases[] = {
+        {"link.txt", "real.txt", "real.txt"},
+        {"dangling.txt", "sub/new.txt", "sub/new.txt"},
+        {"sub/chain.txt", "../link.txt", "real.txt"},
+    };
+    for (const Case& c : cases) {
+        ASSERT_EQ(::symlink(c.linkTarget, dir.File(c.link).c_str()), 0);
+        CPlatformFile file;
+        ASSERT_TRUE(file.OpenStaged(dir.File(c.link), OPEN_TARGET_NEW)) << c.link;
+        file.Write(c.link, 3);
+        ASSERT_TRUE(file.Commit()) << c.link;
+        file.Close();
+        EXPECT_EQ(ReadBytes(dir.File(c.written)), std::string(c.link, 3)) << c.link;
+    }
 }
 
 // The first failure is kept: later writes do nothing and Flush and Commit report it.
@@ -124,18 +139,89 @@ TEST(PlatformFile, ErrorsAreStickyAndCommitReportsThem) {
     EXPECT_EQ(dir.List(), std::vector<std::string>{"target"});
 }
 
-TEST(PlatformFile, FailuresToOpen) {
+TEST(PlatformFile, FailuresToOpenSayWhyAndNeverBlock) {
     CTempDir dir;
+    std::string pipe = dir.File("pipe");
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0644), 0);
+    struct Case {
+        std::string path;
+        bool bStaged;
+        unsigned nFlags;
+        const char* reason;  // nullptr: opens
+    };
+    const Case cases[] = {
+        {"/dev/zero", false, OPEN_SOURCE, "Not a regular file"},
+        {pipe, false, OPEN_SOURCE, "Not a regular file"},
+        {pipe, true, OPEN_TARGET_NEW, "Not a regular file"},
+        {pipe, true, OPEN_TARGET_APPEND, "Not a regular file"},
+        {dir.File("missing"), true, OPEN_TARGET_APPEND, "No such file or directory"},
+        {"/dev/null", true, OPEN_TARGET_NEW, nullptr},
+    };
+    for (const Case& c : cases) {
+        CPlatformFile file;
+        bool bOpened = c.bStaged ? file.OpenStaged(c.path, c.nFlags) : file.Open(c.path, c.nFlags);
+        EXPECT_EQ(bOpened, c.reason == nullptr) << c.path;
+        if (c.reason != nullptr) {
+            EXPECT_EQ(file.ErrorText(), c.reason) << c.path;
+        }
+    }
+    EXPECT_EQ(dir.List(), std::vector<std::string>{"pipe"});
+}
+
+// Temporary files of the target that nobody holds are left by killed runs and
+// go; one that a run holds, and the files of other targets, stay.
+TEST(PlatformFile, LeftoverTemporaryFilesNobodyHoldsAreRemoved) {
+    CTempDir dir;
+    std::string target = dir.File("t.mps");
+    WriteBytes(target, "old");
+    for (const char* name : {".t.mps.a1B2c3", ".t.mps.held00", ".t.mps.toolong", ".u.mps.a1B2c3"}) {
+        WriteBytes(dir.File(name), "x");
+    }
+    int fdHeld = ::open(dir.File(".t.mps.held00").c_str(), O_RDONLY);
+    ASSERT_EQ(::flock(fdHeld, LOCK_EX), 0);
     CPlatformFile file;
-    EXPECT_FALSE(file.Open(dir.File("missing"), OPEN_SOURCE));
-    EXPECT_TRUE(file.HasFailed());
-    EXPECT_FALSE(file.Open(dir.Path(), OPEN_SOURCE));
-    EXPECT_FALSE(file.Open("/dev/zero", OPEN_SOURCE));
-    EXPECT_FALSE(file.OpenStaged(dir.Path(), OPEN_TARGET_NEW));
-    EXPECT_FALSE(file.OpenStaged(dir.File("missing/inside"), OPEN_TARGET_NEW));
-    EXPECT_FALSE(file.OpenStaged(dir.File("missing"), OPEN_TARGET_APPEND));
-    EXPECT_FALSE(file.IsOpen());
-    EXPECT_TRUE(dir.List().empty());
+    ASSERT_TRUE(file.OpenStaged(target, OPEN_TARGET_APPEND));
+    EXPECT_EQ(dir.List().size(), 5u);  // its own temporary file instead of the leftover
+    file.Close();
+    ::close(fdHeld);
+    EXPECT_EQ(dir.List(), (std::vector<std::string>{".t.mps.held00", ".t.mps.toolong",
+                                                    ".u.mps.a1B2c3", "t.mps"}));
+}
+
+// Another run's lock on the target is waited for, until the stop flag is set;
+// a set flag also ends the copy for an append and a read, and a temporary file
+// discarded from another thread cannot be committed.
+TEST(PlatformFile, LocksWaitsStopsAndDiscards) {
+    CTempDir dir;
+    std::string target = dir.File("t.txt");
+    WriteBytes(target, "old");
+    int fdOther = ::open(target.c_str(), O_RDONLY);
+    ASSERT_EQ(::flock(fdOther, LOCK_EX), 0);
+    std::atomic<bool> bStop{false};
+    CPlatformFile file;
+    file.SetStopFlag(&bStop);
+    std::thread stopper([&bStop] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        bStop = true;
+    });
+    EXPECT_FALSE(file.OpenStaged(target, OPEN_TARGET_NEW));
+    stopper.join();
+    EXPECT_TRUE(file.WasStopped());
+    ::close(fdOther);
+    EXPECT_FALSE(file.OpenStaged(target, OPEN_TARGET_APPEND));  // the copy sees the flag
+    EXPECT_TRUE(file.WasStopped());
+    char byte = 0;
+    ASSERT_TRUE(file.Open(target, OPEN_SOURCE));
+    EXPECT_EQ(file.Read(&byte, 1), 0u);
+    EXPECT_TRUE(file.WasStopped());
+
+    bStop = false;
+    ASSERT_TRUE(file.OpenStaged(target, OPEN_TARGET_NEW));
+    file.Write("new", 3);
+    file.DiscardStaging();
+    EXPECT_EQ(dir.List(), std::vector<std::string>{"t.txt"});
+    EXPECT_FALSE(file.Commit());
+    EXPECT_EQ(ReadBytes(target), "old");
 }
 
 }  // namespace

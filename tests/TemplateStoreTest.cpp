@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "templates/ColumnLetters.h"
@@ -110,16 +111,76 @@ TEST_F(TemplateStore, ANameWithoutTerminatorIsCut) {
 }
 
 TEST_F(TemplateStore, FailuresAreReportedAndLeaveTheFileWhole) {
-    EXPECT_FALSE(store.Load(dir.File("missing/PathfolioTemplates.dat")));
-    EXPECT_FALSE(store.ErrorText().empty());
+    WriteBytes(dir.File("plain"), "");
+    EXPECT_FALSE(store.Load(dir.File("plain/PathfolioTemplates.dat")));
+    EXPECT_EQ(store.ErrorText(), "Not a directory");
     EXPECT_FALSE(store.Load(dir.Path()));
 
     WriteBytes(path, Bytes(MakeTemplate(0, 1, 2, 3, 1, ',', "kept")));
     store.Add(MakeTemplate(0, 1, 2, 3, 1, ',', "lost"));
-    EXPECT_FALSE(store.Save(dir.File("missing/PathfolioTemplates.dat")));
+    EXPECT_FALSE(store.Save(dir.File("plain/PathfolioTemplates.dat")));
     EXPECT_FALSE(store.Save("/dev/full"));
     ASSERT_TRUE(store.Load(path));
     EXPECT_EQ(Names(store), std::vector<std::string>{"kept"});
+}
+
+TEST_F(TemplateStore, LocationCurrentDirectoryFirstThenTheDataDirectory) {
+    struct Case {
+        const char* xdg;
+        const char* home;
+        std::string expected;
+    };
+    CTempDir empty;
+    const Case cases[] = {
+        {"/xdg", "/home/u", "/xdg/pathfolio/PathfolioTemplates.dat"},
+        {"relative", "/home/u", "/home/u/.local/share/pathfolio/PathfolioTemplates.dat"},
+        {"", "/home/u", "/home/u/.local/share/pathfolio/PathfolioTemplates.dat"},
+        {nullptr, "/home/u", "/home/u/.local/share/pathfolio/PathfolioTemplates.dat"},
+        {nullptr, nullptr, empty.File("PathfolioTemplates.dat")},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(TemplateStoreLocation(empty.Path(), c.xdg, c.home), c.expected) << c.xdg;
+    }
+    WriteBytes(path, "");
+    EXPECT_EQ(TemplateStoreLocation(dir.Path(), "/xdg", "/home/u"), path);
+}
+
+// Changes made at once by several programs are all kept.
+TEST_F(TemplateStore, ConcurrentUpdatesAreAllKept) {
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t) {
+        threads.emplace_back([this, t] {
+            for (int i = 0; i < 10; ++i) {
+                std::string name = "t" + std::to_string(t) + "-" + std::to_string(i);
+                CTemplateStore own;
+                EXPECT_TRUE(own.Update(path, [&name](CTemplateStore& stored) {
+                    return stored.Add(MakeTemplate(0, 1, 2, 3, 1, ',', name.c_str())) >= 0;
+                }));
+            }
+        });
+    }
+    for (std::thread& thread : threads) {
+        thread.join();
+    }
+    ASSERT_TRUE(store.Load(path));
+    EXPECT_EQ(store.GetCount(), 40);
+    EXPECT_FALSE(store.Update(path, [](CTemplateStore&) { return false; }));
+    EXPECT_EQ(dir.List(), std::vector<std::string>{"PathfolioTemplates.dat"});
+}
+
+// A large store with duplicates loads sorted, the first of equal names kept.
+// (Checking every record against every earlier one took minutes here.)
+TEST_F(TemplateStore, ALargeStoreLoadsSortedWithoutDuplicates) {
+    const int nCount = 100000;
+    std::string bytes;
+    for (int i = nCount - 1; i >= 0; --i) {
+        bytes += Bytes(MakeTemplate(i % 7, 1, 2, 3, 1, ',', ("n" + std::to_string(i / 2)).c_str()));
+    }
+    WriteBytes(path, bytes);
+    ASSERT_TRUE(store.Load(path));
+    ASSERT_EQ(store.GetCount(), nCount / 2);
+    EXPECT_EQ(store.GetAt(store.FindExact("n123")).nameColumn, 247 % 7);  // 247 comes first
+    EXPECT_EQ(store.GetAt(1).Name(), "n1");                               // after n0, n1 before n10
 }
 
 }  // namespace

@@ -249,10 +249,10 @@ private slots:
             QCOMPARE(pName->currentText().size(), 254);
         });
         // A store that cannot be opened ends the dialog at once, as given up.
-        m_store = m_dir.filePath("missing/PathfolioTemplates.dat");
+        WriteFile(m_textFile, "a file, not a folder");
+        m_store = m_textFile + "/PathfolioTemplates.dat";
         QCOMPARE(Run([](CTemplatesDlg&) { QFAIL("shown"); }), int(QDialog::Rejected));
-        QCOMPARE(m_messages.last(),
-                 "Fail to open file \"" + m_store + "\" ! (No such file or directory)");
+        QCOMPARE(m_messages.last(), "Fail to open file \"" + m_store + "\" ! (Not a directory)");
     }
 
     void viewsTheTextFileAndWaitsForTheProgram() {
