@@ -1,6 +1,5 @@
 #include "files/MapSourceFieldCodec.h"
 
-#include <cstring>
 
 #include "files/Coordinates.h"
 
@@ -88,11 +87,13 @@ public:
         return true;
     }
     bool String(std::string* pText) {
-        const void* pNul = std::memchr(m_p, 0, m_nLeft);
-        if (pNul == nullptr) {
+        size_t nLength = 0;  // strings are short: a loop beats a call to memchr
+        while (nLength < m_nLeft && m_p[nLength] != 0) {
+            ++nLength;
+        }
+        if (nLength == m_nLeft) {
             return false;
         }
-        auto nLength = static_cast<size_t>(static_cast<const unsigned char*>(pNul) - m_p);
         if (pText != nullptr) {
             pText->assign(reinterpret_cast<const char*>(m_p), nLength);
         }

@@ -37,8 +37,9 @@ bool CTextWaypointFile::ReadWaypoints(CWaypointTable& table, bool bFromTarget) {
         return ReportFailure("read");
     }
     CTextRowReader reader(m_file, m_template.delimiter);
+    // Every row replaces all fields of the last, so one codec serves them all.
+    CTextFieldCodec codec(&m_template);
     for (uint64_t nRow = 1;; ++nRow) {
-        CTextFieldCodec codec(&m_template);
         switch (reader.Next(codec.m_fields)) {
             case CTextRowReader::Result::Row:
                 break;
