@@ -22,7 +22,7 @@ printf '\x08\x0a\x05NAME,LATITUDE,LONGITUDE,COMMENT\r\nhome,32.5,-117.25,x\r\nHO
 run() {
     local target="$1" seeds="$2"
     echo "== $target for ${seconds}s"
-    "$build_dir/fuzz/$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
+    "$build_dir/fuzz/$target" -max_total_time="$seconds" -max_len=65536 -timeout=10 -rss_limit_mb=2048 \
         -print_final_stats=1 "$seeds" 2>&1 | tail -n 12
 }
 run MapSourceReaderFuzz "$corpus/mapsource"
