@@ -17,7 +17,6 @@ const char* FindFirst(const char* pStart, const char* pEnd, char c) {
 
 CTextRowReader::CTextRowReader(CPlatformFile& file, char delimiter)
     : m_file(file),
-      m_delimiter(delimiter),
       m_bQuoting(delimiter != '\0' && delimiter != '"' && delimiter != '\n' && delimiter != '\r'),
       m_buffer(BUFFER_SIZE) {
     for (char c : {'\n', '\r', TEXT_END, '\0', delimiter}) {

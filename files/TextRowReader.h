@@ -43,7 +43,6 @@ private:
     uint64_t Offset() const { return m_nBufferOffset + m_nPos; }
 
     CPlatformFile& m_file;
-    char m_delimiter;
     bool m_bQuoting;
     bool m_bCrEndsLines = false;
     bool m_bStarted = false;
