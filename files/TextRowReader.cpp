@@ -42,7 +42,9 @@ bool CTextRowReader::Start() {
 }
 
 // CR ends the lines of a text that holds CR bytes but no LF. The rest of the
-// file is looked at only when its first buffer holds no LF.
+// file is looked at only when its first buffer holds no LF, and only as far as
+// it can matter: with no CR in the first MAX_ROW_LENGTH bytes the first row is
+// too long whatever ends it.
 void CTextRowReader::ChooseLineEnd() {
     const char* pStart = m_buffer.data() + m_nPos;
     const char* pEnd = m_buffer.data() + m_nEnd;
@@ -55,7 +57,10 @@ void CTextRowReader::ChooseLineEnd() {
     if (pTextEnd == nullptr && m_nEnd == m_buffer.size()) {
         uint64_t nResume = m_file.GetPosition();
         std::vector<char> chunk(BUFFER_SIZE);
-        for (size_t nRead; (nRead = m_file.Read(chunk.data(), chunk.size())) > 0;) {
+        uint64_t nScanned = m_nEnd;
+        for (size_t nRead; (bCr || nScanned <= MAX_ROW_LENGTH) &&
+                           (nRead = m_file.Read(chunk.data(), chunk.size())) > 0;
+             nScanned += nRead) {
             const char* pChunkEnd = chunk.data() + nRead;
             const char* pChunkTextEnd = FindFirst(chunk.data(), pChunkEnd, TEXT_END);
             pChunkEnd = pChunkTextEnd != nullptr ? pChunkTextEnd : pChunkEnd;

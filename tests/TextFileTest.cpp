@@ -121,6 +121,7 @@ TEST_F(TextFile, LongRowsAndOpenQuotesAreRefusedWithTheirLine) {
         {"a,1,1\n" + std::string(2 * nMiB, 'x') + "\n", lineOf + " is longer than 1 MiB"},
         {"a,1,1\n\"" + std::string(nMiB / 2, 'x') + "\n" + std::string(nMiB / 2, 'y') + "\"\n",
          lineOf + " is longer than 1 MiB"},
+        {std::string(2 * nMiB, 'x'), "Line 1 of file \"" + path + "\" is longer than 1 MiB"},
         {"a,1,1\nb,1,1,\"open\nc\n",
          lineOf + " begins a quoted field that is not closed before the end of the file"},
         {"a,1,1\nb,1,1," + std::string(nMiB - 100, 'c') + "\n", ""},
