@@ -104,7 +104,8 @@ TEST_F(Cli, ExistingTargets) {
     EXPECT_EQ(Read("t.csv"), TITLE + "a,1.000000,2.000000,\r\n");
 }
 
-// A file of another program converts whole; a damaged one fails and changes nothing.
+// A file of another program converts whole, comments survive a round trip
+// through text, and a damaged file fails and changes nothing.
 TEST_F(Cli, MapSourceFilesOfOtherProgramsAndDamagedOnes) {
     std::string sample = mps::Sample("mixed-v5.mps");
     Write("v5.mps", sample);
@@ -114,6 +115,18 @@ TEST_F(Cli, MapSourceFilesOfOtherProgramsAndDamagedOnes) {
                                    "hut-a,46.558000,7.835000,\"water, wood, 12 beds\"\r\n"
                                    "pass_2,46.570200,7.891100,col\r\n"
                                    "queenstown,-45.031200,168.662600,queenstown\r\n");
+
+    // Back to MapSource through text: the same file, every comment byte for byte.
+    std::string records;
+    for (const char* comment :
+         {"water, wood", "say \"hi\", \"\"", "two\r\nlines", "cr\rlf\n\x1a"}) {
+        records += mps::Record("p" + std::to_string(records.size()), comment,
+                               DegreesToSemicircles(32.5), DegreesToSemicircles(-117.25));
+    }
+    Write("comments.mps", mps::File(records));
+    ASSERT_EQ(Run({"comments.mps", "comments.csv"}).nExitCode, 0);
+    ASSERT_EQ(Run({"comments.csv", "back.mps"}).nExitCode, 0);
+    EXPECT_EQ(Read("back.mps"), mps::File(records));
 
     Write("cut.mps", sample.substr(0, 300));
     Write("in.csv", TITLE + "a,1,1,\r\n");

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "files/Coordinates.h"
 #include "files/WaypointFile.h"
 #include "tests/ScriptedUserInterface.h"
 #include "tests/TempDir.h"
@@ -46,6 +47,16 @@ protected:
             *pbResult = bResult;
         }
         return DrainTable(table);
+    }
+
+    // Each waypoint read as "name|latitude|longitude|comment", six decimals.
+    std::vector<std::string> Described(bool* pbResult = nullptr) {
+        std::vector<std::string> lines;
+        for (const CWaypoint& waypoint : Read(pbResult)) {
+            lines.push_back(waypoint.m_strName + "|" + FormatDegrees(waypoint.m_dLatitude) + "|" +
+                            FormatDegrees(waypoint.m_dLongitude) + "|" + waypoint.m_strComment);
+        }
+        return lines;
     }
 
     std::vector<std::string> Names() {

@@ -1,10 +1,8 @@
 #include <gtest/gtest.h>
 
-#include <iterator>
 #include <string>
 #include <vector>
 
-#include "files/Coordinates.h"
 #include "files/MapSourceFile.h"
 #include "files/TextWaypointFile.h"
 #include "tests/WaypointFileFixture.h"
@@ -16,38 +14,22 @@ TYPED_TEST_SUITE(WaypointFile, FileTypes);
 
 // Comments come back byte for byte, whatever they hold; a NUL byte ends one.
 TYPED_TEST(WaypointFile, RoundTripKeepsEveryField) {
-    struct Case {
-        CWaypoint waypoint;
-        const char* expected[4];
-    };
     std::string comment(40, 'c');
-    const Case cases[] = {
-        {MakeWaypoint("home", 32.5, -117.25, "x"), {"home", "32.500000", "-117.250000", "x"}},
-        {MakeWaypoint("cape", -33.912345, 18.400001, ""), {"cape", "-33.912345", "18.400001", ""}},
-        {MakeWaypoint("far east", 89.999999, 179.999999, comment),
-         {"far east", "89.999999", "179.999999", comment.c_str()}},
-        {MakeWaypoint("quotes", 1, 2, "at smith, \"john\"; \"\""),
-         {"quotes", "1.000000", "2.000000", "at smith, \"john\"; \"\""}},
-        {MakeWaypoint("breaks", 1, 2, "two\r\nlines\nlone\rcr\x1a\t"),
-         {"breaks", "1.000000", "2.000000", "two\r\nlines\nlone\rcr\x1a\t"}},
-        {MakeWaypoint("nul", 1, 2, std::string("ab\0cd", 5)),
-         {"nul", "1.000000", "2.000000", "ab"}},
-    };
-    std::vector<CWaypoint> written;
-    for (const Case& c : cases) {
-        written.push_back(c.waypoint);
-    }
-    ASSERT_TRUE(this->Write(written));
+    ASSERT_TRUE(this->Write({MakeWaypoint("home", 32.5, -117.25, "x"),
+                             MakeWaypoint("cape", -33.912345, 18.400001, ""),
+                             MakeWaypoint("far east", 89.999999, 179.999999, comment),
+                             MakeWaypoint("quotes", 1, 2, "at smith, \"john\"; \"\""),
+                             MakeWaypoint("breaks", 1, 2, "two\r\nlines\nlone\rcr\x1a\t"),
+                             MakeWaypoint("nul", 1, 2, std::string("ab\0cd", 5))}));
     bool bResult = false;
-    std::vector<CWaypoint> waypoints = this->Read(&bResult);
+    EXPECT_EQ(
+        this->Described(&bResult),
+        (std::vector<std::string>{"home|32.500000|-117.250000|x", "cape|-33.912345|18.400001|",
+                                  "far east|89.999999|179.999999|" + comment,
+                                  "quotes|1.000000|2.000000|at smith, \"john\"; \"\"",
+                                  "breaks|1.000000|2.000000|two\r\nlines\nlone\rcr\x1a\t",
+                                  "nul|1.000000|2.000000|ab"}));
     EXPECT_TRUE(bResult);
-    ASSERT_EQ(waypoints.size(), std::size(cases));
-    for (size_t i = 0; i < waypoints.size(); ++i) {
-        EXPECT_EQ(waypoints[i].m_strName, cases[i].expected[0]);
-        EXPECT_EQ(FormatDegrees(waypoints[i].m_dLatitude), cases[i].expected[1]);
-        EXPECT_EQ(FormatDegrees(waypoints[i].m_dLongitude), cases[i].expected[2]);
-        EXPECT_EQ(waypoints[i].m_strComment, cases[i].expected[3]);
-    }
     EXPECT_TRUE(this->ui.messages.empty());
 }
 
