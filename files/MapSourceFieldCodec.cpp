@@ -1,64 +1,166 @@
 #include "files/MapSourceFieldCodec.h"
 
-#include <cstring>
 
 #include "files/Coordinates.h"
 
 namespace {
 
-// The bytes every waypoint record is written with.
+// The bytes written around the four fields; every record of a layout has the
+// same ones. Version 3: the block between the name and the latitude.
 // clang-format off
-constexpr CMapSourceFieldCodec::Record DEFAULT_RECORD = {
-    {0x00, 0x00, 0x00, 0x00, 0x00, 'W'},
-    {0x00,                                                                   // name's end
-     0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,  //
-     0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,                         //
-     0x00,                                                                   //
-     0x00, 0x00, 0x00, 0x00,                                                 // latitude
-     0x00, 0x00, 0x00, 0x00,                                                 // longitude
-     0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00},
-    {0x00,                                                                   // comment's end
-     0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,                   //
-     0x01,                                                                   //
-     0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,                               //
-     0x12,                                                                   //
-     0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
-     0x00, 0x00, 0x00}};
+constexpr unsigned char V3_AFTER_NAME[] = {
+    0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
+    0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
+    0x00};
+// Versions 4 and 5: class 0, an empty country, the block of class 0.
+constexpr unsigned char V4_AFTER_NAME[] = {
+    0x00, 0x00, 0x00, 0x00,                                                  // class
+    0x00,                                                                    // country
+    0x00, 0x00, 0x00, 0x00,
+    0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
+    0x00, 0x00,
+    0xFF, 0xFF, 0xFF, 0xFF};
+constexpr unsigned char NO_ALTITUDE[] = {0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00};
+// After the comment: no proximity, display 1, colour 0, symbol 18, empty city,
+// state and facility, one byte, no depth; then the version's tail.
+constexpr unsigned char V3_AFTER_COMMENT[] = {
+    0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,                   // proximity
+    0x01, 0x00, 0x00, 0x00,                                                  // display
+    0x00, 0x00, 0x00, 0x00,                                                  // colour
+    0x12, 0x00, 0x00, 0x00,                                                  // symbol
+    0x00, 0x00, 0x00,                                                        // city, state, facility
+    0x00,
+    0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,                   // depth
+    0x00, 0x00};                                                             // tail
+constexpr unsigned char V4_AFTER_COMMENT[] = {
+    0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
+    0x01, 0x00, 0x00, 0x00,
+    0x00, 0x00, 0x00, 0x00,
+    0x12, 0x00, 0x00, 0x00,
+    0x00, 0x00, 0x00,
+    0x00,
+    0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
+    0x00, 0x00, 0x00, 0x00, 0x00, 0x00,                                     // tail
+    0x00};                                                                   // note
 // clang-format on
+
+// Field sizes of the parts a reader skips.
+constexpr size_t CLASS_SIZE = 4;
+constexpr size_t FIXED_BLOCK_SIZE = 22;
+constexpr size_t OPTIONAL_DOUBLE_SIZE = 9;  // a flag byte and a double
+constexpr size_t DISPLAY_COLOUR_SYMBOL_SIZE = 12;
+constexpr size_t V3_TAIL_SIZE = 2;
+constexpr size_t V4_TAIL_SIZE = 6;
+
+std::string UpToNul(const std::string& text) {
+    return text.substr(0, text.find('\0'));
+}
+
+int32_t LoadInt32(const unsigned char* p) {
+    uint32_t nValue = p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24);
+    return static_cast<int32_t>(nValue);
+}
+
+void AppendInt32(std::string& out, uint32_t nValue) {
+    for (int i = 0; i < 4; ++i) {
+        out.push_back(static_cast<char>(nValue >> (8 * i)));
+    }
+}
+
+template <size_t N>
+void AppendBytes(std::string& out, const unsigned char (&bytes)[N]) {
+    out.append(reinterpret_cast<const char*>(bytes), N);
+}
+
+// Reads the fields of a body in order; every step fails once a field would
+// reach past the end.
+class CBodyCursor {
+public:
+    CBodyCursor(const unsigned char* pBody, size_t nSize) : m_p(pBody), m_nLeft(nSize) {}
+
+    bool Skip(size_t nCount) {
+        if (nCount > m_nLeft) {
+            return false;
+        }
+        m_p += nCount;
+        m_nLeft -= nCount;
+        return true;
+    }
+    bool String(std::string* pText) {
+        size_t nLength = 0;  // strings are short: a loop beats a call to memchr
+        while (nLength < m_nLeft && m_p[nLength] != 0) {
+            ++nLength;
+        }
+        if (nLength == m_nLeft) {
+            return false;
+        }
+        if (pText != nullptr) {
+            pText->assign(reinterpret_cast<const char*>(m_p), nLength);
+        }
+        return Skip(nLength + 1);
+    }
+    bool Int32(int32_t& nValue) {
+        if (m_nLeft < 4) {
+            return false;
+        }
+        nValue = LoadInt32(m_p);
+        return Skip(4);
+    }
+
+private:
+    const unsigned char* m_p;
+    size_t m_nLeft;
+};
 
 }  // namespace
 
-CMapSourceFieldCodec::CMapSourceFieldCodec() : m_record(DEFAULT_RECORD) {}
-
-size_t CMapSourceFieldCodec::ExpectedLength() const {
-    return m_strName.size() + m_strComment.size() + MPS_RECORD_OVERHEAD;
-}
-
 void CMapSourceFieldCodec::Encode(const CWaypoint& waypoint) {
-    m_strName = waypoint.m_strName;
-    m_strComment = waypoint.m_strComment;
-    WriteInt32(MPS_LATITUDE_OFFSET, DegreesToSemicircles(waypoint.m_dLatitude));
-    WriteInt32(MPS_LONGITUDE_OFFSET, DegreesToSemicircles(waypoint.m_dLongitude));
-    m_record.lead[MPS_LENGTH_OFFSET] = static_cast<unsigned char>(ExpectedLength() % 256);
+    m_strName = UpToNul(waypoint.m_strName);
+    m_strComment = UpToNul(waypoint.m_strComment);
+    m_nLatitude = DegreesToSemicircles(waypoint.m_dLatitude);
+    m_nLongitude = DegreesToSemicircles(waypoint.m_dLongitude);
 }
 
 void CMapSourceFieldCodec::Decode(CWaypoint& waypoint) {
     waypoint.m_strName = m_strName;
     waypoint.m_strComment = m_strComment;
-    waypoint.m_dLatitude = SemicirclesToDegrees(ReadInt32(MPS_LATITUDE_OFFSET));
-    waypoint.m_dLongitude = SemicirclesToDegrees(ReadInt32(MPS_LONGITUDE_OFFSET));
+    waypoint.m_dLatitude = SemicirclesToDegrees(m_nLatitude);
+    waypoint.m_dLongitude = SemicirclesToDegrees(m_nLongitude);
 }
 
-int32_t CMapSourceFieldCodec::ReadInt32(size_t nOffset) const {
-    const unsigned char* p = m_record.middle + nOffset;
-    uint32_t nValue = p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24);
-    return static_cast<int32_t>(nValue);
+bool CMapSourceFieldCodec::ParseBody(const unsigned char* pBody, size_t nSize,
+                                     MapSourceLayout layout) {
+    bool bVersion4 = layout == MapSourceLayout::Version4;
+    CBodyCursor body(pBody, nSize);
+    return body.String(&m_strName) &&
+           (!bVersion4 || (body.Skip(CLASS_SIZE) && body.String(nullptr))) &&
+           body.Skip(FIXED_BLOCK_SIZE) && body.Int32(m_nLatitude) && body.Int32(m_nLongitude) &&
+           body.Skip(OPTIONAL_DOUBLE_SIZE) && body.String(&m_strComment) &&
+           body.Skip(OPTIONAL_DOUBLE_SIZE + DISPLAY_COLOUR_SYMBOL_SIZE) && body.String(nullptr) &&
+           body.String(nullptr) && body.String(nullptr) && body.Skip(1 + OPTIONAL_DOUBLE_SIZE) &&
+           (bVersion4 ? body.Skip(V4_TAIL_SIZE) && body.String(nullptr) : body.Skip(V3_TAIL_SIZE));
 }
 
-void CMapSourceFieldCodec::WriteInt32(size_t nOffset, int32_t nValue) {
-    auto nBits = static_cast<uint32_t>(nValue);
-    unsigned char* p = m_record.middle + nOffset;
-    for (int i = 0; i < 4; ++i) {
-        p[i] = static_cast<unsigned char>(nBits >> (8 * i));
+void CMapSourceFieldCodec::AppendRecord(std::string& out, MapSourceLayout layout) const {
+    bool bVersion4 = layout == MapSourceLayout::Version4;
+    size_t nFixed = bVersion4 ? sizeof V4_AFTER_NAME + sizeof V4_AFTER_COMMENT
+                              : sizeof V3_AFTER_NAME + sizeof V3_AFTER_COMMENT;
+    size_t nBody = m_strName.size() + 1 + 8 + sizeof NO_ALTITUDE + m_strComment.size() + 1 + nFixed;
+    AppendInt32(out, static_cast<uint32_t>(nBody));
+    out.push_back(MPS_WAYPOINT_TYPE);
+    out.append(m_strName).push_back('\0');
+    if (bVersion4) {
+        AppendBytes(out, V4_AFTER_NAME);
+    } else {
+        AppendBytes(out, V3_AFTER_NAME);
+    }
+    AppendInt32(out, static_cast<uint32_t>(m_nLatitude));
+    AppendInt32(out, static_cast<uint32_t>(m_nLongitude));
+    AppendBytes(out, NO_ALTITUDE);
+    out.append(m_strComment).push_back('\0');
+    if (bVersion4) {
+        AppendBytes(out, V4_AFTER_COMMENT);
+    } else {
+        AppendBytes(out, V3_AFTER_COMMENT);
     }
 }

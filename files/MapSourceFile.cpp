@@ -7,10 +7,21 @@
 
 namespace {
 
-// A body of 256 bytes or more never matches the one-byte length field, so a
-// longer string cannot belong to a record that will be taken.
-constexpr size_t MAX_STRING_READ = 256;
-constexpr char MPS_END_TYPE = 'V';
+uint32_t LoadUint32(const unsigned char* p) {
+    return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24);
+}
+
+std::string Quoted(const std::string& path) {
+    return "\"" + path + "\"";
+}
+
+std::string DescribeLetter(unsigned char c) {
+    if (c > ' ' && c < 0x7F) {
+        return std::string("'") + static_cast<char>(c) + "'";
+    }
+    const char digits[] = "0123456789ABCDEF";
+    return std::string("byte 0x") + digits[c >> 4] + digits[c & 15];
+}
 
 }  // namespace
 
@@ -20,114 +31,163 @@ void CMapSourceFile::GetFilter(const char*& pFilter, std::string& defaultExtensi
 }
 
 bool CMapSourceFile::ReadWaypoints(CWaypointTable& table, bool bFromTarget) {
-    m_lastReadEnd = ReadEnd::None;
-    if (!m_file.Seek(MPS_HEADER_SIZE, CPlatformFile::SeekFrom::Begin)) {
-        m_lastReadEnd = ReadEnd::Failed;
-        return ReportFailure("read");
+    Structure structure;
+    m_lastReadEnd = Walk(&table, bFromTarget, structure);
+    return m_lastReadEnd == ReadEnd::EndRecord;
+}
+
+CMapSourceFile::ReadEnd CMapSourceFile::Walk(CWaypointTable* pTable, bool bFromTarget,
+                                             Structure& structure) {
+    uint64_t nLength = m_file.GetLength();
+    unsigned char signature[MPS_SIGNATURE_SIZE] = {};
+    if (!m_file.Seek(0, CPlatformFile::SeekFrom::Begin)) {
+        return Failed();
     }
-    for (;;) {
-        CMapSourceFieldCodec codec;
-        ReadEnd end = ReadRecord(codec);
-        if (end == ReadEnd::Failed) {
-            m_lastReadEnd = end;
-            return ReportFailure("read");
+    size_t nRead = m_file.Read(signature, MPS_SIGNATURE_SIZE);
+    if (m_file.HasFailed()) {
+        return Failed();
+    }
+    if (nRead != MPS_SIGNATURE_SIZE || std::memcmp(signature, MPS_SIGNATURE, nRead) != 0) {
+        ShowMessage("File " + Quoted(m_file.GetFilePath()) + " is not a MapSource waypoint file");
+        return ReadEnd::NotMapSource;
+    }
+    structure = Structure();
+    bool bInsertPointFound = false;
+    for (uint64_t nOffset = MPS_SIGNATURE_SIZE;;) {
+        if (nOffset == nLength) {
+            return Damaged(nOffset, "the file ends without its end record");
+        }
+        unsigned char head[MPS_RECORD_HEAD_SIZE];
+        if (nLength - nOffset < MPS_RECORD_HEAD_SIZE ||
+            m_file.Read(head, MPS_RECORD_HEAD_SIZE) != MPS_RECORD_HEAD_SIZE) {
+            return m_file.HasFailed() ? Failed()
+                                      : Damaged(nOffset, "a record runs past the end of the file");
+        }
+        uint32_t nBody = LoadUint32(head);
+        char type = static_cast<char>(head[4]);
+        if (nBody > nLength - nOffset - MPS_RECORD_HEAD_SIZE) {
+            return Damaged(nOffset, "a record of " + std::to_string(nBody) +
+                                        " bytes runs past the end of the file");
+        }
+        ReadEnd end = ReadEnd::None;
+        if (structure.layout == MapSourceLayout::None) {
+            end = ReadFormat(nOffset, nBody, type, structure);
+        } else if (type == MPS_WAYPOINT_TYPE) {
+            end = ReadWaypoint(nOffset, nBody, structure.layout, pTable, bFromTarget);
+            structure.nInsertAt = nOffset + MPS_RECORD_HEAD_SIZE + nBody;
+            bInsertPointFound = true;
+        } else if (type == MPS_ROUTE_TYPE || type == MPS_TRACK_TYPE ||
+                   type == MPS_MAP_SEGMENT_TYPE || type == MPS_END_TYPE) {
+            if (!bInsertPointFound) {
+                structure.nInsertAt = nOffset;
+                bInsertPointFound = true;
+            }
+            if (type == MPS_END_TYPE) {
+                return ReadEnd::EndRecord;
+            }
         }
         if (end != ReadEnd::None) {
-            m_lastReadEnd = end;
-            return true;
+            return end;
         }
-        CWaypoint waypoint;
-        codec.Decode(waypoint);
-        waypoint.m_bFromTarget = bFromTarget;
-        if (!table.AddWaypoint(waypoint)) {
-            m_lastReadEnd = ReadEnd::Stopped;
-            return false;
+        nOffset += MPS_RECORD_HEAD_SIZE + nBody;
+        if (!m_file.Seek(static_cast<int64_t>(nOffset), CPlatformFile::SeekFrom::Begin)) {
+            return Failed();
         }
     }
 }
 
-CMapSourceFile::ReadEnd CMapSourceFile::ReadRecord(CMapSourceFieldCodec& codec) {
-    ReadEnd end = ReadRecordBlocks(codec);
-    return m_file.HasFailed() ? ReadEnd::Failed : end;
+CMapSourceFile::ReadEnd CMapSourceFile::ReadFormat(uint64_t nOffset, uint32_t nBody, char type,
+                                                   Structure& structure) {
+    if (type != MPS_FORMAT_TYPE) {
+        return Damaged(nOffset, "the file does not begin with its format record");
+    }
+    char letter = 0;
+    if (nBody == 0 || m_file.Read(&letter, 1) != 1) {
+        return m_file.HasFailed() ? Failed() : Damaged(nOffset, "the format record is empty");
+    }
+    structure.layout = LayoutOfFormatLetter(letter);
+    if (structure.layout == MapSourceLayout::None) {
+        ShowMessage("File " + Quoted(m_file.GetFilePath()) +
+                    " is a MapSource file of a version this program cannot read (format letter " +
+                    DescribeLetter(static_cast<unsigned char>(letter)) + ")");
+        return ReadEnd::UnknownFormat;
+    }
+    return ReadEnd::None;
 }
 
-CMapSourceFile::ReadEnd CMapSourceFile::ReadRecordBlocks(CMapSourceFieldCodec& codec) {
-    if (!ReadBlock(codec.m_record.lead, MPS_LEAD_SIZE)) {
-        return ReadEnd::FileEnded;
+CMapSourceFile::ReadEnd CMapSourceFile::ReadWaypoint(uint64_t nOffset, uint32_t nBody,
+                                                     MapSourceLayout layout, CWaypointTable* pTable,
+                                                     bool bFromTarget) {
+    if (nBody > MPS_MAX_WAYPOINT_BODY) {
+        return Damaged(nOffset, "a waypoint record of " + std::to_string(nBody) +
+                                    " bytes is longer than any waypoint");
     }
-    if (codec.TypeLetter() != MPS_WAYPOINT_TYPE) {
-        return codec.TypeLetter() == MPS_END_TYPE ? ReadEnd::EndRecord : ReadEnd::OtherRecordType;
+    m_body.resize(nBody);
+    if (m_file.Read(m_body.data(), nBody) != nBody) {
+        return m_file.HasFailed() ? Failed()
+                                  : Damaged(nOffset, "a record runs past the end of the file");
     }
-    ReadEnd end = ReadString(codec.m_strName);
-    if (end != ReadEnd::None) {
-        return end;
+    CMapSourceFieldCodec codec;
+    if (!codec.ParseBody(m_body.data(), nBody, layout)) {
+        return Damaged(nOffset, "the fields of a waypoint record do not fit inside its length of " +
+                                    std::to_string(nBody) + " bytes");
     }
-    if (!ReadBlock(codec.m_record.middle, MPS_MIDDLE_SIZE)) {
-        return ReadEnd::FileEnded;
-    }
-    end = ReadString(codec.m_strComment);
-    if (end != ReadEnd::None) {
-        return end;
-    }
-    if (!ReadBlock(codec.m_record.tail, MPS_TAIL_SIZE)) {
-        return ReadEnd::FileEnded;
-    }
-    return codec.ExpectedLength() == codec.LengthByte() ? ReadEnd::None
-                                                        : ReadEnd::OtherRecordLength;
-}
-
-bool CMapSourceFile::ReadBlock(unsigned char* pBlock, size_t nSize) {
-    return m_file.Read(pBlock, nSize) == nSize;
-}
-
-CMapSourceFile::ReadEnd CMapSourceFile::ReadString(std::string& text) {
-    if (m_file.ReadUntil('\0', text, MAX_STRING_READ)) {
+    if (pTable == nullptr) {
         return ReadEnd::None;
     }
-    // Either the file ended or the string is too long for any record.
-    return m_file.GetPosition() < m_file.GetLength() ? ReadEnd::OtherRecordLength
-                                                     : ReadEnd::FileEnded;
+    CWaypoint waypoint;
+    codec.Decode(waypoint);
+    waypoint.m_bFromTarget = bFromTarget;
+    return pTable->AddWaypoint(waypoint) ? ReadEnd::None : ReadEnd::Stopped;
+}
+
+CMapSourceFile::ReadEnd CMapSourceFile::Damaged(uint64_t nOffset, const std::string& what) {
+    ShowMessage("File " + Quoted(m_file.GetFilePath()) + " is damaged at byte " +
+                std::to_string(nOffset) + ": " + what);
+    return ReadEnd::Damaged;
+}
+
+CMapSourceFile::ReadEnd CMapSourceFile::Failed() {
+    ReportFailure("read");
+    return ReadEnd::Failed;
 }
 
 bool CMapSourceFile::BeginWriting() {
-    if (m_file.GetLength() == 0) {
+    m_tail.clear();
+    uint64_t nLength = m_file.GetLength();
+    if (m_file.HasFailed()) {
+        return ReportFailure("write");
+    }
+    if (nLength == 0) {
+        m_writeLayout = MapSourceLayout::Version3;
         m_file.Write(MPS_HEADER, MPS_HEADER_SIZE);
+        m_tail.assign(reinterpret_cast<const char*>(MPS_END_RECORD), MPS_END_RECORD_SIZE);
         return true;
     }
-    return MoveToAppendPoint();
-}
-
-// Appending overwrites the file's closing eight bytes, so they must be the
-// trailer this program writes; anything else would be corrupted.
-bool CMapSourceFile::MoveToAppendPoint() {
-    unsigned char trailer[MPS_TRAILER_SIZE] = {};
-    bool bEndsWithTrailer =
-        m_file.GetLength() >= MPS_HEADER_SIZE + MPS_TRAILER_SIZE &&
-        m_file.Seek(-static_cast<int64_t>(MPS_TRAILER_SIZE), CPlatformFile::SeekFrom::End) &&
-        m_file.Read(trailer, MPS_TRAILER_SIZE) == MPS_TRAILER_SIZE &&
-        std::memcmp(trailer, MPS_TRAILER, MPS_TRAILER_SIZE) == 0;
-    if (m_file.HasFailed()) {
-        return ReportFailure("read");
-    }
-    if (!bEndsWithTrailer) {
-        ShowMessage("Cannot append to file \"" + m_file.GetFilePath() +
-                    "\": it does not end like a MapSource waypoint file");
+    Structure structure;
+    if (Walk(nullptr, true, structure) != ReadEnd::EndRecord) {
         return false;
     }
-    return m_file.Seek(-static_cast<int64_t>(MPS_TRAILER_SIZE), CPlatformFile::SeekFrom::End) ||
-           ReportFailure("write");
+    m_writeLayout = structure.layout;
+    m_tail.resize(nLength - structure.nInsertAt);
+    auto nInsertAt = static_cast<int64_t>(structure.nInsertAt);
+    if (!m_file.Seek(nInsertAt, CPlatformFile::SeekFrom::Begin) ||
+        m_file.Read(m_tail.data(), m_tail.size()) != m_tail.size()) {
+        return ReportFailure("read");
+    }
+    return m_file.Seek(nInsertAt, CPlatformFile::SeekFrom::Begin) || ReportFailure("write");
 }
 
 void CMapSourceFile::WriteWaypoint(const CWaypoint& waypoint) {
     CMapSourceFieldCodec codec;
     codec.Encode(waypoint);
-    m_file.Write(codec.m_record.lead, MPS_LEAD_SIZE);
-    m_file.Write(codec.m_strName.data(), codec.m_strName.size());
-    m_file.Write(codec.m_record.middle, MPS_MIDDLE_SIZE);
-    m_file.Write(codec.m_strComment.data(), codec.m_strComment.size());
-    m_file.Write(codec.m_record.tail, MPS_TAIL_SIZE);
+    m_record.clear();
+    codec.AppendRecord(m_record, m_writeLayout);
+    m_file.Write(m_record.data(), m_record.size());
 }
 
 void CMapSourceFile::EndWriting() {
-    m_file.Write(MPS_TRAILER, MPS_TRAILER_SIZE);
+    m_file.Write(m_tail.data(), m_tail.size());
+    m_tail.clear();
+    m_tail.shrink_to_fit();
 }

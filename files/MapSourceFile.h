@@ -1,47 +1,61 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
+#include "files/MapSourceFormat.h"
 #include "files/WaypointFile.h"
 
-class CMapSourceFieldCodec;
-
-// A MapSource waypoint file (.mps).
+// A MapSource waypoint file (.mps) of version 3, 4 or 5.
 class CMapSourceFile : public CWaypointFile {
 public:
-    // Why the last ReadWaypoints stopped.
+    // How the last ReadWaypoints ended.
     enum class ReadEnd {
-        None,               // nothing read yet
-        EndRecord,          // the end record ('V') came
-        FileEnded,          // the file ended, or ended inside a record
-        OtherRecordType,    // a record of another type than 'W' or 'V' came
-        OtherRecordLength,  // a 'W' record whose length does not match its strings
-        Stopped,            // the table said stop
-        Failed,             // the system failed to read (reported)
+        None,           // nothing read yet
+        EndRecord,      // the whole file was read (the only success)
+        Stopped,        // the table said stop
+        Failed,         // the system failed to read (reported)
+        NotMapSource,   // no signature (reported)
+        UnknownFormat,  // a format letter of no version this program knows (reported)
+        Damaged,        // a record does not fit the file, or its fields its length (reported)
     };
 
     explicit CMapSourceFile(CWaypointFileUserInterface* pOwner) : CWaypointFile(&m_file, pOwner) {}
 
-    // Reads the 'W' records that follow a header as this program writes it, and
-    // ends quietly, with success, at the first record it cannot take.
+    // Walks the records by their lengths and hands the waypoint of every 'W'
+    // record to the table; other records are skipped. True only when the end
+    // record was reached; anything that cannot be read is reported.
     bool ReadWaypoints(CWaypointTable& table, bool bFromTarget) override;
     void GetFilter(const char*& pFilter, std::string& defaultExtension) const override;
     ReadEnd LastReadEnd() const { return m_lastReadEnd; }
 
 private:
-    // A new file gets the header; an existing one has its end record replaced.
+    // What a writer appending to the file needs to know of it.
+    struct Structure {
+        MapSourceLayout layout = MapSourceLayout::None;
+        uint64_t nInsertAt = 0;  // after the last 'W' record, or before routes and the rest
+    };
+
+    // A new file gets the header. An existing one must read cleanly; the new
+    // waypoints then go after its last waypoint, in its layout, and what
+    // followed it (routes, tracks, map segments, the end record) after them.
     bool BeginWriting() override;
     void WriteWaypoint(const CWaypoint& waypoint) override;
     void EndWriting() override;
 
-    // ReadEnd::None when a whole 'W' record was read into the codec.
-    ReadEnd ReadRecord(CMapSourceFieldCodec& codec);
-    ReadEnd ReadRecordBlocks(CMapSourceFieldCodec& codec);
-    // Reads a string up to its 0x00 byte, leaving the position on that byte.
-    ReadEnd ReadString(std::string& text);
-    bool ReadBlock(unsigned char* pBlock, size_t nSize);
-    bool MoveToAppendPoint();
+    // Reads the whole file; waypoints go to the table when there is one.
+    ReadEnd Walk(CWaypointTable* pTable, bool bFromTarget, Structure& structure);
+    ReadEnd ReadFormat(uint64_t nOffset, uint32_t nBody, char type, Structure& structure);
+    ReadEnd ReadWaypoint(uint64_t nOffset, uint32_t nBody, MapSourceLayout layout,
+                         CWaypointTable* pTable, bool bFromTarget);
+    ReadEnd Damaged(uint64_t nOffset, const std::string& what);
+    ReadEnd Failed();
 
     CPlatformFile m_file;
     ReadEnd m_lastReadEnd = ReadEnd::None;
+    std::vector<unsigned char> m_body;  // reused for every waypoint record read
+    MapSourceLayout m_writeLayout = MapSourceLayout::Version3;
+    std::string m_record;  // reused for every waypoint record written
+    std::string m_tail;    // what follows the new waypoints
 };

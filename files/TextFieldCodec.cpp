@@ -40,8 +40,8 @@ void CTextFieldCodec::Encode(const CWaypoint& waypoint) {
 
 void CTextFieldCodec::Decode(CWaypoint& waypoint) {
     waypoint.m_strName = FieldRead(NAME_FIELD);
-    waypoint.m_dLatitude = ParseDegrees(FieldRead(LATITUDE_FIELD));
-    waypoint.m_dLongitude = ParseDegrees(FieldRead(LONGITUDE_FIELD));
+    waypoint.m_dLatitude = ParseCoordinate(FieldRead(LATITUDE_FIELD), CoordinateAxis::Latitude);
+    waypoint.m_dLongitude = ParseCoordinate(FieldRead(LONGITUDE_FIELD), CoordinateAxis::Longitude);
     waypoint.m_strComment = FieldRead(COMMENT_FIELD);
 }
 

@@ -1,10 +1,10 @@
 #include "files/TextWaypointFile.h"
 
-#include <algorithm>
 #include <cstdint>
 
 #include "engine/WaypointTable.h"
 #include "files/TextFieldCodec.h"
+#include "files/TextRowReader.h"
 
 void CTextWaypointFile::GetFilter(const char*& pFilter, std::string& defaultExtension) const {
     pFilter = "Text Files (*.txt;*.csv)|*.txt; *.csv|All Files (*.*)|*.*||";
@@ -36,13 +36,28 @@ bool CTextWaypointFile::ReadWaypoints(CWaypointTable& table, bool bFromTarget) {
     if (!m_file.Seek(0, CPlatformFile::SeekFrom::Begin)) {
         return ReportFailure("read");
     }
-    std::string line;
-    for (uint64_t nLine = 1; m_file.ReadLine(line); ++nLine) {
-        if (nLine < m_template.firstWaypointRow) {
+    CTextRowReader reader(m_file, m_template.delimiter);
+    // Every row replaces all fields of the last, so one codec serves them all.
+    CTextFieldCodec codec(&m_template);
+    for (uint64_t nRow = 1;; ++nRow) {
+        switch (reader.Next(codec.m_fields)) {
+            case CTextRowReader::Result::Row:
+                break;
+            case CTextRowReader::Result::End:
+                return true;
+            case CTextRowReader::Result::TooLong:
+                ShowMessage(LineText(reader.RowLine()) + " is longer than 1 MiB");
+                return false;
+            case CTextRowReader::Result::OpenQuote:
+                ShowMessage(LineText(reader.RowLine()) +
+                            " begins a quoted field that is not closed before the end of the file");
+                return false;
+            case CTextRowReader::Result::Failed:
+                return ReportFailure("read");
+        }
+        if (nRow < m_template.firstWaypointRow) {
             continue;
         }
-        CTextFieldCodec codec(&m_template);
-        SplitLine(line, m_template.delimiter, codec);
         CWaypoint waypoint;
         codec.Decode(waypoint);
         waypoint.m_bFromTarget = bFromTarget;
@@ -50,27 +65,10 @@ bool CTextWaypointFile::ReadWaypoints(CWaypointTable& table, bool bFromTarget) {
             return false;
         }
     }
-    return !m_file.HasFailed() || ReportFailure("read");
 }
 
-void CTextWaypointFile::SplitLine(const std::string& line, char delimiter, CTextFieldCodec& codec) {
-    if (delimiter == '\0') {
-        if (!line.empty()) {
-            codec.m_fields.push_back(line);
-        }
-        return;
-    }
-    codec.m_fields.reserve(static_cast<size_t>(std::count(line.begin(), line.end(), delimiter)) +
-                           1);
-    size_t nStart = 0;
-    while (nStart < line.size()) {
-        size_t nEnd = line.find(delimiter, nStart);
-        if (nEnd == std::string::npos) {
-            nEnd = line.size();
-        }
-        codec.m_fields.emplace_back(line, nStart, nEnd - nStart);
-        nStart = nEnd + 1;
-    }
+std::string CTextWaypointFile::LineText(uint64_t nLine) const {
+    return "Line " + std::to_string(nLine) + " of file \"" + m_file.GetFilePath() + "\"";
 }
 
 bool CTextWaypointFile::BeginWriting() {
@@ -91,14 +89,35 @@ void CTextWaypointFile::WriteWaypoint(const CWaypoint& waypoint) {
     WriteRow(codec);
 }
 
-// Columns are joined with a comma whatever the template's delimiter, as they are.
+// Columns are joined with a comma whatever the template's delimiter. With a
+// delimiter, a field that holds it, the comma, a quote, a line break or the
+// text's end byte is quoted, so that it reads back as it was.
 void CTextWaypointFile::WriteRow(const CTextFieldCodec& codec) {
     m_row.clear();
     for (size_t i = 0; i < codec.m_fields.size(); ++i) {
         if (i > 0) {
             m_row.push_back(',');
         }
-        m_row.append(codec.m_fields[i]);
+        const std::string& field = codec.m_fields[i];
+        if (m_template.delimiter == '\0' || !NeedsQuotes(field)) {
+            m_row.append(field);
+            continue;
+        }
+        m_row.push_back('"');
+        for (char c : field) {
+            m_row.append(c == '"' ? 2 : 1, c);
+        }
+        m_row.push_back('"');
     }
     m_file.WriteLine(m_row);
+}
+
+bool CTextWaypointFile::NeedsQuotes(const std::string& field) const {
+    for (char c : field) {
+        if (c == ',' || c == '"' || c == '\r' || c == '\n' || c == '\x1A' ||
+            c == m_template.delimiter) {
+            return true;
+        }
+    }
+    return false;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "files/WaypointFile.h"
@@ -14,11 +15,10 @@ public:
     explicit CTextWaypointFile(CWaypointFileUserInterface* pOwner)
         : CWaypointFile(&m_file, pOwner) {}
 
+    // Reads the rows as CTextRowReader splits them; a row longer than 1 MiB, or
+    // a quoted field still open at the end, is reported and ends the reading.
     bool ReadWaypoints(CWaypointTable& table, bool bFromTarget) override;
     void GetFilter(const char*& pFilter, std::string& defaultExtension) const override;
-
-    // Splits a line at every delimiter; a trailing delimiter adds no empty column.
-    static void SplitLine(const std::string& line, char delimiter, CTextFieldCodec& codec);
 
     // The last template chosen; it is kept for the life of the object.
     CTextTemplate m_template;
@@ -29,6 +29,8 @@ private:
     void WriteWaypoint(const CWaypoint& waypoint) override;
     bool ChooseTemplate(bool bOwned);
     void WriteRow(const CTextFieldCodec& codec);
+    bool NeedsQuotes(const std::string& field) const;
+    std::string LineText(uint64_t nLine) const;
 
     CPlatformFile m_file;
     std::string m_row;  // reused to join a row's columns

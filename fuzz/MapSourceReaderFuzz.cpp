@@ -1,7 +1,9 @@
-// Arbitrary bytes as a MapSource file: read them, write what was read to a new
-// file, and append it to a copy of the same bytes.
+// Arbitrary bytes as a MapSource file: read them, check that what was read
+// comes back the same from both kinds of file, and append it to a copy of the
+// same bytes, which must then read cleanly if it did before.
 #include "files/MapSourceFile.h"
 #include "fuzz/FuzzSupport.h"
+#include "fuzz/RoundTrip.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize) {
     static CMemoryFile source;
@@ -16,12 +18,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize) {
         reader.ReadWaypoints(table, false);
     }
     reader.Close();
+    std::vector<CWaypoint> accepted = TakeAll(table);
+    CheckRoundTrips(accepted, CTextTemplate::DefaultLayout());
 
+    // A file that reads cleanly still does after the append.
     CMapSourceFile writer(&ui);
     if (writer.File().Open(target.Path(), OPEN_TARGET_APPEND)) {
         CWaypointTable scanned(&ui);
-        writer.ReadWaypoints(scanned, true);
-        writer.Export(table);
+        CWaypointTable added(&ui);
+        for (CWaypoint& waypoint : accepted) {
+            added.AddWaypoint(waypoint);
+        }
+        if (writer.ReadWaypoints(scanned, true) && writer.Export(added)) {
+            CWaypointTable again(&ui);
+            if (!writer.ReadWaypoints(again, false)) {
+                __builtin_trap();
+            }
+        }
     }
     writer.Close();
     return 0;

@@ -1,7 +1,12 @@
 // Arbitrary bytes as a text file; the first bytes choose the template. Read
-// them and write what was read as text.
+// them, check that what was read comes back the same from both kinds of file,
+// and write it as text in the chosen layout.
+#include <algorithm>
+#include <iterator>
+
 #include "files/TextWaypointFile.h"
 #include "fuzz/FuzzSupport.h"
+#include "fuzz/RoundTrip.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize) {
     if (nSize < 3) {
@@ -26,9 +31,27 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize) {
         reader.ReadWaypoints(table, false);
     }
     reader.Close();
+    std::vector<CWaypoint> accepted = TakeAll(table);
+    // Rows are written with commas: only a comma layout of four columns reads them back.
+    const CTextTemplate& chosen = ui.m_layout;
+    CTextTemplate layout = CTextTemplate::DefaultLayout();
+    int columns[] = {chosen.nameColumn, chosen.latitudeColumn, chosen.longitudeColumn,
+                     chosen.commentColumn};
+    std::sort(std::begin(columns), std::end(columns));
+    if (chosen.delimiter == ',' &&
+        std::adjacent_find(std::begin(columns), std::end(columns)) == std::end(columns)) {
+        layout = chosen;
+        layout.firstWaypointRow = 2;  // after the title row
+    }
+    CheckRoundTrips(accepted, layout);
+
+    CWaypointTable written(&ui);
+    for (CWaypoint& waypoint : accepted) {
+        written.AddWaypoint(waypoint);
+    }
     CTextWaypointFile writer(&ui);
     if (writer.File().Open(target.Path(), OPEN_TARGET_NEW)) {
-        writer.Export(table);
+        writer.Export(written);
     }
     writer.Close();
     return 0;

@@ -17,13 +17,15 @@ header='MsRcd\x00\x02\x00\x00\x00Dd\x00\x1b\x00\x00\x00A\x2e\x01SQA\x00Oct 20 19
 record='\x52\x00\x00\x00Whome\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\xff\xff\xff\xff\xff\xff\xff\xff\x00\xc6\x71\x1c\x17\xf6\x49\x9f\xac\x00\x00\x00\x00\x00\x00\x00\x00\x00x\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x01\x00\x00\x00\x00\x00\x00\x00\x12\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00'
 printf "$header$record"'\x02\x00\x00\x00V\x00\x01' > "$corpus/mapsource/one.mps"
 printf '\x08\x0a\x05NAME,LATITUDE,LONGITUDE,COMMENT\r\nhome,32.5,-117.25,x\r\nHOME,1e1,-2,\r\n' > "$corpus/text/small.csv"
+cp tests/data/*.mps "$corpus/mapsource/"  # files of versions 3, 4 and 5 by another converter
+printf '\x08\x1a\x02NAME,LAT,LON,NOTE\r\n"hut",46.5 N,7.8\xc2\xb0E,"water, ""wood""\r\n12 beds"\r\n' > "$corpus/text/quoted.csv"
 { printf '\x00\x00\x00\x00\x01\x00\x00\x00\x02\x00\x00\x00\x03\x00\x00\x00\x02\x00x'; head -c 254 /dev/zero; printf ',\x00\x00'; } > "$corpus/store/one.dat"
 
 run() {
     local target="$1" seeds="$2"
     shift 2
     echo "== $target for ${seconds}s"
-    "$build_dir/fuzz/$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
+    "$build_dir/fuzz/$target" -max_total_time="$seconds" -max_len=65536 -timeout=10 -rss_limit_mb=2048 \
         -print_final_stats=1 "$@" "$seeds" 2>&1 | tail -n 12
 }
 run MapSourceReaderFuzz "$corpus/mapsource"

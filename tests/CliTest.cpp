@@ -155,6 +155,45 @@ TEST_F(Cli, ExistingTargets) {
     EXPECT_EQ(Read("t.csv"), TITLE + "a,1.000000,2.000000,\r\n");
 }
 
+// A file of another program converts whole, comments survive a round trip
+// through text, and a damaged file fails and changes nothing.
+TEST_F(Cli, MapSourceFilesOfOtherProgramsAndDamagedOnes) {
+    std::string sample = mps::Sample("mixed-v5.mps");
+    Write("v5.mps", sample);
+    CliResult converted = Run({"v5.mps", "out.csv", "--quiet"});
+    ASSERT_EQ(converted.nExitCode, 0) << converted.err;
+    EXPECT_EQ(Read("out.csv"), TITLE +
+                                   "hut-a,46.558000,7.835000,\"water, wood, 12 beds\"\r\n"
+                                   "pass_2,46.570200,7.891100,col\r\n"
+                                   "queenstown,-45.031200,168.662600,queenstown\r\n");
+
+    // Back to MapSource through text: the same file, every comment byte for byte.
+    std::string records;
+    for (const char* comment :
+         {"water, wood", "say \"hi\", \"\"", "two\r\nlines", "cr\rlf\n\x1a"}) {
+        records += mps::Record("p" + std::to_string(records.size()), comment,
+                               DegreesToSemicircles(32.5), DegreesToSemicircles(-117.25));
+    }
+    Write("comments.mps", mps::File(records));
+    ASSERT_EQ(Run({"comments.mps", "comments.csv"}).nExitCode, 0);
+    ASSERT_EQ(Run({"comments.csv", "back.mps"}).nExitCode, 0);
+    EXPECT_EQ(Read("back.mps"), mps::File(records));
+
+    Write("cut.mps", sample.substr(0, 300));
+    Write("in.csv", TITLE + "a,1,1,\r\n");
+    const std::string damaged =
+        "pathfolio-cli: File \"cut.mps\" is damaged at byte 263: a record "
+        "of 107 bytes runs past the end of the file\n";
+    CliResult asSource = Run({"cut.mps", "out.csv", "--existing", "replace"});
+    CliResult asTarget = Run({"in.csv", "cut.mps", "--existing", "append"});
+    for (const CliResult& result : {asSource, asTarget}) {
+        EXPECT_EQ(result.nExitCode, 1);
+        EXPECT_EQ(result.err, damaged);
+    }
+    EXPECT_EQ(Read("cut.mps"), sample.substr(0, 300));
+    EXPECT_NE(Read("out.csv").find("queenstown"), std::string::npos);
+}
+
 // Each answer word of each option settles its faults for good; other faults stay open.
 TEST(CliOptions, AnswerWordsMapToResolutions) {
     struct Case {

@@ -1,5 +1,7 @@
 #include "tests/MapSourceBytes.h"
 
+#include "tests/TempDir.h"
+
 namespace mps {
 
 std::string Header() {
@@ -38,6 +40,23 @@ std::string Record(const std::string& name, const std::string& comment, int32_t 
     bytes += comment + '\0';
     bytes += std::string(9, '\0') + '\x01' + std::string(7, '\0') + '\x12' + std::string(18, '\0');
     return bytes;
+}
+
+std::string RecordV5(const std::string& name, const std::string& comment, int32_t nLatitude,
+                     int32_t nLongitude) {
+    std::string body = name + '\0' + std::string(4, '\0') + '\0';  // name, class, country
+    body += std::string(4, '\0') + std::string(12, '\xFF') + std::string(2, '\0') +
+            std::string(4, '\xFF');
+    body += Int32(nLatitude) + Int32(nLongitude) + std::string(9, '\0');
+    body += comment + '\0';
+    body += std::string(9, '\0') + Int32(1) + Int32(0) + Int32(18);  // proximity .. symbol
+    body += std::string(3, '\0') + '\0' + std::string(9, '\0');      // city .. depth
+    body += std::string(6, '\0') + '\0';                             // tail, note
+    return Int32(static_cast<int32_t>(body.size())) + 'W' + body;
+}
+
+std::string Sample(const std::string& name) {
+    return ReadBytes(std::string(PATHFOLIO_TEST_DATA) + "/" + name);
 }
 
 }  // namespace mps

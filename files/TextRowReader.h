@@ -1,0 +1,57 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class CPlatformFile;
+
+// Reads a delimited text file row by row, as spreadsheet programs save one.
+// A row is a line; CR LF and LF end it, or CR alone in a file that holds no LF
+// at all; a 0x1A byte ends the text; a UTF-8 byte order mark at the start is
+// skipped. A field that begins with a double quote is a quoted field: up to the
+// next lone quote, delimiters and line breaks belong to it, two quotes stand
+// for one, and what follows the closing quote up to the delimiter is added as
+// it is. A quote elsewhere is an ordinary character, and with no delimiter
+// nothing is quoted. A field ends at its first NUL byte.
+class CTextRowReader {
+public:
+    enum class Result { Row, End, TooLong, OpenQuote, Failed };
+    // A row, quoted line breaks and line end included, may have this many bytes.
+    static constexpr uint64_t MAX_ROW_LENGTH = 1 << 20;
+
+    // Reads the file from its current position, which must be its start.
+    CTextRowReader(CPlatformFile& file, char delimiter);
+
+    // Row: fields holds the row's fields (none for an empty line). End: the
+    // text ended. TooLong: the row has more than MAX_ROW_LENGTH bytes, of which
+    // no more than the limit and a buffer were read. OpenQuote: the file ended
+    // inside a quoted field. Failed: the system failed to read.
+    Result Next(std::vector<std::string>& fields);
+    // The line, counted from 1, on which the last row began.
+    uint64_t RowLine() const { return m_nRowLine; }
+
+private:
+    enum ByteClass : unsigned char { PLAIN_STOP = 1, QUOTED_STOP = 2 };
+
+    bool Start();
+    void ChooseLineEnd();
+    bool Fill();
+    // The byte after the current one, or -1 at the end of the file.
+    int PeekNext();
+    uint64_t Offset() const { return m_nBufferOffset + m_nPos; }
+
+    CPlatformFile& m_file;
+    bool m_bQuoting;
+    bool m_bCrEndsLines = false;
+    bool m_bStarted = false;
+    bool m_bEnded = false;
+    unsigned char m_classes[256] = {};
+    std::vector<char> m_buffer;
+    size_t m_nPos = 0;
+    size_t m_nEnd = 0;
+    uint64_t m_nBufferOffset = 0;  // file offset of m_buffer[0]
+    uint64_t m_nLine = 1;
+    uint64_t m_nRowLine = 1;
+};

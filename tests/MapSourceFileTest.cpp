@@ -1,0 +1,144 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "files/Coordinates.h"
+#include "files/MapSourceFile.h"
+#include "tests/MapSourceBytes.h"
+#include "tests/WaypointFileFixture.h"
+
+namespace {
+
+int32_t S(double dDegrees) {
+    return DegreesToSemicircles(dDegrees);
+}
+
+class MapSourceFile : public WaypointFile<CMapSourceFile> {
+protected:
+    std::string Damaged(size_t nOffset, const std::string& what) {
+        return "File \"" + path + "\" is damaged at byte " + std::to_string(nOffset) + ": " + what;
+    }
+};
+
+TEST_F(MapSourceFile, WritesTheDocumentedBytesAndAppendsBeforeTheEndRecord) {
+    ASSERT_TRUE(Write({}));
+    EXPECT_EQ(ReadBytes(path), mps::File(""));
+    ASSERT_TRUE(Write({MakeWaypoint("home", 32.5, -117.25, "x")}));
+    std::string home = mps::Record("home", "x", 387740102, -1398846986);
+    EXPECT_EQ(ReadBytes(path), mps::File(home));
+    ASSERT_TRUE(Write({MakeWaypoint("b", 1, 2, "")}, OPEN_TARGET_APPEND));
+    EXPECT_EQ(ReadBytes(path), mps::File(home + mps::Record("b", "", S(1), S(2))));
+}
+
+// The files of tests/data, written by another converter, with the waypoints
+// each must give (lowered and the comment cut to 40 characters by the table).
+TEST_F(MapSourceFile, ReadsTheWaypointsOfEveryVersion) {
+    const std::vector<std::string> attrs = {
+        "home|32.500000|-117.250000|front door",
+        "trailhead-2|-33.856784|151.215297|opera steps parking",
+        "cafe_one|48.858370|2.294481|a comment that is longer than forty char"};
+    const std::vector<std::string> mixed = {"hut-a|46.558000|7.835000|water, wood, 12 beds",
+                                            "pass_2|46.570200|7.891100|col",
+                                            "queenstown|-45.031200|168.662600|queenstown"};
+    for (const char* sample : {"attrs-v3.mps", "attrs-v4.mps", "attrs-v5.mps", "mixed-v3.mps",
+                               "mixed-v4.mps", "mixed-v5.mps"}) {
+        WriteBytes(path, mps::Sample(sample));
+        bool bResult = false;
+        EXPECT_EQ(Described(&bResult), sample[0] == 'a' ? attrs : mixed) << sample;
+        EXPECT_TRUE(bResult) << sample;
+    }
+    EXPECT_TRUE(ui.messages.empty());
+}
+
+// New waypoints go after the last waypoint record, in the target's layout;
+// everything before and after stays byte for byte.
+TEST_F(MapSourceFile, AppendsInTheTargetsLayoutBeforeItsRoutesAndTracks) {
+    struct Case {
+        const char* sample;
+        size_t nInsertAt;  // the end of the last 'W' record
+        std::string (*record)(const std::string&, const std::string&, int32_t, int32_t);
+    };
+    const Case cases[] = {
+        {"mixed-v5.mps", 375, mps::RecordV5},  // before the route
+        {"attrs-v5.mps", 508, mps::RecordV5},  // before the end record
+        {"mixed-v3.mps", 345, mps::Record},
+    };
+    for (const Case& c : cases) {
+        std::string original = mps::Sample(c.sample);
+        WriteBytes(path, original);
+        ASSERT_TRUE(Write({MakeWaypoint("new one", 1.5, 2.5, "c, \"d\""),
+                           MakeWaypoint("new two", -3.5, -4.5, "")},
+                          OPEN_TARGET_APPEND))
+            << c.sample;
+        EXPECT_EQ(ReadBytes(path), original.substr(0, c.nInsertAt) +
+                                       c.record("new one", "c, \"d\"", S(1.5), S(2.5)) +
+                                       c.record("new two", "", S(-3.5), S(-4.5)) +
+                                       original.substr(c.nInsertAt))
+            << c.sample;
+        std::vector<std::string> names = Names();
+        ASSERT_EQ(names.size(), 5u) << c.sample;
+        EXPECT_EQ(names[3] + "|" + names[4], "new one|new two") << c.sample;
+    }
+    EXPECT_TRUE(ui.messages.empty());
+}
+
+TEST_F(MapSourceFile, OtherRecordsAreSkippedAndKept) {
+    std::string unknown("\x03\0\0\0Zabc", 8);
+    std::string route("\x02\0\0\0Rxy", 7);
+    WriteBytes(path, mps::Header() + mps::Record("a", "", 1, 1) + unknown +
+                         mps::Record("b", "", 2, 2) + route + mps::EndRecord() + "after");
+    EXPECT_EQ(Names(), (std::vector<std::string>{"a", "b"}));
+    ASSERT_TRUE(Write({MakeWaypoint("c", 1, 2, "")}, OPEN_TARGET_APPEND));
+    EXPECT_EQ(ReadBytes(path), mps::Header() + mps::Record("a", "", 1, 1) + unknown +
+                                   mps::Record("b", "", 2, 2) + mps::Record("c", "", S(1), S(2)) +
+                                   route + mps::EndRecord() + "after");
+}
+
+// Samples cut short or with a byte changed: read as a source or scanned as a
+// target to append to, each is reported with what is wrong and where, the
+// conversion fails and the target stays as it was.
+TEST_F(MapSourceFile, DamageIsReportedWithItsOffsetAndNeverReadAsSuccess) {
+    const std::string sample =
+        mps::Sample("mixed-v5.mps");  // W at 45, 162, 263; R, T, V at 375, 609, 721
+    auto cut = [&](size_t nLength) { return sample.substr(0, nLength); };
+    auto changed = [&](size_t nOffset, char c) {
+        std::string bytes = sample;
+        bytes[nOffset] = c;
+        return bytes;
+    };
+    std::string huge = mps::Header() + mps::Int32((1 << 20) + 1) + "W" + std::string(1 << 20, 'n') +
+                       std::string(8, '\0') + mps::EndRecord();
+    struct Case {
+        std::string bytes;
+        std::string message;
+    };
+    const Case cases[] = {
+        {cut(300), Damaged(263, "a record of 107 bytes runs past the end of the file")},
+        {cut(375), Damaged(375, "the file ends without its end record")},
+        {changed(725, 'Z'), Damaged(728, "the file ends without its end record")},
+        {changed(266, '\x01'),
+         Damaged(263, "a record of 16777323 bytes runs past the end of the file")},
+        {changed(162, '\x30'),
+         Damaged(162, "the fields of a waypoint record do not fit inside its length of 48 bytes")},
+        {changed(10, 'W'), Damaged(6, "the file does not begin with its format record")},
+        {changed(11, 'j'), "File \"" + path +
+                               "\" is a MapSource file of a version this program cannot read "
+                               "(format letter 'j')"},
+        {huge, Damaged(45, "a waypoint record of 1048577 bytes is longer than any waypoint")},
+        {cut(723), Damaged(721, "a record runs past the end of the file")},
+        {cut(4), "File \"" + path + "\" is not a MapSource waypoint file"},
+    };
+    for (const Case& c : cases) {
+        WriteBytes(path, c.bytes);
+        ui.messages.clear();
+        bool bResult = true;
+        Read(&bResult);
+        EXPECT_FALSE(bResult) << c.message;
+        EXPECT_FALSE(Write({MakeWaypoint("new")}, OPEN_TARGET_APPEND)) << c.message;
+        EXPECT_EQ(ReadBytes(path), c.bytes) << c.message;
+        EXPECT_EQ(ui.messages, (std::vector<std::string>{c.message, c.message}));
+    }
+}
+
+}  // namespace

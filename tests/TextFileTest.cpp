@@ -1,0 +1,177 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "files/TextRowReader.h"
+#include "files/TextWaypointFile.h"
+#include "tests/WaypointFileFixture.h"
+
+namespace {
+
+using Rows = std::vector<std::vector<std::string>>;
+
+class TextFile : public WaypointFile<CTextWaypointFile> {
+protected:
+    std::vector<std::string> NamesOf(const std::string& bytes, const CTextTemplate& layout) {
+        WriteBytes(path, bytes);
+        ui.templateAnswers.assign(1, layout);
+        return Names();
+    }
+
+    Rows RowsOf(const std::string& bytes, char delimiter) {
+        WriteBytes(path, bytes);
+        CPlatformFile file;
+        EXPECT_TRUE(file.Open(path, OPEN_SOURCE));
+        CTextRowReader reader(file, delimiter);
+        Rows rows;
+        std::vector<std::string> fields;
+        while (reader.Next(fields) == CTextRowReader::Result::Row) {
+            rows.push_back(fields);
+        }
+        return rows;
+    }
+};
+
+TEST_F(TextFile, TheLayoutDecidesColumnsAndTitleRow) {
+    ui.templateAnswers.assign(1, MakeTemplate(2, 0, 1, 4, 2, ','));  // C, A, B, E
+    ASSERT_TRUE(Write({MakeWaypoint("home", 32.5, -117.25, "x")}));
+    EXPECT_EQ(ReadBytes(path),
+              "LATITUDE,LONGITUDE,NAME,,COMMENT\r\n32.500000,-117.250000,home,,x\r\n");
+    EXPECT_EQ(ui.templateOwned, std::vector<bool>{false});  // the export's dialog has no owner
+
+    // Columns are always joined with commas; far columns make room.
+    CTextTemplate far = MakeTemplate(0, 1, 2, 100, 1, '\t');
+    ui.templateAnswers.assign(1, far);
+    ASSERT_TRUE(Write({MakeWaypoint("a", 1, 1, "c, d")}));
+    std::string row = ReadBytes(path).substr(ReadBytes(path).find('\n') + 1);
+    EXPECT_EQ(std::count(row.begin(), row.end(), ','), 101);
+}
+
+TEST_F(TextFile, AFieldIsQuotedWhenItHoldsTheDelimiterAQuoteOrALineBreak) {
+    struct Case {
+        char delimiter;
+        const char* comment;
+        const char* row;
+    };
+    const Case cases[] = {
+        {',', "x, \"y\"", "\"x, \"\"y\"\"\""},
+        {',', "two\nlines", "\"two\r\nlines\""},
+        {'\t', "tab\there", "\"tab\there\""},
+        {'\t', "x, y", "\"x, y\""},  // the columns are joined with commas
+        {'\0', "x, \"y\"", "x, \"y\""},
+    };
+    for (const Case& c : cases) {
+        ui.templateAnswers.assign(1, MakeTemplate(0, 1, 2, 3, 1, c.delimiter));
+        ASSERT_TRUE(Write({MakeWaypoint("a", 1, 2, c.comment)}));
+        EXPECT_EQ(ReadBytes(path), "NAME,LATITUDE,LONGITUDE,COMMENT\r\na,1.000000,2.000000," +
+                                       std::string(c.row) + "\r\n")
+            << c.comment;
+    }
+}
+
+TEST_F(TextFile, RowsFieldsAndLineEnds) {
+    struct Case {
+        std::string bytes;
+        char delimiter;
+        Rows rows;
+    };
+    const Case cases[] = {
+        {"a,,b", ',', {{"a", "", "b"}}},
+        {"a,b,", ',', {{"a", "b"}}},  // a trailing delimiter adds no field
+        {",a\n\nb", ',', {{"", "a"}, {}, {"b"}}},
+        {"a\tb,c", '\t', {{"a", "b,c"}}},
+        {"\"a,b\",c", '\0', {{"\"a,b\",c"}}},
+        {" \"x,y\" ", ',', {{" \"x", "y\" "}}},  // a quote after a blank is a character
+        {"a\"b,c", ',', {{"a\"b", "c"}}},
+        {"\"x,y\",b", ',', {{"x,y", "b"}}},
+        {"\"say \"\"hi\"\"\",\"\"", ',', {{"say \"hi\"", ""}}},
+        {"\"two\r\nlines\",b\r\nc", ',', {{"two\nlines", "b"}, {"c"}}},
+        {"\"ab\"cd,e", ',', {{"abcd", "e"}}},
+        {std::string("ab\0cd,e\n\"f\0g,h\",i", 18), ',', {{"ab", "e"}, {"f", "i"}}},
+        {"a\r\nb\nc", ',', {{"a"}, {"b"}, {"c"}}},
+        {"a\rb\nc", ',', {{"a\rb"}, {"c"}}},                // a lone CR beside LF is a character
+        {"a\rb\r\"c\rd\"", ',', {{"a"}, {"b"}, {"c\nd"}}},  // no LF at all: CR ends lines
+        {"\xEF\xBB\xBF"
+         "a,b\n",
+         ',',
+         {{"a", "b"}}},
+        {"a\x1A\nb", ',', {{"a"}}},
+        {"a\n\x1A\nb", ',', {{"a"}}},
+        {"\"x\x1Ay\",z\x1Aw", ',', {{"x\x1Ay", "z"}}},  // a quoted 0x1A is a character
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(RowsOf(c.bytes, c.delimiter), c.rows) << c.bytes;
+    }
+}
+
+TEST_F(TextFile, LongRowsAndOpenQuotesAreRefusedWithTheirLine) {
+    const size_t nMiB = 1 << 20;
+    std::string lineOf = "Line 2 of file \"" + path + "\"";
+    struct Case {
+        std::string bytes;
+        std::string message;  // empty: read
+    };
+    const Case cases[] = {
+        {"a,1,1\n" + std::string(2 * nMiB, 'x') + "\n", lineOf + " is longer than 1 MiB"},
+        {"a,1,1\n\"" + std::string(nMiB / 2, 'x') + "\n" + std::string(nMiB / 2, 'y') + "\"\n",
+         lineOf + " is longer than 1 MiB"},
+        {std::string(2 * nMiB, 'x'), "Line 1 of file \"" + path + "\" is longer than 1 MiB"},
+        {"a,1,1\nb,1,1,\"open\nc\n",
+         lineOf + " begins a quoted field that is not closed before the end of the file"},
+        {"a,1,1\nb,1,1," + std::string(nMiB - 100, 'c') + "\n", ""},
+    };
+    for (const Case& c : cases) {
+        WriteBytes(path, c.bytes);
+        ui.templateAnswers.assign(1, SIMPLE);
+        ui.messages.clear();
+        bool bResult = false;
+        Read(&bResult);
+        EXPECT_EQ(bResult, c.message.empty()) << c.message;
+        EXPECT_EQ(ui.messages, c.message.empty() ? std::vector<std::string>{}
+                                                 : std::vector<std::string>{c.message});
+    }
+}
+
+// As a spreadsheet program saves it, with a byte order mark, quotes, and
+// coordinates with hemispheres.
+TEST_F(TextFile, ASpreadsheetSavedFileReadsAsThePersonSeesIt) {
+    WriteBytes(path,
+               "\xEF\xBB\xBFName,Latitude,Longitude,Comment\r\n"
+               "\"Hut A\",46.558,7.835,\"water, wood, 12 beds\"\r\n"
+               "Pass 2,46.5702 N,7.8911\xC2\xB0 E,\"says \"\"col\"\"\"\r\n"
+               "Queenstown,S 45.0312,168.6626e,\"two\r\nlines\"\r\n");
+    ui.templateAnswers.assign(1, MakeTemplate(0, 1, 2, 3, 2, ','));
+    EXPECT_EQ(Described(),
+              (std::vector<std::string>{"hut a|46.558000|7.835000|water, wood, 12 beds",
+                                        "pass 2|46.570200|7.891100|says \"col\"",
+                                        "queenstown|-45.031200|168.662600|two\nlines"}));
+}
+
+TEST_F(TextFile, TitleRowsAndBlankLinesAreWaypointsFromTheFirstRowOn) {
+    ui.waypointAnswers.assign(2, {Resolution::Discard});
+    EXPECT_EQ(NamesOf("NAME,LATITUDE,LONGITUDE,COMMENT\r\n\r\nok,1,1\r\n", SIMPLE),
+              std::vector<std::string>{"ok"});
+    ASSERT_EQ(ui.prompts.size(), 2u);
+    EXPECT_EQ(ui.prompts[0].error, WaypointError::LatitudeInvalid);
+    EXPECT_EQ(ui.prompts[1].error, WaypointError::NameEmpty);
+}
+
+TEST_F(TextFile, ACancelledOrImpossibleTemplateReadsAndWritesNothing) {
+    WriteBytes(path, "a,1,1\n");
+    CTextTemplate broken = SIMPLE;
+    broken.commentColumn = 0x7FFFFFFF;
+    ui.templateAnswers = {std::nullopt, broken};
+    for (int i = 0; i < 2; ++i) {
+        bool bResult = true;
+        EXPECT_TRUE(Read(&bResult).empty());
+        EXPECT_FALSE(bResult);
+    }
+    EXPECT_EQ(ui.messages.size(), 1u);  // only the impossible column is reported
+    ui.templateAnswers = {std::nullopt};
+    EXPECT_FALSE(Write({MakeWaypoint("b")}, OPEN_TARGET_APPEND));
+    EXPECT_EQ(ReadBytes(path), "a,1,1\n");
+}
+
+}  // namespace

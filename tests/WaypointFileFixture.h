@@ -1,0 +1,75 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <string>
+#include <vector>
+
+#include "files/Coordinates.h"
+#include "files/WaypointFile.h"
+#include "tests/ScriptedUserInterface.h"
+#include "tests/TempDir.h"
+
+inline const CTextTemplate SIMPLE = MakeTemplate(0, 1, 2, 3, 1, ',');  // A, B, C, D, no title row
+
+// Reads and writes one kind of file through its CWaypointFile, as the job does.
+template <typename FileType>
+class WaypointFile : public ::testing::Test {
+protected:
+    // Text files ask for a template at every read and write.
+    void SetUp() override { ui.templateAnswers.assign(8, CTextTemplate::DefaultLayout()); }
+
+    bool Write(std::vector<CWaypoint> waypoints, unsigned nOpenFlags = OPEN_TARGET_NEW) {
+        CWaypointTable table(&ui);
+        table.SetStopFlag(&stop);
+        FileType file(&ui);
+        if (!file.File().OpenStaged(path, nOpenFlags)) {
+            return false;
+        }
+        bool bDone = (nOpenFlags == OPEN_TARGET_NEW || file.ReadWaypoints(table, true));
+        for (CWaypoint& waypoint : waypoints) {
+            bDone = bDone && table.AddWaypoint(waypoint);
+        }
+        stop = stopBeforeExport;
+        bDone = bDone && file.Export(table) && file.Commit();
+        file.Close();
+        return bDone;
+    }
+
+    std::vector<CWaypoint> Read(bool* pbResult = nullptr) {
+        CWaypointTable table(&ui);
+        table.SetStopFlag(&stop);
+        FileType file(&ui);
+        EXPECT_TRUE(file.File().Open(path, OPEN_SOURCE));
+        bool bResult = file.ReadWaypoints(table, false);
+        if (pbResult != nullptr) {
+            *pbResult = bResult;
+        }
+        return DrainTable(table);
+    }
+
+    // Each waypoint read as "name|latitude|longitude|comment", six decimals.
+    std::vector<std::string> Described(bool* pbResult = nullptr) {
+        std::vector<std::string> lines;
+        for (const CWaypoint& waypoint : Read(pbResult)) {
+            lines.push_back(waypoint.m_strName + "|" + FormatDegrees(waypoint.m_dLatitude) + "|" +
+                            FormatDegrees(waypoint.m_dLongitude) + "|" + waypoint.m_strComment);
+        }
+        return lines;
+    }
+
+    std::vector<std::string> Names() {
+        std::vector<std::string> names;
+        for (const CWaypoint& waypoint : Read()) {
+            names.push_back(waypoint.m_strName);
+        }
+        return names;
+    }
+
+    CTempDir dir;
+    std::string path = dir.File("waypoints");
+    CScriptedUserInterface ui;
+    std::atomic<bool> stop{false};
+    bool stopBeforeExport = false;
+};
