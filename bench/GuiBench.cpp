@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -26,11 +27,13 @@ bool StoreBenchTemplate(const std::string& storePath) {
     return store.Save(storePath);
 }
 
-// Picks the stored template whenever the templates dialog comes up.
-void AnswerTemplatesDialogs(QTimer& poll) {
-    QObject::connect(&poll, &QTimer::timeout, [] {
+// Picks the stored template when the templates dialog comes up (once: a
+// conversion asks for one template).
+void AnswerTemplatesDialog(QTimer& poll) {
+    QObject::connect(&poll, &QTimer::timeout, [&poll] {
         auto* pDialog = qobject_cast<CTemplatesDlg*>(QApplication::activeModalWidget());
         if (pDialog != nullptr && pDialog->isVisible()) {
+            poll.stop();
             pDialog->ComboBox(IDC_TEMPLATE_NAME)->lineEdit()->setText(QStringLiteral("bench"));
             emit pDialog->ComboBox(IDC_TEMPLATE_NAME)
                 ->lineEdit()
@@ -38,7 +41,7 @@ void AnswerTemplatesDialogs(QTimer& poll) {
             pDialog->Button(IDOK)->click();
         }
     });
-    poll.start(1);
+    poll.start(10);
 }
 
 }  // namespace
@@ -70,15 +73,21 @@ int main(int argc, char** argv) {
         return MessageAnswer::Ok;
     });
     QTimer poll;
-    AnswerTemplatesDialogs(poll);
+    AnswerTemplatesDialog(poll);
     mainDlg.show();
 
     QElapsedTimer elapsed;
     elapsed.start();
     mainDlg.Button(bFromMapSource ? IDC_MAPSOURCE_TO_TEXT : IDC_TEXT_TO_MAPSOURCE)->click();
-    while (mainDlg.Converter().IsRunning()) {
-        QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
-    }
+    QEventLoop loop;
+    QTimer idle;
+    QObject::connect(&idle, &QTimer::timeout, [&] {
+        if (!mainDlg.Converter().IsRunning()) {
+            loop.quit();
+        }
+    });
+    idle.start(10);
+    loop.exec();
     const bool bConverted = mainDlg.Converter().Wait();
     std::printf("main dialog, %s: %.2f s (%s)\n",
                 bFromMapSource ? "MapSource -> text" : "text -> MapSource",

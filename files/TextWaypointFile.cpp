@@ -89,14 +89,16 @@ void CTextWaypointFile::WriteWaypoint(const CWaypoint& waypoint) {
     WriteRow(codec);
 }
 
-// Columns are joined with a comma whatever the template's delimiter. With a
-// delimiter, a field that holds it, the comma, a quote, a line break or the
-// text's end byte is quoted, so that it reads back as it was.
+// Columns are joined with the template's delimiter (a comma for a template
+// without one), so that the file reads back with the template that wrote it:
+// an append never mixes commas into a file of tabs. With a delimiter, a field
+// that holds it, a quote, a line break or the text's end byte is quoted.
 void CTextWaypointFile::WriteRow(const CTextFieldCodec& codec) {
+    const char separator = m_template.delimiter != '\0' ? m_template.delimiter : ',';
     m_row.clear();
     for (size_t i = 0; i < codec.m_fields.size(); ++i) {
         if (i > 0) {
-            m_row.push_back(',');
+            m_row.push_back(separator);
         }
         const std::string& field = codec.m_fields[i];
         if (m_template.delimiter == '\0' || !NeedsQuotes(field)) {
@@ -114,8 +116,7 @@ void CTextWaypointFile::WriteRow(const CTextFieldCodec& codec) {
 
 bool CTextWaypointFile::NeedsQuotes(const std::string& field) const {
     for (char c : field) {
-        if (c == ',' || c == '"' || c == '\r' || c == '\n' || c == '\x1A' ||
-            c == m_template.delimiter) {
+        if (c == '"' || c == '\r' || c == '\n' || c == '\x1A' || c == m_template.delimiter) {
             return true;
         }
     }

@@ -307,9 +307,9 @@ TEST_F(Cli, LayoutsFromColumnsAndFromTheTemplateStore) {
               std::string::npos);
 
     ASSERT_EQ(Run({"out.mps", "back.txt", "--quiet", "--template", "TABBED"}).nExitCode, 0);
-    // Rows are always written with commas, whatever the template's delimiter.
+    // Rows are written with the template's delimiter.
     EXPECT_EQ(Read("back.txt"),
-              "LONGITUDE,LATITUDE,COMMENT,NAME\r\n21.500000,-10.500000,note,home\r\n");
+              "LONGITUDE\tLATITUDE\tCOMMENT\tNAME\r\n21.500000\t-10.500000\tnote\thome\r\n");
 
     Write("PathfolioTemplates.dat", "");  // one in the current directory comes first
     EXPECT_EQ(Run({"out.mps", "again.txt", "--template", "TABBED"}).nExitCode, 2);

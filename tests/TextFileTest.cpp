@@ -41,12 +41,13 @@ TEST_F(TextFile, TheLayoutDecidesColumnsAndTitleRow) {
               "LATITUDE,LONGITUDE,NAME,,COMMENT\r\n32.500000,-117.250000,home,,x\r\n");
     EXPECT_EQ(ui.templateOwned, std::vector<bool>{false});  // the export's dialog has no owner
 
-    // Columns are always joined with commas; far columns make room.
+    // Columns are joined with the template's delimiter; far columns make room.
     CTextTemplate far = MakeTemplate(0, 1, 2, 100, 1, '\t');
     ui.templateAnswers.assign(1, far);
     ASSERT_TRUE(Write({MakeWaypoint("a", 1, 1, "c, d")}));
     std::string row = ReadBytes(path).substr(ReadBytes(path).find('\n') + 1);
-    EXPECT_EQ(std::count(row.begin(), row.end(), ','), 101);
+    EXPECT_EQ(std::count(row.begin(), row.end(), '\t'), 100);
+    EXPECT_EQ(row.substr(row.rfind('\t') + 1), "c, d\r\n");
 }
 
 TEST_F(TextFile, AFieldIsQuotedWhenItHoldsTheDelimiterAQuoteOrALineBreak) {
@@ -56,18 +57,18 @@ TEST_F(TextFile, AFieldIsQuotedWhenItHoldsTheDelimiterAQuoteOrALineBreak) {
         const char* row;
     };
     const Case cases[] = {
-        {',', "x, \"y\"", "\"x, \"\"y\"\"\""},
-        {',', "two\nlines", "\"two\r\nlines\""},
-        {'\t', "tab\there", "\"tab\there\""},
-        {'\t', "x, y", "\"x, y\""},  // the columns are joined with commas
-        {'\0', "x, \"y\"", "x, \"y\""},
+        {',', "x, \"y\"", "\"x, \"\"y\"\"\""}, {',', "two\nlines", "\"two\r\nlines\""},
+        {'\t', "tab\there", "\"tab\there\""},  {'\t', "x, y", "x, y"},
+        {'\0', "x, \"y\"", "x, \"y\""},  // joined with commas, nothing quoted
     };
     for (const Case& c : cases) {
         ui.templateAnswers.assign(1, MakeTemplate(0, 1, 2, 3, 1, c.delimiter));
         ASSERT_TRUE(Write({MakeWaypoint("a", 1, 2, c.comment)}));
-        EXPECT_EQ(ReadBytes(path), "NAME,LATITUDE,LONGITUDE,COMMENT\r\na,1.000000,2.000000," +
-                                       std::string(c.row) + "\r\n")
-            << c.comment;
+        std::string expected = "NAME,LATITUDE,LONGITUDE,COMMENT\r\na,1.000000,2.000000,";
+        if (c.delimiter == '\t') {
+            std::replace(expected.begin(), expected.end(), ',', '\t');
+        }
+        EXPECT_EQ(ReadBytes(path), expected + c.row + "\r\n") << c.comment;
     }
 }
 
