@@ -11,12 +11,7 @@ trap 'rm -rf "$work"' EXIT
 cd "$work"
 export XDG_RUNTIME_DIR="$work"
 
-awk 'BEGIN {
-    printf "NAME,LATITUDE,LONGITUDE,COMMENT\r\n"
-    for (i = 0; i < 1000000; i++) {
-        printf "wp-%07d,%.6f,%.6f,note %d\r\n", i, -80 + (i % 160000) * 0.001 + 0.0005, 170 - (i % 340000) * 0.001 + 0.0005, i % 1000
-    }
-}' > waypoints.csv
+bash "$root/bench/waypoints.sh" 1000000 > waypoints.csv
 
 timed() {
     local label="$1"

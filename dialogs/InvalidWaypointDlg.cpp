@@ -23,22 +23,6 @@ constexpr Option OPTIONS[] = {
     {Dlg::ID_TRUNCATE, Resolution::Truncate},
 };
 
-// Besides Discard, which every fault offers.
-bool IsOfferedFor(int nId, WaypointError error) {
-    switch (nId) {
-        case Dlg::ID_ADD_SUFFIX:
-        case Dlg::ID_OVERWRITE:
-            return error == WaypointError::NameExists;
-        case Dlg::ID_TRUNCATE:
-            return error == WaypointError::NameTooLong;
-        case Dlg::ID_EDIT:
-            return error == WaypointError::NameExists || error == WaypointError::NameTooLong ||
-                   error == WaypointError::NameEmpty || error == WaypointError::NameNotAlphanumeric;
-        default:
-            return false;
-    }
-}
-
 constexpr unsigned TAB = STYLE_TAB_STOP;
 constexpr unsigned OFF = STYLE_DISABLED;
 
@@ -110,7 +94,7 @@ CInvalidWaypointDlg::CInvalidWaypointDlg(std::string& name, ResolutionPolicy& po
 void CInvalidWaypointDlg::EnableOptionsFor(WaypointError error) {
     for (const Option& option : OPTIONS) {
         if (option.nId != ID_DISCARD) {
-            EnableControl(option.nId, IsOfferedFor(option.nId, error));
+            EnableControl(option.nId, IsOffered(option.resolution, error));
         }
     }
 }

@@ -4,10 +4,6 @@
 #include <new>
 #include <utility>
 
-namespace {
-
-// Only the answers the invalid-waypoint dialog offers for a fault are acted on;
-// anything else, including a dialog closed without an answer, aborts.
 bool IsOffered(Resolution resolution, WaypointError error) {
     switch (resolution) {
         case Resolution::AddSuffix:
@@ -24,8 +20,6 @@ bool IsOffered(Resolution resolution, WaypointError error) {
             return false;
     }
 }
-
-}  // namespace
 
 void TruncateText(std::string& text, int nLength) {
     if (nLength >= 0 && text.size() > static_cast<size_t>(nLength)) {

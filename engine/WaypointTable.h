@@ -22,6 +22,11 @@ enum class Resolution : int {
     Abort = 6,
 };
 
+// Whether the invalid-waypoint dialog offers the answer for the fault. The
+// table acts only on offered answers; anything else, including a dialog
+// closed without an answer, aborts.
+bool IsOffered(Resolution resolution, WaypointError error);
+
 struct ResolutionPolicy {
     Resolution resolution = Resolution::None;
     bool applyToAll = false;
