@@ -70,6 +70,12 @@ int Convert(const CCliOptions& options, const std::string& storePath) {
     // which inherits the mask.
     const sigset_t signals = StopSignals();
     ::pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+    const timespec now = {0, 0};
+    if (int nPending = ::sigtimedwait(&signals, nullptr, &now); nPending > 0) {
+        // A job that starts now may finish before WaitForJob looks.
+        SayInterrupted(options.target);
+        return 128 + nPending;
+    }
     bool bMapSourceSource = IsMapSourcePath(options.source);
     converter.Start(bMapSourceSource ? KIND_MAPSOURCE : KIND_TEXT,
                     bMapSourceSource ? KIND_TEXT : KIND_MAPSOURCE);
