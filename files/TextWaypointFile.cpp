@@ -5,6 +5,7 @@
 #include "engine/WaypointTable.h"
 #include "files/TextFieldCodec.h"
 #include "files/TextRowReader.h"
+#include "platform/Excerpt.h"
 
 void CTextWaypointFile::GetFilter(const char*& pFilter, std::string& defaultExtension) const {
     pFilter = "Text Files (*.txt;*.csv)|*.txt; *.csv|All Files (*.*)|*.*||";
@@ -22,7 +23,7 @@ bool CTextWaypointFile::ChooseTemplate(bool bOwned) {
     // Only templates damaged outside this program have such columns; writing
     // one would need a row of billions of columns.
     if (!m_template.HasValidColumns()) {
-        ShowMessage("Template \"" + std::string(m_template.Name()) +
+        ShowMessage("Template \"" + Excerpt(m_template.Name()) +
                     "\" has a column index out of range");
         return false;
     }
