@@ -18,6 +18,7 @@ namespace {
 using Answer = CScriptedUserInterface::WaypointAnswer;
 
 const CTextTemplate SIMPLE = MakeTemplate(0, 1, 2, 3, 2, ',', "simple");  // A B C D, title row
+const std::string SUCCESS_PREFIX = "The operation has completed successfully (file \"";
 
 std::string Mps(const std::vector<std::string>& names) {
     std::string records;
@@ -60,9 +61,7 @@ TEST_F(Converter, TextToANewMapSourceFile) {
     ui.templateAnswers = {SIMPLE};
     ASSERT_TRUE(Convert(KIND_TEXT, KIND_MAPSOURCE));
 
-    EXPECT_EQ(ui.messages,
-              std::vector<std::string>{"The operation has completed successfully (file \"" +
-                                       mapSource + "\" is ready)\n"});
+    EXPECT_EQ(ui.messages, std::vector<std::string>{SUCCESS_PREFIX + mapSource + "\" is ready)\n"});
     EXPECT_EQ(
         ReadBytes(mapSource),
         mps::File(mps::Record("home", "x", DegreesToSemicircles(10.5), DegreesToSemicircles(20.5)) +
