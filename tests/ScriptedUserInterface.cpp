@@ -1,18 +1,18 @@
 #include "tests/ScriptedUserInterface.h"
 
 #include <cstdlib>
+#include <utility>
 
 namespace {
 
-// The front of the script, or nothing (cancelled) when it is empty.
+// The front of the script, or the safe answer when it is empty.
 template <typename T>
-std::optional<T> Next(std::deque<std::optional<T>>& answers) {
-    if (answers.empty()) {
-        return std::nullopt;
+T Next(std::deque<T>& answers, T safe = T()) {
+    if (!answers.empty()) {
+        safe = std::move(answers.front());
+        answers.pop_front();
     }
-    std::optional<T> answer = answers.front();
-    answers.pop_front();
-    return answer;
+    return safe;
 }
 
 }  // namespace
@@ -31,23 +31,14 @@ bool CScriptedUserInterface::ChooseFile(FileRole, const std::string&, const std:
 }
 
 ExistingFileChoice CScriptedUserInterface::AskExistingFile(const std::string&) {
-    ExistingFileChoice choice = ExistingFileChoice::None;
-    if (!existingFileAnswers.empty()) {
-        choice = existingFileAnswers.front();
-        existingFileAnswers.pop_front();
-    }
-    return choice;
+    return Next(existingFileAnswers, ExistingFileChoice::None);
 }
 
 void CScriptedUserInterface::ResolveInvalidWaypoint(std::string& name, ResolutionPolicy& policy,
                                                     const CWaypointTable&, int,
                                                     WaypointError error) {
     prompts.push_back({error, name});
-    WaypointAnswer answer;
-    if (!waypointAnswers.empty()) {
-        answer = waypointAnswers.front();
-        waypointAnswers.pop_front();
-    }
+    WaypointAnswer answer = Next(waypointAnswers);
     policy.resolution = answer.resolution;
     policy.applyToAll = answer.applyToAll;
     if (answer.resolution == Resolution::Edit) {

@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <atomic>
 #include <cmath>
 #include <random>
 #include <set>
@@ -41,12 +39,8 @@ TEST(Waypoint, ValidationOrder) {
     }
 }
 
-CWaypoint Make(const std::string& name, bool bFromTarget = false, const std::string& comment = "") {
-    return MakeWaypoint(name, 32.5, -117.25, comment, bFromTarget);
-}
-
 bool Add(CWaypointTable& table, const std::string& name, bool bFromTarget = false) {
-    CWaypoint waypoint = Make(name, bFromTarget);
+    CWaypoint waypoint = MakeWaypoint(name, 32.5, -117.25, "", bFromTarget);
     return table.AddWaypoint(waypoint);
 }
 
@@ -64,21 +58,15 @@ protected:
     CWaypointTable table{&ui};
 };
 
+// A name differing only in case is a duplicate (see the edited names below).
 TEST_F(ImportPass, NamesAndCommentsAreLoweredAndCommentsCut) {
     CWaypoint waypoint =
-        Make("Home", false, "A Comment That Is Longer Than Forty Characters, Really");
+        MakeWaypoint("Home", 1, 2, "A Comment That Is Longer Than Forty Characters, Really");
     ASSERT_TRUE(table.AddWaypoint(waypoint));
     const CWaypoint* pStored = nullptr;
     ASSERT_TRUE(table.Lookup("home", pStored));
     EXPECT_EQ(pStored->m_strComment, "a comment that is longer than forty char");
     EXPECT_EQ(waypoint.m_strName, "home");
-
-    ui.waypointAnswers.push_back({Resolution::Discard});
-    ASSERT_TRUE(Add(table, "HOME"));
-    ASSERT_EQ(ui.prompts.size(), 1u);
-    EXPECT_EQ(ui.prompts[0].error, WaypointError::NameExists);
-    EXPECT_EQ(ui.prompts[0].name, "home");
-    EXPECT_EQ(table.GetCount(), 1u);
 }
 
 TEST_F(ImportPass, ApplyToAllSettlesLaterFaultsWithoutAPrompt) {
@@ -121,17 +109,6 @@ TEST_F(ImportPass, EditedAndTruncatedNamesAreCheckedAgain) {
     EXPECT_TRUE(table.Contains(std::string(38, 'a') + "-0"));
 }
 
-TEST_F(ImportPass, OverwriteMovesTheNameToTheEnd) {
-    ASSERT_TRUE(Add(table, "home", true));
-    ASSERT_TRUE(Add(table, "office", true));
-    ui.waypointAnswers.push_back({Resolution::Overwrite});
-    ASSERT_TRUE(Add(table, "home"));
-    const CWaypoint* pStored = nullptr;
-    ASSERT_TRUE(table.Lookup("home", pStored));
-    EXPECT_FALSE(pStored->m_bFromTarget);
-    EXPECT_EQ(Drain(table), (std::vector<std::string>{"office", "home"}));
-}
-
 TEST_F(ImportPass, AbortEscapeAndAnswersNotOfferedStoreNothingAndStop) {
     ASSERT_TRUE(Add(table, "home"));
     ui.waypointAnswers = {{Resolution::Abort},
@@ -146,7 +123,8 @@ TEST_F(ImportPass, AbortEscapeAndAnswersNotOfferedStoreNothingAndStop) {
     EXPECT_EQ(table.GetCount(), 1u);
 }
 
-TEST_F(ImportPass, CountersOfScanImportAndExport) {
+// An overwritten waypoint of the target is replaced by the new one, at the end.
+TEST_F(ImportPass, OverwriteAndTheCountersOfScanImportAndExport) {
     ASSERT_TRUE(Add(table, "a", true));
     ASSERT_TRUE(Add(table, "b", true));
     ASSERT_TRUE(Add(table, "c"));
@@ -154,10 +132,13 @@ TEST_F(ImportPass, CountersOfScanImportAndExport) {
     ASSERT_TRUE(Add(table, "a"));
     ASSERT_TRUE(Add(table, "d"));
     EXPECT_EQ(table.ScanCount(), 2);
+    const CWaypoint* pStored = nullptr;
+    ASSERT_TRUE(table.Lookup("a", pStored));
+    EXPECT_FALSE(pStored->m_bFromTarget);
     // Scan shows 0, 1; import 0, then 0 again after the overwrite lowered the count, then 1.
     EXPECT_EQ(ui.Counters(), (std::vector<int>{0, 1, 0, 0, 1}));
     ui.counterTexts.clear();
-    EXPECT_EQ(Drain(table).size(), 4u);
+    EXPECT_EQ(Drain(table), (std::vector<std::string>{"b", "c", "a", "d"}));
     EXPECT_EQ(ui.Counters(), (std::vector<int>{0, 1, 2, 3}));
     EXPECT_EQ(table.GetCount(), 0u);
     EXPECT_EQ(table.GetStartPosition(), CWaypointTable::END_POSITION);
@@ -173,37 +154,40 @@ TEST_F(ImportPass, TheEntryLimitStopsAfterStoring) {
                                "The file is too large, only part of it can be checked/imported"});
 }
 
+TEST_F(ImportPass, AllSuffixesUsedUpAborts) {
+    table.m_nMaxNameLength = 3;  // suffix lengths 1 and 2 only: 36 + 1296 names
+    ASSERT_TRUE(Add(table, "ab"));
+    ui.waypointAnswers.push_back({Resolution::AddSuffix, true});
+    for (int i = 0; i < 36 + 36 * 36; ++i) {
+        ASSERT_TRUE(Add(table, "ab")) << i;
+    }
+    EXPECT_TRUE(table.Contains("a-z"));
+    EXPECT_TRUE(table.Contains("-zz"));
+    EXPECT_FALSE(Add(table, "ab"));
+    EXPECT_EQ(ui.messages,
+              std::vector<std::string>{
+                  "Cannot create more unique names,only part of the file can be imported"});
+}
+
 // ---- unique names ----
 
 // The search exactly as the rules state it, testing every candidate from the first each time.
-bool PlainSearchLevel(const std::set<std::string>& taken, const std::string& prefix,
-                      std::string& buffer, size_t k, size_t d, std::string& found) {
-    for (char c : SUFFIX_ALPHABET) {
-        if (d + 1 < k) {
-            buffer[d] = c;
-            if (PlainSearchLevel(taken, prefix, buffer, k, d + 1, found)) {
-                return true;
-            }
-            continue;
-        }
-        buffer[k - 1] = c;
-        std::string candidate = prefix + "-" + buffer;
-        if (taken.count(candidate) == 0) {
-            found = candidate;
-            return true;
-        }
-    }
-    return false;
-}
-
 bool PlainSearch(const std::set<std::string>& taken, const std::string& name, int nMaxNameLength,
                  std::string& found) {
     for (int k = 1; k < nMaxNameLength; ++k) {
-        size_t nPrefix = std::min(name.size(), static_cast<size_t>(nMaxNameLength - k - 1));
-        std::string buffer(static_cast<size_t>(k), '0');
-        if (PlainSearchLevel(taken, name.substr(0, nPrefix), buffer, static_cast<size_t>(k), 0,
-                             found)) {
-            return true;
+        std::string prefix = name.substr(0, static_cast<size_t>(nMaxNameLength - k - 1)) + "-";
+        std::string suffix(static_cast<size_t>(k), SUFFIX_ALPHABET[0]);
+        for (bool bMore = true; bMore;) {
+            found = prefix + suffix;
+            if (taken.count(found) == 0) {
+                return true;
+            }
+            bMore = false;  // the next suffix, the first position varying slowest
+            for (size_t i = suffix.size(); i-- > 0 && !bMore;) {
+                size_t nNext = SUFFIX_ALPHABET.find(suffix[i]) + 1;
+                bMore = nNext < SUFFIX_ALPHABET.size();
+                suffix[i] = SUFFIX_ALPHABET[nNext % SUFFIX_ALPHABET.size()];
+            }
         }
     }
     return false;
@@ -212,8 +196,7 @@ bool PlainSearch(const std::set<std::string>& taken, const std::string& name, in
 class UniqueNames : public ::testing::Test {
 protected:
     void Take(const std::string& name) {
-        CWaypoint waypoint = Make(name);
-        ASSERT_TRUE(table.AddWaypoint(waypoint));
+        ASSERT_TRUE(Add(table, name));
         taken.insert(name);
     }
     // Runs both searches and keeps the plain set in step with the table.
@@ -238,6 +221,7 @@ protected:
 
 TEST_F(UniqueNames, MatchesThePlainSearchWithScatteredTakenNames) {
     std::mt19937 random(7);
+    auto letter = [&random] { return SUFFIX_ALPHABET[random() % 36]; };
     const std::string names[] = {"home", std::string(40, 'q'), std::string(38, 'r'), "a b"};
     for (const std::string& name : names) {
         Take(name);
@@ -251,12 +235,11 @@ TEST_F(UniqueNames, MatchesThePlainSearchWithScatteredTakenNames) {
     // Free some names again and scatter new taken ones among the candidates.
     for (const std::string& name : names) {
         for (int i = 0; i < 60; ++i) {
-            std::string victim = name.substr(0, 37) + "-" + SUFFIX_ALPHABET[random() % 36];
+            std::string victim = name.substr(0, 37) + "-" + letter();
             if (taken.erase(victim) > 0) {
                 table.RemoveKey(victim);
             }
-            std::string blocker = name.substr(0, 36) + "-" + SUFFIX_ALPHABET[random() % 36] +
-                                  SUFFIX_ALPHABET[random() % 36];
+            std::string blocker = name.substr(0, 36) + "-" + letter() + letter();
             if (taken.count(blocker) == 0) {
                 Take(blocker);
             }
@@ -267,54 +250,21 @@ TEST_F(UniqueNames, MatchesThePlainSearchWithScatteredTakenNames) {
     }
 }
 
-TEST_F(UniqueNames, AllSuffixesUsedUpAborts) {
-    CScriptedUserInterface ui;
-    CWaypointTable small(&ui);
-    small.m_nMaxNameLength = 3;  // suffix lengths 1 and 2 only: 36 + 1296 names
-    CWaypoint first = Make("ab");
-    ASSERT_TRUE(small.AddWaypoint(first));
-    ui.waypointAnswers.push_back({Resolution::AddSuffix, true});
-    for (int i = 0; i < 36 + 36 * 36; ++i) {
-        CWaypoint duplicate = Make("ab");
-        ASSERT_TRUE(small.AddWaypoint(duplicate)) << i;
-    }
-    EXPECT_TRUE(small.Contains("a-z"));
-    EXPECT_TRUE(small.Contains("-zz"));
-    CWaypoint oneTooMany = Make("ab");
-    EXPECT_FALSE(small.AddWaypoint(oneTooMany));
-    EXPECT_EQ(ui.messages,
-              std::vector<std::string>{
-                  "Cannot create more unique names,only part of the file can be imported"});
-}
-
-// ---- the map underneath ----
-
-CWaypoint Named(const std::string& name) {
-    CWaypoint record;
-    record.m_strName = name;
-    return record;
-}
-
-// 60,000 entries fill three chunks of the slot array.
+// 60,000 entries fill three chunks of the slot array. Removing and storing again
+// moves an entry last; enough of them compact the order.
 TEST(WaypointMap, DrainingDuringIterationVisitsEveryEntryInOrder) {
     CWaypointMap map;
-    for (int i = 0; i < 60000; ++i) {
-        map.SetAt(Named("k" + std::to_string(i)));
-    }
-    // Removing and storing again moves an entry last; enough of them compact the order.
-    for (int i = 0; i < 3000; i += 2) {
-        std::string key = "k" + std::to_string(i);
-        ASSERT_TRUE(map.RemoveKey(key));
-        map.SetAt(Named(key));
-    }
     std::vector<std::string> expected;
     for (int i = 0; i < 60000; ++i) {
+        map.SetAt(MakeWaypoint("k" + std::to_string(i)));
         if (i >= 3000 || i % 2 == 1) {
             expected.push_back("k" + std::to_string(i));
         }
     }
     for (int i = 0; i < 3000; i += 2) {
         expected.push_back("k" + std::to_string(i));
+        ASSERT_TRUE(map.RemoveKey(expected.back()));
+        map.SetAt(MakeWaypoint(expected.back()));
     }
     std::vector<std::string> seen;
     for (auto position = map.GetStartPosition(); position != CWaypointMap::END_POSITION;) {
@@ -323,10 +273,8 @@ TEST(WaypointMap, DrainingDuringIterationVisitsEveryEntryInOrder) {
     EXPECT_EQ(seen, expected);
     EXPECT_EQ(map.GetCount(), 0u);
     EXPECT_FALSE(map.Contains("k1"));
-    // An emptied map takes entries again.
-    map.SetAt(Named("again"));
+    map.SetAt(MakeWaypoint("again"));  // an emptied map takes entries again
     EXPECT_TRUE(map.Contains("again"));
-    EXPECT_EQ(map.GetCount(), 1u);
 }
 
 }  // namespace
