@@ -77,9 +77,10 @@ TEST_F(MapSourceFile, AppendsInTheTargetsLayoutBeforeItsRoutesAndTracks) {
                                        c.record("new two", "", S(-3.5), S(-4.5)) +
                                        c.original.substr(c.nInsertAt))
             << c.nInsertAt;
-        std::vector<std::string> names = Names();
-        ASSERT_EQ(names.size(), 5u) << c.nInsertAt;
-        EXPECT_EQ(names[3] + "|" + names[4], "new one|new two") << c.nInsertAt;
+        std::vector<std::string> read = Described();
+        ASSERT_EQ(read.size(), 5u) << c.nInsertAt;
+        EXPECT_EQ(read[3] + read[4],
+                  "new one|1.500000|2.500000|c, \"d\"new two|-3.500000|-4.500000|");
     }
     EXPECT_TRUE(ui.messages.empty());
 }

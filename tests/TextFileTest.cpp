@@ -136,7 +136,7 @@ TEST_F(TextFile, TitleRowsAndBlankLinesAreWaypointsFromTheFirstRowOn) {
     WriteBytes(path, "NAME,LATITUDE,LONGITUDE,COMMENT\r\n\r\nok,1,1\r\n");
     ui.templateAnswers.assign(1, SIMPLE);
     ui.waypointAnswers.assign(2, {Resolution::Discard});
-    EXPECT_EQ(Names(), std::vector<std::string>{"ok"});
+    EXPECT_EQ(Described(), std::vector<std::string>{"ok|1.000000|1.000000|"});
     ASSERT_EQ(ui.prompts.size(), 2u);
     EXPECT_EQ(ui.prompts[0].error, WaypointError::LatitudeInvalid);
     EXPECT_EQ(ui.prompts[1].error, WaypointError::NameEmpty);
