@@ -7,12 +7,13 @@
 #include <limits>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "files/Coordinates.h"
 
 namespace {
 
-TEST(Semicircles, WorkedValues) {
+TEST(Semicircles, WorkedValuesAndTheirText) {
     struct Case {
         double dDegrees;
         int32_t nSemicircles;
@@ -32,11 +33,6 @@ TEST(Semicircles, WorkedValues) {
     EXPECT_EQ(FormatDegrees(SemicirclesToDegrees(-1398846986)), "-117.250000");
     EXPECT_LT(SemicirclesToDegrees(-1398846986), -117.2499999);
     EXPECT_GT(SemicirclesToDegrees(-1398846986), -117.25);
-}
-
-TEST(TextNumbers, Format) {
-    EXPECT_EQ(FormatDegrees(32.5), "32.500000");
-    EXPECT_EQ(FormatDegrees(-117.25), "-117.250000");
     EXPECT_EQ(FormatDegrees(0.0000004), "0.000000");
     EXPECT_EQ(FormatDegrees(1e20), "100000000000000000000.000000");
 }
@@ -51,56 +47,29 @@ TEST(TextNumbers, CoordinateForms) {
         CoordinateAxis axis;
         double dExpected;  // 0: invalid
     };
-    const Case cases[] = {
-        {"32.5", LAT, 32.5},
-        {"-117.25", LON, -117.25},
-        {"2e1", LAT, 20.0},
-        {"+.5", LAT, 0.5},
-        {"0x10", LAT, 16.0},
-        {"1e400", LAT, dInf},
-        {"inf", LON, dInf},
-        {" \t32.5 ", LAT, 32.5},
-        {"33.5S", LAT, -33.5},
-        {"33.5 s", LAT, -33.5},
-        {"S33.5", LAT, -33.5},
-        {"s 33.5", LAT, -33.5},
-        {"N 12", LAT, 12.0},
-        {"12n", LAT, 12.0},
-        {"12.5E", LON, 12.5},
-        {"12.5 w", LON, -12.5},
-        {"W12.5", LON, -12.5},
-        {"e 7", LON, 7.0},
-        {"45\xB0", LAT, 45.0},
-        {"45\xC2\xB0", LAT, 45.0},
-        {"45.5\xC2\xB0 N", LAT, 45.5},
-        {"S45.5\xB0", LAT, -45.5},
-        {" 45 \xB0 S ", LAT, -45.0},
-        {"+8W", LON, -8.0},
-        {"45\xC2\xB0"
-         "30'",
-         LAT, 0},
-        {"32 30", LAT, 0},
-        {"1,5", LAT, 0},
-        {"-7.25xyz", LAT, 0},
-        {"32.5N", LON, 0},
-        {"12E", LAT, 0},
-        {"W12", LAT, 0},
-        {"-33.5S", LAT, 0},
-        {"N12S", LAT, 0},
-        {"12NN", LAT, 0},
-        {"45\xC2", LAT, 0},
-        {"\xB0"
-         "45",
-         LAT, 0},
-        {"", LAT, 0},
-        {".", LAT, 0},
-        {"-", LAT, 0},
-        {"N", LAT, 0},
-        {"LATITUDE", LAT, 0},
+    const std::vector<Case> valid = {
+        {"32.5", LAT, 32.5},       {"-117.25", LON, -117.25},   {"2e1", LAT, 20.0},
+        {"+.5", LAT, 0.5},         {"0x10", LAT, 16.0},         {"1e400", LAT, dInf},
+        {"inf", LON, dInf},        {" \t32.5 ", LAT, 32.5},     {"33.5S", LAT, -33.5},
+        {"33.5 s", LAT, -33.5},    {"S33.5", LAT, -33.5},       {"s 33.5", LAT, -33.5},
+        {"N 12", LAT, 12.0},       {"12n", LAT, 12.0},          {"12.5E", LON, 12.5},
+        {"12.5 w", LON, -12.5},    {"W12.5", LON, -12.5},       {"e 7", LON, 7.0},
+        {"45\xB0", LAT, 45.0},     {"45\xC2\xB0", LAT, 45.0},   {"45.5\xC2\xB0 N", LAT, 45.5},
+        {"S45.5\xB0", LAT, -45.5}, {" 45 \xB0 S ", LAT, -45.0}, {"+8W", LON, -8.0},
     };
-    for (const Case& c : cases) {
-        EXPECT_EQ(ParseCoordinate(c.text, c.axis), c.dExpected) << '"' << c.text << '"';
+    // \260 is the degree sign's byte.
+    const std::vector<Case> invalid = {
+        {"32 30", LAT, 0}, {"1,5", LAT, 0},    {"-7.25xyz", LAT, 0}, {"32.5N", LON, 0},
+        {"12E", LAT, 0},   {"W12", LAT, 0},    {"-33.5S", LAT, 0},   {"N12S", LAT, 0},
+        {"12NN", LAT, 0},  {"45\xC2", LAT, 0}, {"\26045", LAT, 0},   {".", LAT, 0},
+        {"-", LAT, 0},     {"N", LAT, 0},      {"LATITUDE", LAT, 0}, {"45\302\26030'", LAT, 0},
+    };
+    for (const std::vector<Case>* pTable : {&valid, &invalid}) {
+        for (const Case& c : *pTable) {
+            EXPECT_EQ(ParseCoordinate(c.text, c.axis), c.dExpected) << '"' << c.text << '"';
+        }
     }
+    EXPECT_EQ(ParseCoordinate("", LAT), 0.0);
     EXPECT_EQ(ParseCoordinate("-117.123456789012345678", LON), -117.123456789012345678);
 }
 

@@ -21,14 +21,11 @@ protected:
     }
 };
 
-TEST_F(MapSourceFile, WritesTheDocumentedBytesAndAppendsBeforeTheEndRecord) {
+TEST_F(MapSourceFile, WritesTheDocumentedBytes) {
     ASSERT_TRUE(Write({}));
     EXPECT_EQ(ReadBytes(path), mps::File(""));
     ASSERT_TRUE(Write({MakeWaypoint("home", 32.5, -117.25, "x")}));
-    std::string home = mps::Record("home", "x", 387740102, -1398846986);
-    EXPECT_EQ(ReadBytes(path), mps::File(home));
-    ASSERT_TRUE(Write({MakeWaypoint("b", 1, 2, "")}, OPEN_TARGET_APPEND));
-    EXPECT_EQ(ReadBytes(path), mps::File(home + mps::Record("b", "", S(1), S(2))));
+    EXPECT_EQ(ReadBytes(path), mps::File(mps::Record("home", "x", 387740102, -1398846986)));
 }
 
 // The files of tests/data, written by another converter, with the waypoints
@@ -52,47 +49,40 @@ TEST_F(MapSourceFile, ReadsTheWaypointsOfEveryVersion) {
 }
 
 // New waypoints go after the last waypoint record, in the target's layout;
-// everything before and after stays byte for byte.
+// everything before and after, records of other kinds too, stays byte for byte.
 TEST_F(MapSourceFile, AppendsInTheTargetsLayoutBeforeItsRoutesAndTracks) {
+    const std::string ours = mps::Header() + mps::Record("a", "", 1, 1) +
+                             std::string("\x03\0\0\0Zabc", 8) + mps::Record("b", "", 2, 2) +
+                             mps::Record("c", "", 3, 3);
     struct Case {
-        const char* sample;
+        std::string original;
         size_t nInsertAt;  // the end of the last 'W' record
         std::string (*record)(const std::string&, const std::string&, int32_t, int32_t);
     };
     const Case cases[] = {
-        {"mixed-v5.mps", 375, mps::RecordV5},  // before the route
-        {"attrs-v5.mps", 508, mps::RecordV5},  // before the end record
-        {"mixed-v3.mps", 345, mps::Record},
+        {mps::Sample("mixed-v5.mps"), 375, mps::RecordV5},  // before the route
+        {mps::Sample("attrs-v5.mps"), 508, mps::RecordV5},  // before the end record
+        {mps::Sample("mixed-v3.mps"), 345, mps::Record},
+        {ours + std::string("\x02\0\0\0Rxy", 7) + mps::EndRecord() + "after", ours.size(),
+         mps::Record},
     };
     for (const Case& c : cases) {
-        std::string original = mps::Sample(c.sample);
-        WriteBytes(path, original);
+        WriteBytes(path, c.original);
         ASSERT_TRUE(Write({MakeWaypoint("new one", 1.5, 2.5, "c, \"d\""),
                            MakeWaypoint("new two", -3.5, -4.5, "")},
                           OPEN_TARGET_APPEND))
-            << c.sample;
-        EXPECT_EQ(ReadBytes(path), original.substr(0, c.nInsertAt) +
+            << c.nInsertAt;
+        EXPECT_EQ(ReadBytes(path), c.original.substr(0, c.nInsertAt) +
                                        c.record("new one", "c, \"d\"", S(1.5), S(2.5)) +
                                        c.record("new two", "", S(-3.5), S(-4.5)) +
-                                       original.substr(c.nInsertAt))
-            << c.sample;
-        std::vector<std::string> names = Names();
-        ASSERT_EQ(names.size(), 5u) << c.sample;
-        EXPECT_EQ(names[3] + "|" + names[4], "new one|new two") << c.sample;
+                                       c.original.substr(c.nInsertAt))
+            << c.nInsertAt;
+        std::vector<std::string> read = Described();
+        ASSERT_EQ(read.size(), 5u) << c.nInsertAt;
+        EXPECT_EQ(read[3] + read[4],
+                  "new one|1.500000|2.500000|c, \"d\"new two|-3.500000|-4.500000|");
     }
     EXPECT_TRUE(ui.messages.empty());
-}
-
-TEST_F(MapSourceFile, OtherRecordsAreSkippedAndKept) {
-    std::string unknown("\x03\0\0\0Zabc", 8);
-    std::string route("\x02\0\0\0Rxy", 7);
-    WriteBytes(path, mps::Header() + mps::Record("a", "", 1, 1) + unknown +
-                         mps::Record("b", "", 2, 2) + route + mps::EndRecord() + "after");
-    EXPECT_EQ(Names(), (std::vector<std::string>{"a", "b"}));
-    ASSERT_TRUE(Write({MakeWaypoint("c", 1, 2, "")}, OPEN_TARGET_APPEND));
-    EXPECT_EQ(ReadBytes(path), mps::Header() + mps::Record("a", "", 1, 1) + unknown +
-                                   mps::Record("b", "", 2, 2) + mps::Record("c", "", S(1), S(2)) +
-                                   route + mps::EndRecord() + "after");
 }
 
 // Samples cut short or with a byte changed: read as a source or scanned as a

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -14,12 +13,6 @@ using Rows = std::vector<std::vector<std::string>>;
 
 class TextFile : public WaypointFile<CTextWaypointFile> {
 protected:
-    std::vector<std::string> NamesOf(const std::string& bytes, const CTextTemplate& layout) {
-        WriteBytes(path, bytes);
-        ui.templateAnswers.assign(1, layout);
-        return Names();
-    }
-
     Rows RowsOf(const std::string& bytes, char delimiter) {
         WriteBytes(path, bytes);
         CPlatformFile file;
@@ -34,42 +27,34 @@ protected:
     }
 };
 
-TEST_F(TextFile, TheLayoutDecidesColumnsAndTitleRow) {
-    ui.templateAnswers.assign(1, MakeTemplate(2, 0, 1, 4, 2, ','));  // C, A, B, E
-    ASSERT_TRUE(Write({MakeWaypoint("home", 32.5, -117.25, "x")}));
-    EXPECT_EQ(ReadBytes(path),
-              "LATITUDE,LONGITUDE,NAME,,COMMENT\r\n32.500000,-117.250000,home,,x\r\n");
-    EXPECT_EQ(ui.templateOwned, std::vector<bool>{false});  // the export's dialog has no owner
-
-    // Columns are joined with the template's delimiter; far columns make room.
-    CTextTemplate far = MakeTemplate(0, 1, 2, 100, 1, '\t');
-    ui.templateAnswers.assign(1, far);
-    ASSERT_TRUE(Write({MakeWaypoint("a", 1, 1, "c, d")}));
-    std::string row = ReadBytes(path).substr(ReadBytes(path).find('\n') + 1);
-    EXPECT_EQ(std::count(row.begin(), row.end(), '\t'), 100);
-    EXPECT_EQ(row.substr(row.rfind('\t') + 1), "c, d\r\n");
-}
-
-TEST_F(TextFile, AFieldIsQuotedWhenItHoldsTheDelimiterAQuoteOrALineBreak) {
+// The layout decides the columns; a field is quoted when it holds the
+// delimiter, a quote or a line break.
+TEST_F(TextFile, TheWriterFollowsTheLayoutAndQuotesWhenNeeded) {
+    const std::string comma = "NAME,LATITUDE,LONGITUDE,COMMENT\r\na,32.500000,-117.250000,";
+    const std::string tab = "NAME\tLATITUDE\tLONGITUDE\tCOMMENT\r\na\t32.500000\t-117.250000\t";
     struct Case {
-        char delimiter;
+        CTextTemplate layout;
         const char* comment;
-        const char* row;
+        std::string file;
     };
     const Case cases[] = {
-        {',', "x, \"y\"", "\"x, \"\"y\"\"\""}, {',', "two\nlines", "\"two\r\nlines\""},
-        {'\t', "tab\there", "\"tab\there\""},  {'\t', "x, y", "x, y"},
-        {'\0', "x, \"y\"", "x, \"y\""},  // joined with commas, nothing quoted
+        {MakeTemplate(2, 0, 1, 4, 2, ','), "x",
+         "LATITUDE,LONGITUDE,NAME,,COMMENT\r\n32.500000,-117.250000,a,,x"},
+        {MakeTemplate(0, 1, 2, 100, 1, '\t'), "c, d",
+         "NAME\tLATITUDE\tLONGITUDE" + std::string(98, '\t') +
+             "COMMENT\r\na\t32.500000\t-117.250000" + std::string(98, '\t') + "c, d"},
+        {SIMPLE, "x, \"y\"", comma + "\"x, \"\"y\"\"\""},
+        {SIMPLE, "two\nlines", comma + "\"two\r\nlines\""},
+        {MakeTemplate(0, 1, 2, 3, 1, '\t'), "tab\there", tab + "\"tab\there\""},
+        {MakeTemplate(0, 1, 2, 3, 1, '\t'), "x, y", tab + "x, y"},
+        {MakeTemplate(0, 1, 2, 3, 1, '\0'), "x, \"y\"", comma + "x, \"y\""},  // nothing quoted
     };
     for (const Case& c : cases) {
-        ui.templateAnswers.assign(1, MakeTemplate(0, 1, 2, 3, 1, c.delimiter));
-        ASSERT_TRUE(Write({MakeWaypoint("a", 1, 2, c.comment)}));
-        std::string expected = "NAME,LATITUDE,LONGITUDE,COMMENT\r\na,1.000000,2.000000,";
-        if (c.delimiter == '\t') {
-            std::replace(expected.begin(), expected.end(), ',', '\t');
-        }
-        EXPECT_EQ(ReadBytes(path), expected + c.row + "\r\n") << c.comment;
+        ui.templateAnswers.assign(1, c.layout);
+        ASSERT_TRUE(Write({MakeWaypoint("a", 32.5, -117.25, c.comment)}));
+        EXPECT_EQ(ReadBytes(path), c.file + "\r\n") << c.comment;
     }
+    EXPECT_EQ(ui.templateOwned, std::vector<bool>(7, false));  // the export's dialog has no owner
 }
 
 TEST_F(TextFile, RowsFieldsAndLineEnds) {
@@ -94,10 +79,7 @@ TEST_F(TextFile, RowsFieldsAndLineEnds) {
         {"a\r\nb\nc", ',', {{"a"}, {"b"}, {"c"}}},
         {"a\rb\nc", ',', {{"a\rb"}, {"c"}}},                // a lone CR beside LF is a character
         {"a\rb\r\"c\rd\"", ',', {{"a"}, {"b"}, {"c\nd"}}},  // no LF at all: CR ends lines
-        {"\xEF\xBB\xBF"
-         "a,b\n",
-         ',',
-         {{"a", "b"}}},
+        {"\xEF\xBB\xBF,b\n", ',', {{"", "b"}}},             // the byte order mark is not read
         {"a\x1A\nb", ',', {{"a"}}},
         {"a\n\x1A\nb", ',', {{"a"}}},
         {"\"x\x1Ay\",z\x1Aw", ',', {{"x\x1Ay", "z"}}},  // a quoted 0x1A is a character
@@ -151,9 +133,10 @@ TEST_F(TextFile, ASpreadsheetSavedFileReadsAsThePersonSeesIt) {
 }
 
 TEST_F(TextFile, TitleRowsAndBlankLinesAreWaypointsFromTheFirstRowOn) {
+    WriteBytes(path, "NAME,LATITUDE,LONGITUDE,COMMENT\r\n\r\nok,1,1\r\n");
+    ui.templateAnswers.assign(1, SIMPLE);
     ui.waypointAnswers.assign(2, {Resolution::Discard});
-    EXPECT_EQ(NamesOf("NAME,LATITUDE,LONGITUDE,COMMENT\r\n\r\nok,1,1\r\n", SIMPLE),
-              std::vector<std::string>{"ok"});
+    EXPECT_EQ(Described(), std::vector<std::string>{"ok|1.000000|1.000000|"});
     ASSERT_EQ(ui.prompts.size(), 2u);
     EXPECT_EQ(ui.prompts[0].error, WaypointError::LatitudeInvalid);
     EXPECT_EQ(ui.prompts[1].error, WaypointError::NameEmpty);

@@ -59,14 +59,6 @@ protected:
         return lines;
     }
 
-    std::vector<std::string> Names() {
-        std::vector<std::string> names;
-        for (const CWaypoint& waypoint : Read()) {
-            names.push_back(waypoint.m_strName);
-        }
-        return names;
-    }
-
     CTempDir dir;
     std::string path = dir.File("waypoints");
     CScriptedUserInterface ui;
