@@ -9,6 +9,7 @@ packages=(
     time
     qt6-base-dev libgl-dev fonts-wine
     xvfb xauth imagemagick desktop-file-utils
+    locales
 )
 
 missing=()
@@ -22,4 +23,13 @@ if [ "${#missing[@]}" -gt 0 ]; then
     [ "$(id -u)" -eq 0 ] || sudo="sudo"
     $sudo apt-get update -qq
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+# A locale with a decimal comma, for the test that numbers in files ignore the
+# user's locale.
+if ! locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; then
+    sudo=""
+    [ "$(id -u)" -eq 0 ] || sudo="sudo"
+    $sudo sed -i 's/^# *\(de_DE.UTF-8 UTF-8\)/\1/' /etc/locale.gen
+    $sudo locale-gen >/dev/null
 fi
