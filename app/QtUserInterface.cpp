@@ -89,6 +89,7 @@ void CQtUserInterface::OnGuiThread(const std::function<void()>& request) {
     }
     auto guarded = [this, &request] {
         if (!m_bClosing) {
+            ShowCounter();  // the window shows the job's latest state before it asks
             request();
         }
     };
