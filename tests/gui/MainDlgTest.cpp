@@ -23,16 +23,6 @@ const QByteArray TEXT_FILE =
     "home,32.500000,-117.250000,front door\r\n"
     "cafe,48.858370,2.294481,x\r\n";
 
-QByteArray ReadFile(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(none)");
-}
-
-void WriteFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
-}
-
 // The status area: conversion buttons, stage boxes, stage labels and the counter.
 QString Status(CMainDlg& dialog) {
     QString status;
