@@ -127,10 +127,8 @@ private slots:
 
         QStringList ticks;
         for (int nId : {IDC_SCAN_CHECK, IDC_IMPORT_CHECK, IDC_EXPORT_CHECK}) {
-            connect(m_pDialog->CheckBox(nId), &QCheckBox::stateChanged, this,
-                    [&ticks, nId](int nState) {
-                        ticks << QString::number(nId) + (nState ? '+' : '-');
-                    });
+            connect(m_pDialog->CheckBox(nId), &QCheckBox::toggled, this,
+                    [&ticks, nId](bool bOn) { ticks << QString::number(nId) + (bOn ? '+' : '-'); });
         }
         driver.Then<CExistingFileDlg>(
             [](CExistingFileDlg& dialog) { dialog.RadioButton(1020)->click(); });
