@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QFile>
+#include <QTest>
 #include <QWidget>
 
 CModalDriver::CModalDriver(int nWatchdogMilliseconds)
@@ -38,4 +40,15 @@ void CModalDriver::Poll() {
         }
         m_pCurrent = nullptr;
     }
+}
+
+QByteArray ReadFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(none)");
+}
+
+void WriteFile(const QString& path, const QByteArray& bytes, bool bExecutable) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+    QVERIFY(!bExecutable || file.setPermissions(file.permissions() | QFile::ExeOwner));
 }

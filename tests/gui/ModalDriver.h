@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QElapsedTimer>
 #include <QObject>
 #include <QPointer>
@@ -45,3 +46,8 @@ private:
     int m_nWatchdogMilliseconds;
     QStringList m_unanswered;
 };
+
+// The file's bytes, or "(none)" when it cannot be read.
+QByteArray ReadFile(const QString& path);
+// Writes the file whole (a failure fails the test).
+void WriteFile(const QString& path, const QByteArray& bytes, bool bExecutable = false);

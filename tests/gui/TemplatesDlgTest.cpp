@@ -27,38 +27,27 @@ CTextTemplate Record(const char* pName, int32_t nName, int32_t nLatitude, uint16
 }
 
 // Stored out of order, as no save would write them.
-const CTextTemplate STORED[] = {Record("Xyz", 4, 5, 3, 0), Record("ABC", 0, 1, 2, ','),
-                                Record("abd", 1, 0, 1, '\t')};
+const std::vector<CTextTemplate> STORED = {Record("Xyz", 4, 5, 3, 0), Record("ABC", 0, 1, 2, ','),
+                                           Record("abd", 1, 0, 1, '\t')};
 
 // The records as the store file holds them.
-QByteArray Bytes(const CTextTemplate* pRecords, size_t nCount = 1) {
+QByteArray Bytes(const std::vector<CTextTemplate>& records) {
     QByteArray bytes;
-    for (size_t i = 0; i < nCount; ++i) {
-        unsigned char record[CTextTemplate::RECORD_SIZE];
-        pRecords[i].Encode(record);
-        bytes.append(reinterpret_cast<const char*>(record), sizeof record);
+    for (const CTextTemplate& record : records) {
+        unsigned char encoded[CTextTemplate::RECORD_SIZE];
+        record.Encode(encoded);
+        bytes.append(reinterpret_cast<const char*>(encoded), sizeof encoded);
     }
     return bytes;
 }
 
 // The stored records in the order given by their indexes in STORED; 'n' stands for extra.
 QByteArray Records(const char* pOrder, const CTextTemplate& extra = {}) {
-    QByteArray bytes;
+    std::vector<CTextTemplate> records;
     for (const char* p = pOrder; *p; ++p) {
-        bytes += *p == 'n' ? Bytes(&extra) : Bytes(&STORED[*p - '0']);
+        records.push_back(*p == 'n' ? extra : STORED[*p - '0']);
     }
-    return bytes;
-}
-
-QByteArray ReadFile(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(none)");
-}
-
-void WriteFile(const QString& path, const QByteArray& bytes, bool bExecutable = false) {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
-    QVERIFY(!bExecutable || file.setPermissions(file.permissions() | QFile::ExeOwner));
+    return Bytes(records);
 }
 
 // Enabled controls (hint, edits, radios, OK, Delete current, Delete all, viewer), the
@@ -140,7 +129,7 @@ class TemplatesDlgTest : public QObject {
 private slots:
     void init() {
         m_store = m_dir.filePath("PathfolioTemplates.dat");
-        WriteFile(m_store, Bytes(STORED, 3));
+        WriteFile(m_store, Bytes(STORED));
         WriteFile(m_textFile, "a,b\n");
         m_chosen = CTextTemplate();
         m_viewer = CSpreadsheetViewer::Find({{"sh", {}}}, "/bin:/usr/bin");  // any program
@@ -159,76 +148,66 @@ private slots:
                      "tx;=111111111 ok |||| c;x;=000000010 abort |||| c;"
                      "p2;=000001110 ok E|F|G|H|3 -;p1;=000001110 ok B|A|D|E|1 t"),
                  -1);
-        QCOMPARE(Bytes(&m_chosen), Bytes(&STORED[2]));
+        QCOMPARE(Bytes({m_chosen}), Records("2"));
         // An empty text file, or no spreadsheet program, leaves the viewer disabled.
         Run([](CTemplatesDlg& d) { Play(d, "tnew;=111111010 ok |||| -"); }, true);
         m_viewer = CSpreadsheetViewer();
         Run("tnew;=111111010 ok |||| -");
     }
 
-    void checksTheFieldsOnOkInOrder() {
-        const std::pair<const char*, const char*> cases[] = {
-            {"fA,1B,C1,D,2;c1;=111111011 ok A||C1|D|2 -", "Latitude"},
-            {"f,B,C,D,2;c1;=111111011 ok |B|C|D|2 -", "Name"},
-            {"fA,B,C,ZZZZ,2;c1;=111111011 ok A|B|C||2 -", "Comment"},  // beyond 65534
-            {"fA,B,C,D,65536;c1;=111111011 ok A|B|C|D| -", "First Waypoint"},
-            {"fA,B,C,D,65535;c1", nullptr},
-        };
-        for (const auto& [pSteps, pLabel] : cases) {
-            m_messages.clear();
-            QCOMPARE(Run(QString("tnew;") + pSteps), pLabel ? -1 : int(QDialog::Accepted));
-            QCOMPARE(m_messages.join(""),
-                     pLabel ? QString("Invalid field (%1 Index), please try again !").arg(pLabel)
-                            : QString());
-        }
-        QCOMPARE(m_chosen.firstWaypointRow, 65535);
-    }
-
-    void storesANewTemplateExactlyAsTyped() {
-        const std::tuple<const char*, CTextTemplate, const char*> cases[] = {
-            {"t My trip  A;c1000", Record(" My trip  A", 0, 1, 2, ','), "n120"},
-            {"tplain", Record("plain", 0, 1, 2, 0), "12n0"},
-            {"tabc", STORED[1], "120"},  // the stored ABC: nothing added
-        };
-        for (const auto& [pSteps, expected, pOrder] : cases) {
-            init();
-            QCOMPARE(Run(QString(pSteps) + ";fA,B,C,D,2;c1"), int(QDialog::Accepted));
-            QCOMPARE(Bytes(&m_chosen), Bytes(&expected));
-            QCOMPARE(ReadFile(m_store), Records(pOrder, expected));
-        }
-    }
-
-    void deletesAndAsksBeforeSaving() {
-        const char* pDeleteShown = "p0;tzz;c1023;=000000010 abort |||| c;c1018";
-        const char* pDeleteAll = "p0;c1024;=000000000 abort |||| c;";
+    // Each case: the steps, the answers to the questions asked, the result (-1: left
+    // open), the field that the one error message names, and the store file after.
+    void checksSavesAndDeletesAsAsked() {
+        const QString deleteShown = "p0;tzz;c1023;=000000010 abort |||| c;c1018";
+        const QString deleteAll = "p0;c1024;=000000000 abort |||| c;";
         const struct {
             QString steps;
             std::vector<MessageAnswer> answers;
             int nResult;
-            const char* pStored;  // the records saved (see Records), or null: the file as it was
+            const char* pField;   // the OK checks: one message, naming the first failing field
+            const char* pStored;  // see Records; null: the file as it was
+            CTextTemplate chosen = {};  // when accepted; 'n' in pStored
         } cases[] = {
-            {pDeleteShown, {YES, YES}, 0, "20"},
-            {pDeleteShown, {YES, NO}, 0, nullptr},
-            {pDeleteShown, {YES, MessageAnswer::Cancel}, -1, nullptr},
-            {"p0;c1023;c1018", {NO}, 0, nullptr},  // nothing changed, nothing asked
-            {pDeleteAll + QString("c1018"), {NO, YES}, 0, "120"},
-            {pDeleteAll + QString("c1018"), {YES, YES}, 0, ""},
-            {pDeleteAll + QString("esc"), {YES}, 0, nullptr},
-            {pDeleteAll + QString("quit"), {YES}, 0, nullptr},
+            {"tnew;fA,1B,C1,D,2;c1;=111111011 ok A||C1|D|2 -", {}, -1, "Latitude", nullptr},
+            {"tnew;f,B,C,D,2;c1;=111111011 ok |B|C|D|2 -", {}, -1, "Name", nullptr},
+            {"tnew;fA,B,C,ZZZZ,2;c1;=111111011 ok A|B|C||2 -", {}, -1, "Comment", nullptr},
+            {"tnew;fA,B,C,D,65536;c1;=111111011 ok A|B|C|D| -", {}, -1, "First Waypoint", nullptr},
+            // New templates are stored exactly as typed; typing a stored name picks it.
+            {"tnew;fA,B,C,D,65535;c1", {}, 1, nullptr, "12n0", Record("new", 0, 1, 65535, 0)},
+            {"t My trip  A;c1000;fA,B,C,D,2;c1",
+             {},
+             1,
+             nullptr,
+             "n120",
+             Record(" My trip  A", 0, 1, 2, ',')},
+            {"tabc;c1", {}, 1, nullptr, "120", STORED[1]},
+            // Delete current deletes the template shown last; Abort asks whether to save.
+            {deleteShown, {YES, YES}, 0, nullptr, "20"},
+            {deleteShown, {YES, NO}, 0, nullptr, nullptr},
+            {deleteShown, {YES, MessageAnswer::Cancel}, -1, nullptr, nullptr},
+            {"p0;c1023;c1018", {NO}, 0, nullptr, nullptr},  // nothing changed, nothing asked
+            {deleteAll + "c1018", {NO, YES}, 0, nullptr, "120"},
+            {deleteAll + "c1018", {YES, YES}, 0, nullptr, ""},
+            {deleteAll + "esc", {YES}, 0, nullptr, nullptr},
+            {deleteAll + "quit", {YES}, 0, nullptr, nullptr},
         };
         for (const auto& c : cases) {
             init();
             m_answers.assign(c.answers.begin(), c.answers.end());
             QCOMPARE(Run(c.steps), c.nResult);
-            QVERIFY(m_answers.empty());
-            QCOMPARE(ReadFile(m_store), c.pStored ? Records(c.pStored) : Bytes(STORED, 3));
+            QVERIFY(m_answers.empty() && m_messages.size() == int(c.answers.size()) + !!c.pField);
+            if (c.pField) {
+                QCOMPARE(m_messages.last(),
+                         QString("Invalid field (%1 Index), please try again !").arg(c.pField));
+            }
+            QCOMPARE(ReadFile(m_store), c.pStored ? Records(c.pStored, c.chosen) : Bytes(STORED));
+            QVERIFY(c.nResult != 1 || Bytes({m_chosen}) == Bytes({c.chosen}));
         }
     }
 
     void handlesStoresItCannotUse() {
         // A template whose column no letters name is shown empty, refused, and deletable.
-        const CTextTemplate odd = Record("odd", 26, 0, 1, 0);
-        WriteFile(m_store, Bytes(&STORED[1]) + Bytes(&odd));
+        WriteFile(m_store, Bytes({STORED[1], Record("odd", 26, 0, 1, 0)}));
         m_answers = {MessageAnswer::Ok, YES, YES};
         Run("p1;=000001110 ok |A|BA|CA|1 -;c1;c1023;c1018");
         QCOMPARE(m_messages.first(), "Invalid field (Name Index), please try again !");
@@ -238,7 +217,7 @@ private slots:
         for (int i = 0; i < 30; ++i) {
             many.push_back(Record(QByteArray::number(100 + i).constData(), 0, 1, 1, 0));
         }
-        WriteFile(m_store, Bytes(many.data(), many.size()));
+        WriteFile(m_store, Bytes(many));
         Run([](CTemplatesDlg& d) {
             QComboBox* pName = d.ComboBox(IDC_TEMPLATE_NAME);
             Play(d, "p2;x;t11");
