@@ -18,7 +18,6 @@
 namespace {
 
 constexpr size_t BUFFER_SIZE = 1 << 16;
-constexpr char TEXT_END = 0x1A;
 
 std::string DirectoryOf(const std::string& path) {
     size_t nSlash = path.rfind('/');
@@ -527,41 +526,6 @@ size_t CPlatformFile::Read(void* pBuffer, size_t nCount) {
     return nDone;
 }
 
-bool CPlatformFile::ReadUntil(char cStop, std::string& text, size_t nMaxLength) {
-    text.clear();
-    char cFound = 0;
-    return ScanTo([cStop](char c) { return c == cStop; }, text, nMaxLength, cFound);
-}
-
-// Appends the bytes before the first one that isStop accepts to text, leaving
-// the position on that byte, which goes to cFound. False when the file ends or
-// fails first, or more than nMaxLength bytes would be taken.
-template <typename StopTest>
-bool CPlatformFile::ScanTo(StopTest isStop, std::string& text, size_t nMaxLength, char& cFound) {
-    for (;;) {
-        size_t nAvailable = BufferedReadable();
-        if (nAvailable == 0) {
-            if (!FillBuffer()) {
-                return false;
-            }
-            continue;
-        }
-        const char* pStart = m_buffer.data() + (m_nPosition - m_nBufferStart);
-        const char* pEnd = pStart + std::min(nAvailable, nMaxLength - text.size() + 1);
-        const char* pStop = std::find_if(pStart, pEnd, isStop);
-        auto nTake = static_cast<size_t>(pStop - pStart);
-        if (text.size() + nTake > nMaxLength) {
-            return false;
-        }
-        text.append(pStart, nTake);
-        m_nPosition += nTake;
-        if (pStop != pEnd) {
-            cFound = *pStop;
-            return true;
-        }
-    }
-}
-
 void CPlatformFile::Write(const void* pData, size_t nCount) {
     if (m_fd < 0) {
         Fail(EBADF);
@@ -646,22 +610,6 @@ bool CPlatformFile::Seek(int64_t nOffset, SeekFrom from) {
         return false;
     }
     m_nPosition = static_cast<uint64_t>(nBase + nOffset);
-    return true;
-}
-
-bool CPlatformFile::ReadLine(std::string& line) {
-    line.clear();
-    char cFound = 0;
-    bool bStopped = ScanTo([](char c) { return c == '\n' || c == TEXT_END; }, line,
-                           std::string::npos - 1, cFound);
-    if (!bStopped || cFound == TEXT_END) {
-        // The position stays on a 0x1A, so every later read ends there too.
-        return !line.empty();
-    }
-    ++m_nPosition;
-    if (!line.empty() && line.back() == '\r') {
-        line.pop_back();
-    }
     return true;
 }
 

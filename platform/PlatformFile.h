@@ -21,10 +21,8 @@ constexpr unsigned OPEN_SOURCE = modeRead;                               // 0x00
 constexpr unsigned OPEN_TARGET_NEW = modeCreate | modeWrite;             // 0x1001
 constexpr unsigned OPEN_TARGET_APPEND = modeNoTruncate | modeReadWrite;  // 0x2002
 
-// A buffered file. Read and Write move bytes as they are; ReadLine and
-// WriteLine follow the text-file rules: CR LF is read as a line end and written
-// for one, a lone CR stays in the line, a 0x1A byte ends the text, and a last
-// line without its line feed is still a line.
+// A buffered file. Read and Write move bytes as they are; WriteLine ends each
+// line, and each line feed inside it, with CR LF, as a text file does.
 //
 // Errors are sticky: the first failure of the system is kept (HasFailed,
 // ErrorText) until the file is opened again, and from then on every Read,
@@ -77,14 +75,10 @@ public:
     bool IsOpen() const { return m_fd >= 0; }
 
     size_t Read(void* pBuffer, size_t nCount);
-    // Reads the bytes before the next cStop byte into text, leaving the position
-    // on that byte. False when the file or nMaxLength bytes end first.
-    [[nodiscard]] bool ReadUntil(char cStop, std::string& text, size_t nMaxLength);
     void Write(const void* pData, size_t nCount);
     [[nodiscard]] bool Seek(int64_t nOffset, SeekFrom from);
     uint64_t GetPosition() const { return m_nPosition; }
     uint64_t GetLength();
-    [[nodiscard]] bool ReadLine(std::string& line);
     void WriteLine(std::string_view line);
     // Writes out what is buffered; false when the file has failed, now or before.
     [[nodiscard]] bool Flush();
@@ -108,8 +102,6 @@ private:
     bool StopRequested() const { return m_pStop != nullptr && m_pStop->load(); }
     bool Fail(int nErrno, const char* pReason = nullptr);
     bool FillBuffer();
-    template <typename StopTest>
-    bool ScanTo(StopTest isStop, std::string& text, size_t nMaxLength, char& cFound);
     void DropReadBuffer();
     size_t BufferedReadable() const;
 
