@@ -88,6 +88,20 @@ protected:
         return Finish(Start(std::move(args), nHow));
     }
 
+    // Waits until the run's main thread waits for its stop signals, so that a
+    // signal sent now is the run's to handle, not the default action of a run
+    // still starting up. Where the system does not say what a process waits
+    // in, two seconds stand in for it.
+    static void WaitUntilStopSignalsAreTaken(pid_t pid) {
+        const std::string wchan = "/proc/" + std::to_string(pid) + "/wchan";
+        for (int i = 0; i < 200; ++i) {
+            if (ReadBytes(wchan).find("sigtimedwait") != std::string::npos) {
+                return;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+    }
+
     // Locks a file as another run would, until the returned descriptor is closed.
     int Lock(const std::string& name) {
         int fd = ::open(Path(name).c_str(), O_RDONLY | O_CLOEXEC);  // not held by the runs
@@ -291,7 +305,7 @@ TEST_F(Cli, ASignalStopsTheRunAndSetsTheExitCode) {
     const std::pair<int, int> cases[] = {{SIGINT, 1}, {SIGTERM, 1}, {SIGHUP, 1}, {SIGINT, 2}};
     for (auto [nSignal, nTimes] : cases) {
         pid_t pid = Start({"in.csv", "t.mps", "--existing", "append"});
-        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        WaitUntilStopSignalsAreTaken(pid);
         for (int i = 0; i < nTimes; ++i) {
             ::kill(pid, nSignal);
         }
