@@ -123,18 +123,8 @@ std::string OneWaypoint(const std::string& name) {
     return mps::File(mps::Record(name, "", DegreesToSemicircles(1), DegreesToSemicircles(2)));
 }
 
-// A file of another program converts whole, and comments survive a round trip
-// through text byte for byte.
-TEST_F(Cli, WholeConversionsInBothDirections) {
-    Write("v5.mps", mps::Sample("mixed-v5.mps"));
-    CliResult converted = Run({"v5.mps", "out.csv", "--quiet"});
-    ASSERT_EQ(converted.nExitCode, 0) << converted.err;
-    EXPECT_EQ(converted.err, "");
-    EXPECT_EQ(Read("out.csv"), TITLE +
-                                   "hut-a,46.558000,7.835000,\"water, wood, 12 beds\"\r\n"
-                                   "pass_2,46.570200,7.891100,col\r\n"
-                                   "queenstown,-45.031200,168.662600,queenstown\r\n");
-
+// Comments survive a round trip through text byte for byte.
+TEST_F(Cli, CommentsSurviveARoundTripThroughText) {
     std::string records;
     for (const char* comment :
          {"water, wood", "say \"hi\", \"\"", "two\r\nlines", "cr\rlf\n\x1a"}) {
@@ -142,7 +132,9 @@ TEST_F(Cli, WholeConversionsInBothDirections) {
                                DegreesToSemicircles(32.5), DegreesToSemicircles(-117.25));
     }
     Write("comments.mps", mps::File(records));
-    ASSERT_EQ(Run({"comments.mps", "comments.csv", "-q"}).nExitCode, 0);
+    CliResult quiet = Run({"comments.mps", "comments.csv", "-q"});
+    ASSERT_EQ(quiet.nExitCode, 0) << quiet.err;
+    EXPECT_EQ(quiet.err, "");
     CliResult back = Run({"comments.csv", "back.mps"});
     EXPECT_EQ(back.err,
               "pathfolio-cli: The operation has completed successfully (file "
@@ -157,8 +149,6 @@ TEST_F(Cli, AnExistingTargetIsLeftAloneUnlessTheCommandSaysWhatToDo) {
     EXPECT_EQ(refused.nExitCode, 1);
     EXPECT_NE(refused.err.find("\"t.csv\" already exists"), std::string::npos) << refused.err;
     EXPECT_EQ(Read("t.csv"), TITLE + "b,3.000000,4.000000,\r\n");
-    ASSERT_EQ(Run({"a.mps", "t.csv", "--existing", "append"}).nExitCode, 0);
-    EXPECT_EQ(Read("t.csv"), TITLE + "b,3.000000,4.000000,\r\na,1.000000,2.000000,\r\n");
 }
 
 // Each answer word of each option settles its faults for good; other faults stay
@@ -273,8 +263,8 @@ TEST_F(Cli, LayoutsFromColumnsAndFromTheTemplateStore) {
     EXPECT_EQ(Run({"out.mps", "again.txt", "--template", "TABBED"}).nExitCode, 2);
 }
 
-// Pipes as source or target are refused at once instead of blocking; devices
-// stay allowed as targets.
+// Pipes and devices as source, and pipes as target, are refused at once instead
+// of blocking; devices stay allowed as targets.
 TEST_F(Cli, FailuresToOpenSayWhyAndPipesNeverBlock) {
     Write("in.csv", TITLE + "a,1,1,\r\n");
     Write("in.mps", OneWaypoint("a"));
@@ -283,6 +273,7 @@ TEST_F(Cli, FailuresToOpenSayWhyAndPipesNeverBlock) {
     const std::vector<std::string> failures[] = {
         {"nowhere.csv", "out.mps", "Fail to open file \"nowhere.csv\" (No such file or directory)"},
         {"pipe.csv", "out.mps", "Fail to open file \"pipe.csv\" (Not a regular file)"},
+        {"/dev/zero", "out.mps", "Fail to open file \"/dev/zero\" (Not a regular file)"},
         {"in.csv", "pipe.mps", "Fail to open file \"pipe.mps\" (Not a regular file)"},
     };
     for (const std::vector<std::string>& c : failures) {

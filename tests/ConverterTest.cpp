@@ -18,7 +18,6 @@ namespace {
 using Answer = CScriptedUserInterface::WaypointAnswer;
 
 const CTextTemplate SIMPLE = MakeTemplate(0, 1, 2, 3, 2, ',', "simple");  // A B C D, title row
-const std::string SUCCESS_PREFIX = "The operation has completed successfully (file \"";
 
 std::string Mps(const std::vector<std::string>& names) {
     std::string records;
@@ -54,21 +53,6 @@ protected:
     std::string mapSource = dir.File("points.mps");
     CScriptedUserInterface ui;
 };
-
-TEST_F(Converter, TextToANewMapSourceFile) {
-    WriteBytes(text, "NAME,LATITUDE,LONGITUDE,COMMENT\r\nHome,10.5,20.5,x\r\nwork,11,21,\r\n");
-    ui.fileAnswers = {text, mapSource};
-    ui.templateAnswers = {SIMPLE};
-    ASSERT_TRUE(Convert(KIND_TEXT, KIND_MAPSOURCE));
-
-    EXPECT_EQ(ui.messages, std::vector<std::string>{SUCCESS_PREFIX + mapSource + "\" is ready)\n"});
-    EXPECT_EQ(
-        ReadBytes(mapSource),
-        mps::File(mps::Record("home", "x", DegreesToSemicircles(10.5), DegreesToSemicircles(20.5)) +
-                  mps::Record("work", "", DegreesToSemicircles(11), DegreesToSemicircles(21))));
-    EXPECT_EQ(ui.Counters(), (std::vector<int>{0, 1, 0, 1}));
-    ExpectIdle();
-}
 
 TEST_F(Converter, MapSourceAppendedToATextFileRunsAllThreeStages) {
     WriteBytes(mapSource, Mps({"home", "new"}));
@@ -180,41 +164,6 @@ TEST_F(Converter, StartDoesNothingWhileAJobRuns) {
     EXPECT_TRUE(converter.Wait());
     EXPECT_FALSE(converter.IsRunning());
     EXPECT_EQ(gated.messages.size(), 1u);  // one job, one success message
-}
-
-// Asks the job to stop when it has shown a number of counter values.
-class CStoppingUserInterface : public CScriptedUserInterface {
-public:
-    void SetControlText(int nId, std::string_view text) override {
-        CScriptedUserInterface::SetControlText(nId, text);
-        if (Counters().size() == m_nStopAt) {
-            m_pConverter->RequestStop();
-        }
-    }
-    CConverter* m_pConverter = nullptr;
-    size_t m_nStopAt = 0;
-};
-
-TEST_F(Converter, AStopDuringImportOrExportEndsTheJobLikeAnAbort) {
-    WriteBytes(mapSource, Mps({"a", "b", "c", "d"}));
-    std::string original = "NAME,LATITUDE,LONGITUDE,COMMENT\r\n";
-    // Counters: import 0 1 2 3, export 0 1 2 3; the seventh value is in the export.
-    for (size_t nStopAt : {2u, 7u}) {
-        WriteBytes(text, original);
-        CStoppingUserInterface stopping;
-        stopping.fileAnswers = {mapSource, text};
-        stopping.existingFileAnswers = {ExistingFileChoice::Replace};
-        stopping.templateAnswers = {SIMPLE};
-        stopping.m_nStopAt = nStopAt;
-        CConverter converter(&stopping);
-        stopping.m_pConverter = &converter;
-        converter.Start(KIND_MAPSOURCE, KIND_TEXT);
-        EXPECT_FALSE(converter.Wait());
-        EXPECT_EQ(stopping.Counters().size(), nStopAt);
-        EXPECT_TRUE(stopping.messages.empty());
-        EXPECT_EQ(ReadBytes(text), original);
-        EXPECT_EQ(dir.List(), (std::vector<std::string>{"points.csv", "points.mps"}));
-    }
 }
 
 // The destructor stops a running job and waits for its worker; a question

@@ -96,33 +96,6 @@ TEST(PlatformFile, ErrorsAreStickyAndCommitReportsThem) {
     EXPECT_EQ(dir.List(), std::vector<std::string>{"target"});
 }
 
-TEST(PlatformFile, FailuresToOpenSayWhyAndNeverBlock) {
-    CTempDir dir;
-    std::string pipe = dir.File("pipe");
-    ASSERT_EQ(::mkfifo(pipe.c_str(), 0644), 0);
-    struct Case {
-        std::string path;
-        bool bStaged;
-        unsigned nFlags;
-        const char* reason;  // nullptr: opens
-    };
-    const Case cases[] = {
-        {"/dev/zero", false, OPEN_SOURCE, "Not a regular file"},
-        {pipe, true, OPEN_TARGET_APPEND, "Not a regular file"},
-        {dir.File("missing"), true, OPEN_TARGET_APPEND, "No such file or directory"},
-        {"/dev/null", true, OPEN_TARGET_NEW, nullptr},
-    };
-    for (const Case& c : cases) {
-        CPlatformFile file;
-        bool bOpened = c.bStaged ? file.OpenStaged(c.path, c.nFlags) : file.Open(c.path, c.nFlags);
-        EXPECT_EQ(bOpened, c.reason == nullptr) << c.path;
-        if (c.reason != nullptr) {
-            EXPECT_EQ(file.ErrorText(), c.reason) << c.path;
-        }
-    }
-    EXPECT_EQ(dir.List(), std::vector<std::string>{"pipe"});
-}
-
 // Temporary files of the target that nobody holds are left by killed runs and
 // go; one that a run holds, and the files of other targets, stay.
 TEST(PlatformFile, LeftoverTemporaryFilesNobodyHoldsAreRemoved) {

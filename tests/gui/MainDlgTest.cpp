@@ -62,7 +62,6 @@ class MainDlgTest : public QObject {
     std::deque<QString> m_files;  // the file choosers' answers; none left: cancelled
     QStringList m_messages;
     QString m_statusAtMessage;
-    int m_nChooserCalls = 0;
 
     QString Path(const char* pName) const { return m_pDir->filePath(QString::fromLatin1(pName)); }
 
@@ -78,10 +77,8 @@ private slots:
         m_pDialog = std::make_unique<CMainDlg>(Path("PathfolioTemplates.dat").toStdString());
         m_files.clear();
         m_messages.clear();
-        m_nChooserCalls = 0;
         m_pDialog->UserInterface().SetFileChooser(
             [this](FileRole, const QString&, const QString&, const QString&, QString& path) {
-                ++m_nChooserCalls;
                 if (m_files.empty()) {
                     return false;
                 }
@@ -143,14 +140,6 @@ private slots:
         QCOMPARE(m_messages.size(), 3);
         QVERIFY(m_messages[2].contains(QStringLiteral("back.csv\" is ready")));
         QCOMPARE(QFileInfo(Path("PathfolioTemplates.dat")).size(), 276);
-    }
-
-    void aSecondClickStartsNoSecondJob() {
-        m_pDialog->Button(IDC_TEXT_TO_MAPSOURCE)->click();
-        m_pDialog->Button(IDC_MAPSOURCE_TO_TEXT)->click();
-        QTRY_VERIFY(!m_pDialog->Converter().IsRunning());
-        QCOMPARE(m_nChooserCalls, 1);  // the one job's source chooser, cancelled
-        QVERIFY(m_messages.isEmpty());
     }
 
     void exitWhileAJobAsksClosesTheWindowAndLeavesTheTarget() {
