@@ -36,9 +36,7 @@ void operator delete(void* p, std::size_t) noexcept {
 
 namespace {
 
-CWaypoint Make(const std::string& name) {
-    return MakeWaypoint(name, 1.0, 2.0, "a comment long enough not to fit in place");
-}
+const std::string COMMENT = "a comment long enough not to fit in place";
 
 TEST(OutOfMemory, EveryFailedAllocationIsReportedAndLeavesNoHalfStoredEntry) {
     bool bEverSucceeded = false;
@@ -46,11 +44,11 @@ TEST(OutOfMemory, EveryFailedAllocationIsReportedAndLeavesNoHalfStoredEntry) {
         CScriptedUserInterface ui;
         CWaypointTable table(&ui);
         for (const char* name : {"home with a long name", "office"}) {
-            CWaypoint waypoint = Make(name);
+            CWaypoint waypoint = MakeWaypoint(name, 1, 2, COMMENT);
             ASSERT_TRUE(table.AddWaypoint(waypoint));
         }
         ui.waypointAnswers.push_back({Resolution::AddSuffix, true});
-        CWaypoint duplicate = Make("HOME WITH A LONG NAME");
+        CWaypoint duplicate = MakeWaypoint("HOME WITH A LONG NAME", 1, 2, COMMENT);
 
         g_nAllocationsLeft = nFailAt;
         bool bAdded = table.AddWaypoint(duplicate);

@@ -37,7 +37,7 @@ ExistingFileChoice CScriptedUserInterface::AskExistingFile(const std::string&) {
 void CScriptedUserInterface::ResolveInvalidWaypoint(std::string& name, ResolutionPolicy& policy,
                                                     const CWaypointTable&, int,
                                                     WaypointError error) {
-    prompts.push_back({error, name});
+    prompts.push_back(error);
     WaypointAnswer answer = Next(waypointAnswers);
     policy.resolution = answer.resolution;
     policy.applyToAll = answer.applyToAll;
@@ -76,13 +76,7 @@ CTextTemplate MakeTemplate(int nName, int nLatitude, int nLongitude, int nCommen
 
 CWaypoint MakeWaypoint(const std::string& name, double dLatitude, double dLongitude,
                        const std::string& comment, bool bFromTarget) {
-    CWaypoint waypoint;
-    waypoint.m_strName = name;
-    waypoint.m_dLatitude = dLatitude;
-    waypoint.m_dLongitude = dLongitude;
-    waypoint.m_strComment = comment;
-    waypoint.m_bFromTarget = bFromTarget;
-    return waypoint;
+    return CWaypoint{name, dLatitude, dLongitude, comment, bFromTarget};
 }
 
 std::vector<CWaypoint> DrainTable(CWaypointTable& table) {

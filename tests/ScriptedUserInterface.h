@@ -22,10 +22,6 @@ public:
         bool applyToAll;
         std::string typedName;
     };
-    struct Prompt {
-        WaypointError error;
-        std::string name;
-    };
 
     std::deque<std::optional<std::string>> fileAnswers;  // nullopt: cancelled
     std::deque<ExistingFileChoice> existingFileAnswers;
@@ -33,7 +29,7 @@ public:
     std::deque<std::optional<CTextTemplate>> templateAnswers;  // nullopt: cancelled
 
     std::vector<std::string> messages;
-    std::vector<Prompt> prompts;
+    std::vector<WaypointError> prompts;  // the fault of every question
     std::vector<std::string> counterTexts;
     std::vector<bool> templateOwned;  // bOwned of every template request
     std::map<int, bool> enabled;

@@ -44,30 +44,11 @@ bool Add(CWaypointTable& table, const std::string& name, bool bFromTarget = fals
     return table.AddWaypoint(waypoint);
 }
 
-std::vector<std::string> Drain(CWaypointTable& table) {
-    std::vector<std::string> names;
-    for (const CWaypoint& waypoint : DrainTable(table)) {
-        names.push_back(waypoint.m_strName);
-    }
-    return names;
-}
-
 class ImportPass : public ::testing::Test {
 protected:
     CScriptedUserInterface ui;
     CWaypointTable table{&ui};
 };
-
-// A name differing only in case is a duplicate (see the edited names below).
-TEST_F(ImportPass, NamesAndCommentsAreLoweredAndCommentsCut) {
-    CWaypoint waypoint =
-        MakeWaypoint("Home", 1, 2, "A Comment That Is Longer Than Forty Characters, Really");
-    ASSERT_TRUE(table.AddWaypoint(waypoint));
-    const CWaypoint* pStored = nullptr;
-    ASSERT_TRUE(table.Lookup("home", pStored));
-    EXPECT_EQ(pStored->m_strComment, "a comment that is longer than forty char");
-    EXPECT_EQ(waypoint.m_strName, "home");
-}
 
 TEST_F(ImportPass, ApplyToAllSettlesLaterFaultsWithoutAPrompt) {
     ASSERT_TRUE(Add(table, "home"));
@@ -79,12 +60,6 @@ TEST_F(ImportPass, ApplyToAllSettlesLaterFaultsWithoutAPrompt) {
     EXPECT_TRUE(table.Contains("home-0"));
     EXPECT_TRUE(table.Contains("home-z"));
     EXPECT_TRUE(table.Contains("home-03"));  // 36 one-character suffixes, then 00, 01, ...
-
-    CScriptedUserInterface nextUi;
-    CWaypointTable nextJob(&nextUi);
-    ASSERT_TRUE(Add(nextJob, "home"));
-    EXPECT_FALSE(Add(nextJob, "home"));  // a new job asks again; the unanswered prompt aborts
-    EXPECT_EQ(nextUi.prompts.size(), 1u);
 }
 
 TEST_F(ImportPass, EditedAndTruncatedNamesAreCheckedAgain) {
@@ -99,13 +74,9 @@ TEST_F(ImportPass, EditedAndTruncatedNamesAreCheckedAgain) {
     ui.waypointAnswers.push_back({Resolution::Truncate});
     ui.waypointAnswers.push_back({Resolution::AddSuffix});
     ASSERT_TRUE(Add(table, std::string(45, 'a')));
-    std::vector<WaypointError> errors;
-    for (const auto& prompt : ui.prompts) {
-        errors.push_back(prompt.error);
-    }
-    EXPECT_EQ(errors, (std::vector<WaypointError>{
-                          WaypointError::NameNotAlphanumeric, WaypointError::NameExists,
-                          WaypointError::NameTooLong, WaypointError::NameExists}));
+    EXPECT_EQ(ui.prompts, (std::vector<WaypointError>{
+                              WaypointError::NameNotAlphanumeric, WaypointError::NameExists,
+                              WaypointError::NameTooLong, WaypointError::NameExists}));
     EXPECT_TRUE(table.Contains(std::string(38, 'a') + "-0"));
 }
 
@@ -138,7 +109,11 @@ TEST_F(ImportPass, OverwriteAndTheCountersOfScanImportAndExport) {
     // Scan shows 0, 1; import 0, then 0 again after the overwrite lowered the count, then 1.
     EXPECT_EQ(ui.Counters(), (std::vector<int>{0, 1, 0, 0, 1}));
     ui.counterTexts.clear();
-    EXPECT_EQ(Drain(table), (std::vector<std::string>{"b", "c", "a", "d"}));
+    std::string order;
+    for (const CWaypoint& waypoint : DrainTable(table)) {
+        order += waypoint.m_strName;
+    }
+    EXPECT_EQ(order, "bcad");
     EXPECT_EQ(ui.Counters(), (std::vector<int>{0, 1, 2, 3}));
     EXPECT_EQ(table.GetCount(), 0u);
     EXPECT_EQ(table.GetStartPosition(), CWaypointTable::END_POSITION);
@@ -222,24 +197,21 @@ protected:
 TEST_F(UniqueNames, MatchesThePlainSearchWithScatteredTakenNames) {
     std::mt19937 random(7);
     auto letter = [&random] { return SUFFIX_ALPHABET[random() % 36]; };
-    const std::string names[] = {"home", std::string(40, 'q'), std::string(38, 'r'), "a b"};
+    const std::string names[] = {"home", std::string(40, 'q')};  // the second one is cut
     for (const std::string& name : names) {
         Take(name);
-        for (int i = 0; i < 400; ++i) {
-            std::string probe = name;
-            if (random() % 3 == 0 && table.MakeUniqueName(probe)) {
-                taken.insert(probe);  // these advance the search too
-            }
+        for (int i = 0; i < 100; ++i) {
+            ExpectSameAsPlain(name);
         }
     }
     // Free some names again and scatter new taken ones among the candidates.
     for (const std::string& name : names) {
         for (int i = 0; i < 60; ++i) {
-            std::string victim = name.substr(0, 37) + "-" + letter();
+            std::string victim = name.substr(0, 38) + "-" + letter();
             if (taken.erase(victim) > 0) {
                 table.RemoveKey(victim);
             }
-            std::string blocker = name.substr(0, 36) + "-" + letter() + letter();
+            std::string blocker = name.substr(0, 37) + "-" + letter() + letter();
             if (taken.count(blocker) == 0) {
                 Take(blocker);
             }

@@ -5,7 +5,6 @@
 #include <QRadioButton>
 #include <QTest>
 
-#include "app/HelpDlg.h"
 #include "dialogs/ExistingFileDlg.h"
 #include "dialogs/InvalidWaypointDlg.h"
 #include "tests/gui/ModalDriver.h"
@@ -184,18 +183,6 @@ private slots:
             QVERIFY(driver.AllAnswered() && driver.Unanswered().isEmpty());
             QVERIFY(dialog.Choice() == choice);
         }
-    }
-
-    void theHelpWindowShowsTheManual() {
-        const QString html = CHelpDlg::HelpHtml();
-        for (const char* pTopic :
-             {"First Waypoint Index", "~/.local/share/pathfolio", "Truncate", "Apply to all",
-              "Append new data", "temporary file", "pathfolio-cli [options] SOURCE TARGET"}) {
-            QVERIFY2(html.contains(QString::fromLatin1(pTopic)), pTopic);
-        }
-        CHelpDlg* pHelp = CHelpDlg::ShowFor(nullptr);
-        QVERIFY(pHelp->isVisible() && !pHelp->isModal());
-        pHelp->close();
     }
 };
 

@@ -3,7 +3,6 @@
 #include <QRadioButton>
 #include <QTest>
 
-#include "tests/gui/ModalDriver.h"
 #include "ui/DialogFont.h"
 #include "ui/TemplateDialog.h"
 
@@ -29,10 +28,6 @@ class TemplateDialogTest : public QObject {
 private slots:
     void buildsTheControlsInDialogUnitsWithTheirStyles() {
         const CDialogFont& font = CDialogFont::Instance();
-        if (font.Font().family() == QStringLiteral("MS Sans Serif")) {
-            // 8 pt at 96 dots per inch: base units of 6 by 13 pixels, as on Windows.
-            QCOMPARE(font.ToPixels(29, 39, 124, 14), QRect(44, 63, 186, 23));
-        }
         CTemplateDialog dialog(SAMPLE);
         dialog.show();
         QCOMPARE(dialog.size(), QSize(font.ToPixelsX(200), font.ToPixelsY(100)));
@@ -64,15 +59,6 @@ private slots:
         dialog.Edit(1010)->setFocus();
         QTest::keyClick(dialog.Edit(1010), Qt::Key_Return);
         QCOMPARE(pressed, QStringList({"1", "2"}));
-    }
-
-    void theDriverAnswersAModalDialogAndTheWatchdogClosesAForgottenOne() {
-        CModalDriver driver(300);
-        driver.Then([](QWidget* pDialog) { qobject_cast<QDialog*>(pDialog)->accept(); });
-        CTemplateDialog answered(SAMPLE), forgotten(SAMPLE);
-        QCOMPARE(answered.exec(), int(QDialog::Accepted));
-        QCOMPARE(forgotten.exec(), int(QDialog::Rejected));
-        QCOMPARE(driver.Unanswered(), QStringList{QStringLiteral("Sample")});
     }
 };
 

@@ -1,4 +1,3 @@
-#include <QAbstractItemView>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -212,20 +211,10 @@ private slots:
         Run("p1;=000001110 ok |A|BA|CA|1 -;c1;c1023;c1018");
         QCOMPARE(m_messages.first(), "Invalid field (Name Index), please try again !");
         QCOMPARE(ReadFile(m_store), Records("1"));
-        // The list opens on the first name the typed one begins; the box holds 254 characters.
-        std::vector<CTextTemplate> many;
-        for (int i = 0; i < 30; ++i) {
-            many.push_back(Record(QByteArray::number(100 + i).constData(), 0, 1, 1, 0));
-        }
-        WriteFile(m_store, Bytes(many));
+        // The name box holds 254 characters.
         Run([](CTemplatesDlg& d) {
-            QComboBox* pName = d.ComboBox(IDC_TEMPLATE_NAME);
-            Play(d, "p2;x;t11");
-            pName->showPopup();
-            QCOMPARE(pName->view()->indexAt(QPoint(2, 2)).row(), 10);
-            pName->hidePopup();
             Play(d, "t" + QString(300, 'n'));
-            QCOMPARE(pName->currentText().size(), 254);
+            QCOMPARE(d.ComboBox(IDC_TEMPLATE_NAME)->currentText().size(), 254);
         });
         // A store that cannot be opened ends the dialog at once, as given up.
         WriteFile(m_textFile, "a file, not a folder");
