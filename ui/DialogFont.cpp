@@ -13,16 +13,9 @@ constexpr int POINT_SIZE = 8;
 
 QFont LoadDialogFont() {
     const int nFontId = QFontDatabase::addApplicationFont(QString::fromLatin1(MS_SANS_SERIF_FILE));
-    QFont font;
-    if (nFontId >= 0) {
-        const QStringList families = QFontDatabase::applicationFontFamilies(nFontId);
-        if (!families.isEmpty()) {
-            font = QFont(families.first());
-        }
-    } else {
-        font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
-        font.setFamily(QStringLiteral("sans-serif"));
-    }
+    const QStringList families =
+        nFontId >= 0 ? QFontDatabase::applicationFontFamilies(nFontId) : QStringList();
+    QFont font(families.isEmpty() ? QStringLiteral("sans-serif") : families.first());
     // Points to pixels as Windows does it, so that the font has the same
     // pixel height (and hence the same base units) at the same resolution.
     const QScreen* pScreen = QGuiApplication::primaryScreen();

@@ -109,7 +109,7 @@ Qt::FocusPolicy FocusPolicyOf(const ControlTemplate& control) {
 }  // namespace
 
 CTemplateDialog::CTemplateDialog(const DialogTemplate& dialogTemplate, QWidget* pParent)
-    : QDialog(pParent), m_nTemplateId(dialogTemplate.nId) {
+    : QDialog(pParent) {
     setWindowTitle(ToQString(dialogTemplate.title));
     setWindowIcon(ApplicationIcon());
     setFont(CDialogFont::Instance().Font());

@@ -39,9 +39,6 @@ public:
     // Gives the push button the default role or takes it away.
     void SetDefaultButton(int nId, bool bDefault);
 
-    // The ID of the template this dialog was built from.
-    int TemplateId() const { return m_nTemplateId; }
-
 protected:
     // Enter presses the push button that has the focus, else the default button.
     void keyPressEvent(QKeyEvent* pEvent) override;
@@ -50,6 +47,5 @@ private:
     QWidget* CreateControl(const ControlTemplate& control);
     void PlaceControls(const DialogTemplate& dialogTemplate);
 
-    int m_nTemplateId;
     std::map<int, QWidget*> m_controls;
 };
