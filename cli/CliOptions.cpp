@@ -18,7 +18,9 @@ using Words = std::vector<std::pair<std::string, T>>;
 
 const Words<ExistingFileChoice> EXISTING_ANSWERS = {{"replace", ExistingFileChoice::Replace},
                                                     {"append", ExistingFileChoice::Append}};
-const Words<int> DELIMITERS = {{"comma", ','}, {"tab", '\t'}, {"none", 0}};
+const Words<int> DELIMITERS = {{"comma", ','}, {"tab", '\t'}, {"semicolon", ';'}, {"none", 0}};
+const Words<TextEncoding> ENCODINGS = {{"utf-8", TextEncoding::Utf8},
+                                       {"windows-1252", TextEncoding::Windows1252}};
 
 template <typename T>
 std::string JoinWords(const Words<T>& words) {
@@ -56,7 +58,8 @@ void AddLayoutOptions(CLI::App& app, CCliOptions& options) {
     pTemplate->type_name("NAME")->check(NOT_EMPTY);
     CLI::Option* pColumns = app.add_option(
         "--columns", options.columns,
-        "Text layout: the column letters of NAME,LATITUDE,LONGITUDE,COMMENT, e.g. A,B,C,D");
+        "Text layout: the column letters of NAME,LATITUDE,LONGITUDE,COMMENT, e.g. A,B,C,D; or "
+        "auto: from the titles of the text file's first line (then --first-row is 2)");
     pColumns->type_name("N,LAT,LON,COMMENT")->check(NOT_EMPTY)->excludes(pTemplate);
     app.add_option("--first-row", options.firstRow,
                    "With --columns: the line of the first waypoint, counted from 1 (default 1)")
@@ -67,6 +70,13 @@ void AddLayoutOptions(CLI::App& app, CCliOptions& options) {
                                              "With --columns: the delimiter (default comma)");
     TakeOneOf(pDelimiter, DELIMITERS);
     pDelimiter->needs(pColumns);
+    TakeOneOf(app.add_option("--encoding", options.encoding,
+                             "The text file's encoding (default: UTF-8 when the file is valid "
+                             "UTF-8, otherwise windows-1252; a new file is written in UTF-8)"),
+              ENCODINGS);
+    app.add_flag("--decimal-comma", options.decimalComma,
+                 "Write coordinates of the text file with a decimal comma (47,376900); "
+                 "decimal commas are always read");
     app.add_option("--save-template", options.saveTemplateName,
                    "Also store the --columns layout as a template of this name")
         ->type_name("NAME")
@@ -113,11 +123,14 @@ const std::vector<CAnswerOption>& AnswerOptions() {
           {"abort", Resolution::Abort}},
          &CCliOptions::onLongName},
         {"--on-bad-name",
-         "An empty name, or one with a character other than a letter, digit, space, - or _",
-         {{"discard", Resolution::Discard}, {"abort", Resolution::Abort}},
+         "An empty name, or one with a character other than a letter, digit, space, - or _ "
+         "(clean: accented letters to plain ones, other characters dropped or made spaces)",
+         {{"clean", Resolution::Clean},
+          {"discard", Resolution::Discard},
+          {"abort", Resolution::Abort}},
          &CCliOptions::onBadName},
         {"--on-bad-coordinate",
-         "A latitude or longitude of 0, or no number",
+         "A latitude or longitude of 0, beyond 90 or 180 degrees, or no number",
          {{"discard", Resolution::Discard}, {"abort", Resolution::Abort}},
          &CCliOptions::onBadCoordinate},
     };

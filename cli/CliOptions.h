@@ -6,6 +6,7 @@
 
 #include "engine/WaypointTable.h"
 #include "job/UserInterface.h"
+#include "platform/TextEncoding.h"
 
 // What the command line asks for. Resolution::None and ExistingFileChoice::None
 // mean that the option was not given.
@@ -18,6 +19,8 @@ struct CCliOptions {
     int firstRow = 1;
     int delimiter = ',';
     std::string saveTemplateName;
+    TextEncoding encoding = TextEncoding::Detect;
+    bool decimalComma = false;
 
     ExistingFileChoice existing = ExistingFileChoice::None;
     Resolution onDuplicate = Resolution::None;
@@ -50,6 +53,9 @@ enum CliExitCode { EXIT_CONVERTED = 0, EXIT_FAILED = 1, EXIT_USAGE = 2 };
 // help names the template store's path.
 bool ParseCommandLine(int argc, char** argv, CCliOptions& options, int& nExitCode,
                       const std::string& storePath = std::string());
+
+// The columns word that finds the layout from the text file's first line.
+constexpr const char* AUTO_COLUMNS = "auto";
 
 // A name ending in .mps, in any case, is a MapSource file; any other a text file.
 bool IsMapSourcePath(const std::string& path);

@@ -3,7 +3,6 @@
 #include <cstdio>
 
 #include "job/Converter.h"
-#include "platform/Excerpt.h"
 
 namespace {
 
@@ -99,9 +98,8 @@ ExistingFileChoice CCliUserInterface::AskExistingFile(const std::string& path) {
     return ExistingFileChoice::Abort;
 }
 
-void CCliUserInterface::ResolveInvalidWaypoint(std::string& name, ResolutionPolicy& policy,
-                                               const CWaypointTable&, int nMaxNameLength,
-                                               WaypointError error) {
+void CCliUserInterface::ResolveInvalidWaypoint(std::string&, ResolutionPolicy& policy,
+                                               const CWaypointTable&, int, WaypointError error) {
     const CAnswerOption& option = AnswerOptionFor(error);
     Resolution answer = m_options.*option.pAnswer;
     if (answer != Resolution::None) {
@@ -109,11 +107,8 @@ void CCliUserInterface::ResolveInvalidWaypoint(std::string& name, ResolutionPoli
         policy.applyToAll = true;
         return;
     }
-    EndProgress();
-    std::fprintf(stderr, "pathfolio-cli: waypoint \"%s\": %s; settle it with %s %s\n",
-                 Printable(Excerpt(name)).c_str(),
-                 WaypointErrorMessage(static_cast<int>(error), nMaxNameLength).c_str(),
-                 option.pName, AnswerWords(option).c_str());
+    // Said after the message that names the waypoint and where it was read.
+    m_hint = std::string("settle it with ") + option.pName + " " + AnswerWords(option);
     policy.resolution = Resolution::Abort;
 }
 
@@ -133,4 +128,8 @@ void CCliUserInterface::ShowMessage(const std::string& text) {
         line.pop_back();
     }
     std::fprintf(stderr, "pathfolio-cli: %s\n", Printable(line).c_str());
+    if (!m_hint.empty()) {
+        std::fprintf(stderr, "pathfolio-cli: %s\n", m_hint.c_str());
+        m_hint.clear();
+    }
 }

@@ -41,6 +41,7 @@ private:
     const char* m_pStage = nullptr;
     std::string m_counter;
     bool m_bProgressShown = false;
+    std::string m_hint;  // the option that settles the fault the run stopped at
     std::chrono::steady_clock::time_point m_lastDrawn;
 };
 

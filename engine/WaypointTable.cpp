@@ -4,6 +4,9 @@
 #include <new>
 #include <utility>
 
+#include "platform/Excerpt.h"
+#include "platform/Utf8.h"
+
 bool IsOffered(Resolution resolution, WaypointError error) {
     switch (resolution) {
         case Resolution::AddSuffix:
@@ -11,6 +14,8 @@ bool IsOffered(Resolution resolution, WaypointError error) {
             return error == WaypointError::NameExists;
         case Resolution::Discard:
             return true;
+        case Resolution::Clean:
+            return error == WaypointError::NameNotAlphanumeric;
         case Resolution::Edit:
             return error == WaypointError::NameExists || error == WaypointError::NameTooLong ||
                    error == WaypointError::NameEmpty || error == WaypointError::NameNotAlphanumeric;
@@ -22,8 +27,8 @@ bool IsOffered(Resolution resolution, WaypointError error) {
 }
 
 void TruncateText(std::string& text, int nLength) {
-    if (nLength >= 0 && text.size() > static_cast<size_t>(nLength)) {
-        text.resize(static_cast<size_t>(nLength));
+    if (nLength >= 0) {
+        TruncateCharacters(text, static_cast<size_t>(nLength));
     }
 }
 
@@ -47,9 +52,12 @@ bool CWaypointTable::AddWaypoint(CWaypoint& waypoint) {
 }
 
 bool CWaypointTable::ResolveAndStore(CWaypoint& waypoint) {
+    if (!waypoint.m_bFromTarget) {
+        ++m_summary.nRead;
+    }
     for (;;) {
-        LowerAscii(waypoint.m_strName);
-        LowerAscii(waypoint.m_strComment);
+        LowerText(waypoint.m_strName);
+        LowerText(waypoint.m_strComment);
         WaypointError error = Classify(waypoint);
         Step step = error == WaypointError::None ? Step::Store : Resolve(waypoint, error);
         switch (step) {
@@ -91,7 +99,9 @@ Resolution CWaypointTable::AskResolution(const CWaypoint& waypoint, WaypointErro
 
 CWaypointTable::Step CWaypointTable::Resolve(CWaypoint& waypoint, WaypointError error) {
     std::string typedName;
-    switch (AskResolution(waypoint, error, typedName)) {
+    Resolution resolution = AskResolution(waypoint, error, typedName);
+    CountResolution(waypoint, resolution, error);
+    switch (resolution) {
         case Resolution::AddSuffix:
             if (!MakeUniqueName(waypoint.m_strName)) {
                 ShowMessage(
@@ -102,6 +112,9 @@ CWaypointTable::Step CWaypointTable::Resolve(CWaypoint& waypoint, WaypointError 
         case Resolution::Overwrite:
             RemoveKey(waypoint.m_strName);
             return Step::Store;
+        case Resolution::Clean:
+            waypoint.m_strName = CleanName(waypoint.m_strName);
+            return Step::Retry;
         case Resolution::Discard:
             return Step::Skip;
         case Resolution::Edit:
@@ -111,13 +124,63 @@ CWaypointTable::Step CWaypointTable::Resolve(CWaypoint& waypoint, WaypointError 
             TruncateText(waypoint.m_strName, m_nMaxNameLength);
             return Step::Retry;
         default:
+            ReportAbort(waypoint, error);
             return Step::Stop;
     }
 }
 
+void CWaypointTable::CountResolution(const CWaypoint& waypoint, Resolution resolution,
+                                     WaypointError error) {
+    if (waypoint.m_bFromTarget) {
+        return;
+    }
+    const CWaypoint* pEarlier = nullptr;
+    switch (resolution) {
+        case Resolution::AddSuffix:
+        case Resolution::Edit:
+            ++m_summary.nRenamed;
+            break;
+        case Resolution::Clean:
+            ++m_summary.nCleaned;
+            break;
+        case Resolution::Truncate:
+            ++m_summary.nNamesCut;
+            break;
+        case Resolution::Discard:
+            ++m_summary.nDiscarded[static_cast<int>(error)];
+            break;
+        case Resolution::Overwrite:
+            if (Lookup(waypoint.m_strName, pEarlier) && pEarlier != nullptr &&
+                !pEarlier->m_bFromTarget) {
+                ++m_summary.nOverwritten;
+            }
+            break;
+        default:
+            break;
+    }
+}
+
+// Names the waypoint, where it was read and its fault, so that the person
+// can find it; a stop asked for by the job is no abort.
+void CWaypointTable::ReportAbort(const CWaypoint& waypoint, WaypointError error) {
+    if (StopRequested()) {
+        return;
+    }
+    std::string where = m_readingFrom.empty() ? std::string()
+                                              : ", " + std::string(m_pReadingUnit) + " " +
+                                                    std::to_string(m_nReadingPosition) + " of \"" +
+                                                    m_readingFrom + "\"";
+    ShowMessage("Stopped at waypoint \"" + Excerpt(waypoint.m_strName) + "\"" + where + ": " +
+                WaypointErrorMessage(static_cast<int>(error), m_nMaxNameLength));
+}
+
 bool CWaypointTable::Store(const CWaypoint& waypoint) {
     CWaypoint copy = waypoint;
+    size_t nCommentSize = copy.m_strComment.size();
     TruncateText(copy.m_strComment, m_nMaxCommentLength);
+    if (!copy.m_bFromTarget && copy.m_strComment.size() != nCommentSize) {
+        ++m_summary.nCommentsCut;
+    }
     int nCounter = NextCounterValue(waypoint);
     SetAt(std::move(copy));
     ShowCounter(nCounter);
@@ -149,6 +212,9 @@ bool CWaypointTable::RemoveKey(std::string_view key) {
 CWaypoint CWaypointTable::TakeNext(Position& position) {
     CWaypoint waypoint = TakeAt(position);
     m_uniqueNames.Forget(waypoint.m_strName);
+    if (!waypoint.m_bFromTarget) {
+        ++m_summary.nWritten;
+    }
     ShowCounter(m_nExportCount);
     ++m_nExportCount;
     return waypoint;

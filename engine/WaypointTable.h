@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "engine/ImportUserInterface.h"
+#include "engine/RunSummary.h"
 #include "engine/UniqueNameFinder.h"
 #include "engine/Waypoint.h"
 #include "engine/WaypointMap.h"
@@ -20,6 +21,7 @@ enum class Resolution : int {
     Edit = 4,
     Truncate = 5,
     Abort = 6,
+    Clean = 7,  // the name made valid by CleanName
 };
 
 // Whether the invalid-waypoint dialog offers the answer for the fault. The
@@ -37,7 +39,8 @@ constexpr int MAX_NAME_LENGTH = 40;
 constexpr int MAX_COMMENT_LENGTH = 40;
 constexpr int MAX_TABLE_ENTRIES = INT_MAX;
 
-// If the text is longer than nLength characters, keeps its first nLength.
+// If the text is longer than nLength characters, keeps its first nLength
+// (characters, not bytes).
 void TruncateText(std::string& text, int nLength);
 
 // The waypoints of one conversion job, keyed by their lower-cased names, with
@@ -76,6 +79,18 @@ public:
         return m_pStopRequested != nullptr && m_pStopRequested->load(std::memory_order_relaxed);
     }
 
+    // Where the waypoints now read come from, for the message that ends a run
+    // on an Abort: a file and what its positions count ("line", "record").
+    void SetReadingFrom(std::string path, const char* pUnit) {
+        m_readingFrom = std::move(path);
+        m_pReadingUnit = pUnit;
+    }
+    // The position of the next waypoint handed to AddWaypoint.
+    void SetReadingPosition(uint64_t nPosition) { m_nReadingPosition = nPosition; }
+
+    CRunSummary& Summary() { return m_summary; }
+    const CRunSummary& Summary() const { return m_summary; }
+
     int ScanCount() const { return m_nScanCount; }
     int ExportCount() const { return m_nExportCount; }
 
@@ -96,9 +111,15 @@ private:
     bool Store(const CWaypoint& waypoint);
     int NextCounterValue(const CWaypoint& waypoint);
     void ShowMessage(const std::string& text);
+    void ReportAbort(const CWaypoint& waypoint, WaypointError error);
+    void CountResolution(const CWaypoint& waypoint, Resolution resolution, WaypointError error);
 
     CUniqueNameFinder m_uniqueNames{SUFFIX_ALPHABET};
     const std::atomic<bool>* m_pStopRequested = nullptr;
+    CRunSummary m_summary;
+    std::string m_readingFrom;
+    const char* m_pReadingUnit = "line";
+    uint64_t m_nReadingPosition = 0;
     int m_nScanCount = 0;
     int m_nExportCount = 0;
 };

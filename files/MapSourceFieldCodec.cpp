@@ -1,7 +1,7 @@
 #include "files/MapSourceFieldCodec.h"
 
-
 #include "files/Coordinates.h"
+#include "platform/Windows1252.h"
 
 namespace {
 
@@ -115,15 +115,15 @@ private:
 }  // namespace
 
 void CMapSourceFieldCodec::Encode(const CWaypoint& waypoint) {
-    m_strName = UpToNul(waypoint.m_strName);
-    m_strComment = UpToNul(waypoint.m_strComment);
+    m_strName = Utf8ToWindows1252(UpToNul(waypoint.m_strName), m_nReplaced);
+    m_strComment = Utf8ToWindows1252(UpToNul(waypoint.m_strComment), m_nReplaced);
     m_nLatitude = DegreesToSemicircles(waypoint.m_dLatitude);
     m_nLongitude = DegreesToSemicircles(waypoint.m_dLongitude);
 }
 
 void CMapSourceFieldCodec::Decode(CWaypoint& waypoint) {
-    waypoint.m_strName = m_strName;
-    waypoint.m_strComment = m_strComment;
+    waypoint.m_strName = Windows1252ToUtf8(m_strName);
+    waypoint.m_strComment = Windows1252ToUtf8(m_strComment);
     waypoint.m_dLatitude = SemicirclesToDegrees(m_nLatitude);
     waypoint.m_dLongitude = SemicirclesToDegrees(m_nLongitude);
 }

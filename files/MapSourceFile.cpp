@@ -31,6 +31,7 @@ void CMapSourceFile::GetFilter(const char*& pFilter, std::string& defaultExtensi
 }
 
 bool CMapSourceFile::ReadWaypoints(CWaypointTable& table, bool bFromTarget) {
+    table.SetReadingFrom(m_file.GetFilePath(), "the record at byte");
     Structure structure;
     m_lastReadEnd = Walk(&table, bFromTarget, structure);
     return m_lastReadEnd == ReadEnd::EndRecord;
@@ -138,6 +139,7 @@ CMapSourceFile::ReadEnd CMapSourceFile::ReadWaypoint(uint64_t nOffset, uint32_t 
     CWaypoint waypoint;
     codec.Decode(waypoint);
     waypoint.m_bFromTarget = bFromTarget;
+    pTable->SetReadingPosition(nOffset);
     return pTable->AddWaypoint(waypoint) ? ReadEnd::None : ReadEnd::Stopped;
 }
 
@@ -181,6 +183,7 @@ bool CMapSourceFile::BeginWriting() {
 void CMapSourceFile::WriteWaypoint(const CWaypoint& waypoint) {
     CMapSourceFieldCodec codec;
     codec.Encode(waypoint);
+    m_nReplacedCharacters += codec.m_nReplaced;
     m_record.clear();
     codec.AppendRecord(m_record, m_writeLayout);
     m_file.Write(m_record.data(), m_record.size());

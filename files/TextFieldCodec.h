@@ -4,16 +4,24 @@
 #include <vector>
 
 #include "files/FieldCodec.h"
+#include "platform/TextEncoding.h"
 
 struct CTextTemplate;
 
 // One row of a text file: its columns, and the template that says which
-// column holds which field.
+// column holds which field. The columns hold the file's bytes; the waypoint's
+// text is UTF-8. Coordinates are read with a decimal point or comma (a comma
+// inside a field of a comma-delimited file can only be a quoted one), and
+// written with a comma when the template says so.
 class CTextFieldCodec : public CFieldCodec {
 public:
     enum FieldNumber { NAME_FIELD = 0, LATITUDE_FIELD = 1, LONGITUDE_FIELD = 2, COMMENT_FIELD = 3 };
 
-    explicit CTextFieldCodec(const CTextTemplate* pTemplate) : m_pTemplate(pTemplate) {}
+    // encoding is the file's: UTF-8 or Windows-1252; with UTF-8 an invalid
+    // sequence is read as U+FFFD.
+    explicit CTextFieldCodec(const CTextTemplate* pTemplate,
+                             TextEncoding encoding = TextEncoding::Utf8)
+        : m_pTemplate(pTemplate), m_encoding(encoding) {}
 
     void Encode(const CWaypoint& waypoint) override;
     void Decode(CWaypoint& waypoint) override;
@@ -26,9 +34,15 @@ public:
     const std::string& FieldRead(int nField) const;
 
     std::vector<std::string> m_fields;
+    // Characters that the file's encoding could not hold, or invalid sequences read.
+    int m_nReplaced = 0;
 
 private:
     int ColumnOf(int nField) const;
+    std::string FromFile(const std::string& field);
+    std::string ToFile(const std::string& text);
+    double ReadCoordinate(int nField);
 
     const CTextTemplate* m_pTemplate;
+    TextEncoding m_encoding;
 };

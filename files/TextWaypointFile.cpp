@@ -1,11 +1,14 @@
 #include "files/TextWaypointFile.h"
 
 #include <cstdint>
+#include <cstring>
+#include <vector>
 
 #include "engine/WaypointTable.h"
 #include "files/TextFieldCodec.h"
 #include "files/TextRowReader.h"
 #include "platform/Excerpt.h"
+#include "platform/Utf8.h"
 
 void CTextWaypointFile::GetFilter(const char*& pFilter, std::string& defaultExtension) const {
     pFilter = "Text Files (*.txt;*.csv)|*.txt; *.csv|All Files (*.*)|*.*||";
@@ -30,21 +33,50 @@ bool CTextWaypointFile::ChooseTemplate(bool bOwned) {
     return true;
 }
 
+TextEncoding CTextWaypointFile::FindEncoding() {
+    const uint64_t nResume = m_file.GetPosition();
+    if (!m_file.Seek(0, CPlatformFile::SeekFrom::Begin)) {
+        return TextEncoding::Detect;
+    }
+    CUtf8Validator validator;
+    std::vector<char> chunk(1 << 16);
+    for (size_t nRead; !validator.HasFailed() && (nRead = m_file.Read(chunk.data(), chunk.size())) > 0;) {
+        const void* pTextEnd = std::memchr(chunk.data(), '\x1A', nRead);
+        size_t nText = pTextEnd != nullptr ? static_cast<size_t>(static_cast<const char*>(pTextEnd) - chunk.data()) : nRead;
+        validator.Feed(chunk.data(), nText);
+        if (pTextEnd != nullptr) {
+            break;
+        }
+    }
+    if (m_file.HasFailed() || !m_file.Seek(static_cast<int64_t>(nResume), CPlatformFile::SeekFrom::Begin)) {
+        return TextEncoding::Detect;
+    }
+    return validator.IsValid() ? TextEncoding::Utf8 : TextEncoding::Windows1252;
+}
+
 bool CTextWaypointFile::ReadWaypoints(CWaypointTable& table, bool bFromTarget) {
     if (!ChooseTemplate(true)) {
         return false;
+    }
+    TextEncoding encoding = m_template.encoding;
+    if (encoding == TextEncoding::Detect && (encoding = FindEncoding()) == TextEncoding::Detect) {
+        return ReportFailure("read");
     }
     if (!m_file.Seek(0, CPlatformFile::SeekFrom::Begin)) {
         return ReportFailure("read");
     }
     CTextRowReader reader(m_file, m_template.delimiter);
     // Every row replaces all fields of the last, so one codec serves them all.
-    CTextFieldCodec codec(&m_template);
+    CTextFieldCodec codec(&m_template, encoding);
+    table.SetReadingFrom(m_file.GetFilePath(), "line");
     for (uint64_t nRow = 1;; ++nRow) {
         switch (reader.Next(codec.m_fields)) {
             case CTextRowReader::Result::Row:
                 break;
             case CTextRowReader::Result::End:
+                if (!bFromTarget) {
+                    table.Summary().nReplacedCharacters += codec.m_nReplaced;
+                }
                 return true;
             case CTextRowReader::Result::TooLong:
                 ShowMessage(LineText(reader.RowLine()) + " is longer than 1 MiB");
@@ -62,6 +94,7 @@ bool CTextWaypointFile::ReadWaypoints(CWaypointTable& table, bool bFromTarget) {
         CWaypoint waypoint;
         codec.Decode(waypoint);
         waypoint.m_bFromTarget = bFromTarget;
+        table.SetReadingPosition(reader.RowLine());
         if (!table.AddWaypoint(waypoint)) {
             return false;
         }
@@ -72,9 +105,20 @@ std::string CTextWaypointFile::LineText(uint64_t nLine) const {
     return "Line " + std::to_string(nLine) + " of file \"" + m_file.GetFilePath() + "\"";
 }
 
+TextEncoding CTextWaypointFile::EncodingForWriting() {
+    if (m_template.encoding != TextEncoding::Detect) {
+        return m_template.encoding;
+    }
+    return m_file.GetPosition() == 0 ? TextEncoding::Utf8 : FindEncoding();
+}
+
 bool CTextWaypointFile::BeginWriting() {
     if (!ChooseTemplate(false)) {
         return false;
+    }
+    m_writeEncoding = EncodingForWriting();
+    if (m_writeEncoding == TextEncoding::Detect) {
+        return ReportFailure("read");
     }
     if (m_file.GetPosition() == 0) {
         CTextFieldCodec header(&m_template);
@@ -85,8 +129,9 @@ bool CTextWaypointFile::BeginWriting() {
 }
 
 void CTextWaypointFile::WriteWaypoint(const CWaypoint& waypoint) {
-    CTextFieldCodec codec(&m_template);
+    CTextFieldCodec codec(&m_template, m_writeEncoding);
     codec.Encode(waypoint);
+    m_nReplacedCharacters += codec.m_nReplaced;
     WriteRow(codec);
 }
 

@@ -9,7 +9,10 @@
 class CTextFieldCodec;
 
 // A delimited text waypoint file (.txt, .csv), laid out by a text template
-// that the person chooses each time the file is read or written.
+// that the person chooses each time the file is read or written. It is read
+// in the template's encoding, or the one it is found to have; a new file is
+// written in UTF-8 and an appended one in its own encoding, unless the
+// template names one.
 class CTextWaypointFile : public CWaypointFile {
 public:
     explicit CTextWaypointFile(CWaypointFileUserInterface* pOwner)
@@ -30,8 +33,13 @@ private:
     bool ChooseTemplate(bool bOwned);
     void WriteRow(const CTextFieldCodec& codec);
     bool NeedsQuotes(const std::string& field) const;
+    // UTF-8 when the file is valid UTF-8 up to its text end byte, otherwise
+    // Windows-1252 (Detect when the system failed to read). Keeps the position.
+    TextEncoding FindEncoding();
+    TextEncoding EncodingForWriting();
     std::string LineText(uint64_t nLine) const;
 
     CPlatformFile m_file;
     std::string m_row;  // reused to join a row's columns
+    TextEncoding m_writeEncoding = TextEncoding::Utf8;
 };

@@ -9,6 +9,7 @@ bool CWaypointFile::Export(CWaypointTable& table) {
     if (!BeginWriting()) {
         return false;
     }
+    m_nReplacedCharacters = 0;
     for (auto position = table.GetStartPosition();
          position != CWaypointTable::END_POSITION && !m_pFile->HasFailed();) {
         if (table.StopRequested()) {
@@ -20,6 +21,7 @@ bool CWaypointFile::Export(CWaypointTable& table) {
         }
     }
     EndWriting();
+    table.Summary().nReplacedCharacters += m_nReplacedCharacters;
     return m_pFile->Flush() || ReportFailure("write");
 }
 
