@@ -6,6 +6,7 @@
 #include <sstream>
 #include <vector>
 
+#include "files/FileKinds.h"
 #include "files/TitleRow.h"
 #include "templates/ColumnLetters.h"
 #include "templates/TemplateStore.h"
@@ -90,7 +91,8 @@ bool SaveTemplate(const std::string& name, const std::string& path, CTextTemplat
 // The layout of the text file's first line; the text file is the source, or
 // a target that is there to append to.
 bool FindAutoColumns(const CCliOptions& options, CTextTemplate& layout, int& nExitCode) {
-    const std::string& textPath = IsMapSourcePath(options.source) ? options.target : options.source;
+    const std::string& textPath =
+        KindOfPath(options.source) == FileKind::Text ? options.source : options.target;
     struct stat status {};
     if (textPath == options.target && ::stat(textPath.c_str(), &status) != 0) {
         return Fail(nExitCode, EXIT_USAGE,

@@ -5,10 +5,10 @@
 #include <vector>
 
 #include "engine/WaypointTable.h"
-#include "job/UserInterface.h"
+#include "job/ConversionRequest.h"
 #include "platform/TextEncoding.h"
 
-// What the command line asks for. Resolution::None and ExistingFileChoice::None
+// What the command line asks for. Resolution::None and ExistingTarget::Ask
 // mean that the option was not given.
 struct CCliOptions {
     std::string source;
@@ -22,7 +22,7 @@ struct CCliOptions {
     TextEncoding encoding = TextEncoding::Detect;
     bool decimalComma = false;
 
-    ExistingFileChoice existing = ExistingFileChoice::None;
+    ExistingTarget existing = ExistingTarget::Ask;
     Resolution onDuplicate = Resolution::None;
     Resolution onLongName = Resolution::None;
     Resolution onBadName = Resolution::None;
@@ -46,6 +46,10 @@ const CAnswerOption& AnswerOptionFor(WaypointError error);
 // The option's words joined with '|', as the help and the messages show them.
 std::string AnswerWords(const CAnswerOption& option);
 
+// The job the options ask for: every text file laid out by the layout, and
+// the answers the options give.
+ConversionRequest RequestFor(const CCliOptions& options, const CTextTemplate& layout);
+
 enum CliExitCode { EXIT_CONVERTED = 0, EXIT_FAILED = 1, EXIT_USAGE = 2 };
 
 // Parses the arguments. False when the program should end at once with nExitCode:
@@ -56,6 +60,3 @@ bool ParseCommandLine(int argc, char** argv, CCliOptions& options, int& nExitCod
 
 // The columns word that finds the layout from the text file's first line.
 constexpr const char* AUTO_COLUMNS = "auto";
-
-// A name ending in .mps, in any case, is a MapSource file; any other a text file.
-bool IsMapSourcePath(const std::string& path);

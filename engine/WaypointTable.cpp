@@ -1,6 +1,5 @@
 #include "engine/WaypointTable.h"
 
-#include <charconv>
 #include <new>
 #include <utility>
 
@@ -34,9 +33,16 @@ void TruncateText(std::string& text, int nLength) {
 
 CWaypointTable::CWaypointTable(CImportUserInterface* pStatusWnd) : m_pStatusWnd(pStatusWnd) {}
 
-bool CWaypointTable::AddWaypoint(CWaypoint& waypoint) {
+namespace {
+
+const char* const TOO_MANY_NAMES =
+    "Cannot create more unique names,only part of the file can be imported";
+
+}  // namespace
+
+Status CWaypointTable::AddWaypoint(CWaypoint& waypoint) {
     if (StopRequested()) {
-        return false;
+        return Status::Stopped();
     }
     try {
         return ResolveAndStore(waypoint);
@@ -46,12 +52,11 @@ bool CWaypointTable::AddWaypoint(CWaypoint& waypoint) {
         if (Lookup(waypoint.m_strName, pRecord) && pRecord == nullptr) {
             RemoveKey(waypoint.m_strName);
         }
-        ShowMessage("Not enough memory !");
-        return false;
+        return Status::Failed("Not enough memory !");
     }
 }
 
-bool CWaypointTable::ResolveAndStore(CWaypoint& waypoint) {
+Status CWaypointTable::ResolveAndStore(CWaypoint& waypoint) {
     if (!waypoint.m_bFromTarget) {
         ++m_summary.nRead;
     }
@@ -64,9 +69,11 @@ bool CWaypointTable::ResolveAndStore(CWaypoint& waypoint) {
             case Step::Store:
                 return Store(waypoint);
             case Step::Skip:
-                return true;
+                return Status();
             case Step::Stop:
-                return false;
+                return AbortStatus(waypoint, error);
+            case Step::Fail:
+                return Status::Failed(TOO_MANY_NAMES);
             case Step::Retry:
                 break;
         }
@@ -104,9 +111,7 @@ CWaypointTable::Step CWaypointTable::Resolve(CWaypoint& waypoint, WaypointError 
     switch (resolution) {
         case Resolution::AddSuffix:
             if (!MakeUniqueName(waypoint.m_strName)) {
-                ShowMessage(
-                    "Cannot create more unique names,only part of the file can be imported");
-                return Step::Stop;
+                return Step::Fail;
             }
             return Step::Store;
         case Resolution::Overwrite:
@@ -124,7 +129,6 @@ CWaypointTable::Step CWaypointTable::Resolve(CWaypoint& waypoint, WaypointError 
             TruncateText(waypoint.m_strName, m_nMaxNameLength);
             return Step::Retry;
         default:
-            ReportAbort(waypoint, error);
             return Step::Stop;
     }
 }
@@ -160,21 +164,21 @@ void CWaypointTable::CountResolution(const CWaypoint& waypoint, Resolution resol
     }
 }
 
-// Names the waypoint, where it was read and its fault, so that the person
-// can find it; a stop asked for by the job is no abort.
-void CWaypointTable::ReportAbort(const CWaypoint& waypoint, WaypointError error) {
+// An Abort names the waypoint, where it was read and its fault, so that the
+// person can find it; a stop asked for by the job is no abort.
+Status CWaypointTable::AbortStatus(const CWaypoint& waypoint, WaypointError error) const {
     if (StopRequested()) {
-        return;
+        return Status::Stopped();
     }
     std::string where = m_readingFrom.empty() ? std::string()
                                               : ", " + std::string(m_pReadingUnit) + " " +
                                                     std::to_string(m_nReadingPosition) + " of \"" +
                                                     m_readingFrom + "\"";
-    ShowMessage("Stopped at waypoint \"" + Excerpt(waypoint.m_strName) + "\"" + where + ": " +
+    return Status::Failed("Stopped at waypoint \"" + Excerpt(waypoint.m_strName) + "\"" + where + ": " +
                 WaypointErrorMessage(static_cast<int>(error), m_nMaxNameLength));
 }
 
-bool CWaypointTable::Store(const CWaypoint& waypoint) {
+Status CWaypointTable::Store(const CWaypoint& waypoint) {
     CWaypoint copy = waypoint;
     size_t nCommentSize = copy.m_strComment.size();
     TruncateText(copy.m_strComment, m_nMaxCommentLength);
@@ -185,10 +189,9 @@ bool CWaypointTable::Store(const CWaypoint& waypoint) {
     SetAt(std::move(copy));
     ShowCounter(nCounter);
     if (GetCount() >= static_cast<size_t>(m_nMaxEntries)) {
-        ShowMessage("The file is too large, only part of it can be checked/imported");
-        return false;
+        return Status::Failed("The file is too large, only part of it can be checked/imported");
     }
-    return true;
+    return Status();
 }
 
 // Taken before the copy is stored, so the first waypoint of a stage shows 0.
@@ -224,9 +227,7 @@ void CWaypointTable::ShowCounter(int nCount) {
     if (m_pStatusWnd == nullptr) {
         return;
     }
-    char text[16];
-    auto result = std::to_chars(text, text + sizeof text, nCount);
-    m_pStatusWnd->SetControlText(IDC_COUNTER, std::string_view(text, result.ptr - text));
+    m_pStatusWnd->ShowProgress(nCount);
 }
 
 bool CWaypointTable::MakeUniqueName(std::string& name) {
@@ -237,10 +238,4 @@ bool CWaypointTable::MakeUniqueName(std::string& name) {
     Reserve(candidate);
     name = std::move(candidate);
     return true;
-}
-
-void CWaypointTable::ShowMessage(const std::string& text) {
-    if (m_pStatusWnd != nullptr) {
-        m_pStatusWnd->ShowMessage(text);
-    }
 }

@@ -163,18 +163,42 @@ const std::initializer_list<std::string_view> MINUTE_MARKS = {"\xE2\x80\xB2", "\
 const std::initializer_list<std::string_view> SECOND_MARKS = {"\"", "''", "\xE2\x80\xB3",
                                                               "\xE2\x80\x9D"};
 
-// Between two parts: the mark of the first, blanks or a colon. True when a
-// further part follows.
-bool TakeSeparator(CNotationReader& reader, std::initializer_list<std::string_view> marks,
+enum class Next { None, Part, Dangling };
+
+// Between two parts: the mark of the first, blanks or a colon. Dangling is a
+// colon that no part follows.
+Next TakeSeparator(CNotationReader& reader, std::initializer_list<std::string_view> marks,
                    bool bMinutes) {
     reader.SkipBlanks();
     if (!reader.TakeAny(marks) && bMinutes && !reader.NextIs("''")) {
         reader.Take('\'');
     }
     reader.SkipBlanks();
-    reader.Take(':');
+    bool bColon = reader.Take(':');
     reader.SkipBlanks();
-    return reader.NextIsDigit();
+    if (reader.NextIsDigit()) {
+        return Next::Part;
+    }
+    return bColon ? Next::Dangling : Next::None;
+}
+
+// The minutes, and the seconds when the minutes are whole and a part follows
+// them; next tells what follows the last part.
+bool TakeMinutesAndSeconds(CNotationReader& reader, double& dMinutes, double& dSeconds,
+                           Next& next) {
+    bool bWhole = false;
+    if (!reader.TakePart(dMinutes, bWhole)) {
+        return false;
+    }
+    next = TakeSeparator(reader, MINUTE_MARKS, true);
+    if (next != Next::Part) {
+        return true;
+    }
+    if (!bWhole || !reader.TakePart(dSeconds, bWhole)) {
+        return false;
+    }
+    next = TakeSeparator(reader, SECOND_MARKS, false);
+    return true;
 }
 
 // Everything but the plain decimal: blanks, a hemisphere letter, marks,
@@ -193,15 +217,11 @@ double ParseCoordinateForms(std::string_view text, CoordinateAxis axis) {
         return 0.0;
     }
     double dValue = dDegrees;
-    if (TakeSeparator(reader, DEGREE_MARKS, false)) {
+    Next next = TakeSeparator(reader, DEGREE_MARKS, false);
+    if (next == Next::Part) {
         double dMinutes = 0.0;
         double dSeconds = 0.0;
-        if (!bWhole || !reader.TakePart(dMinutes, bWhole)) {
-            return 0.0;
-        }
-        if (TakeSeparator(reader, MINUTE_MARKS, true) &&
-            (!bWhole || !reader.TakePart(dSeconds, bWhole) ||
-             TakeSeparator(reader, SECOND_MARKS, false))) {
+        if (!bWhole || !TakeMinutesAndSeconds(reader, dMinutes, dSeconds, next)) {
             return 0.0;
         }
         dValue = std::fabs(dDegrees) + dMinutes / 60.0 + dSeconds / 3600.0;
@@ -214,7 +234,8 @@ double ParseCoordinateForms(std::string_view text, CoordinateAxis axis) {
     // Degrees of four digits and more with a hemisphere letter are the packed
     // form of degrees and minutes (4007.38N), which is refused, not guessed.
     bool bPacked = nSign != 0 && nDigits >= PACKED_DEGREE_DIGITS;
-    if (!reader.AtEnd() || nSign == 2 || (nSign != 0 && bMinus) || bPacked) {
+    if (next != Next::None || !reader.AtEnd() || nSign == 2 || (nSign != 0 && bMinus) ||
+        bPacked) {
         return 0.0;
     }
     return nSign < 0 ? -dValue : dValue;

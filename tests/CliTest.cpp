@@ -138,7 +138,7 @@ TEST_F(Cli, CommentsSurviveARoundTripThroughText) {
     CliResult back = Run({"comments.csv", "back.mps"});
     EXPECT_EQ(back.err,
               "pathfolio-cli: The operation has completed successfully (file "
-              "\"back.mps\" is ready)\n");
+              "\"back.mps\" is ready)\n  Waypoints read: 4, written: 4\n");
     EXPECT_EQ(Read("back.mps"), mps::File(records));
 }
 
@@ -185,35 +185,38 @@ TEST(CliOptions, AnswerWordsSettleTheFaultsOfTheirOption) {
         ASSERT_TRUE(
             ParseCommandLine(static_cast<int>(argv.size()), argv.data(), options, nExitCode))
             << c.args[1];
-        CCliUserInterface ui(options, false);
+        ConversionRequest request = RequestFor(options, CTextTemplate::DefaultLayout());
         for (size_t i = 0; i < 6; ++i) {
-            ResolutionPolicy policy;
-            std::string name = "x";
-            ::testing::internal::CaptureStderr();  // an open fault is reported
-            ui.ResolveInvalidWaypoint(name, policy, CWaypointTable(nullptr), 40, all[i]);
-            ::testing::internal::GetCapturedStderr();
-            bool bOpen = c.expected[i] == R::None;
-            EXPECT_EQ(policy.resolution, bOpen ? R::Abort : c.expected[i]) << c.args[1] << i;
-            EXPECT_EQ(policy.applyToAll, !bOpen) << c.args[1] << i;
+            EXPECT_EQ(request.answers[static_cast<size_t>(all[i])], c.expected[i])
+                << c.args[1] << i;
         }
     }
 }
 
-// The message names the option that settles the fault, shows only the start of
-// a long name and escapes control characters.
+// The message names the waypoint, its line and the fault, then the option that
+// settles the fault; it shows only the start of a long name and escapes control
+// characters. An abort answer says the same without the option.
 TEST_F(Cli, AnUnsettledFaultStopsAndSaysWhichOptionSettlesIt) {
     Write("in.csv", TITLE + "ok,1,1,\r\nbad.\x1Bname,1,1,\r\n");
     Write("out.mps", "old bytes");
     CliResult result = Run({"in.csv", "out.mps", "--existing", "replace"});
     EXPECT_EQ(result.nExitCode, 1);
     EXPECT_EQ(result.err,
-              "pathfolio-cli: waypoint \"bad.\\x1Bname\": Waypoint name contain one or more "
-              "non-alphanumeric characters; settle it with --on-bad-name discard|abort\n");
+              "pathfolio-cli: Stopped at waypoint \"bad.\\x1Bname\", line 3 of \"in.csv\": "
+              "Waypoint name contain one or more non-alphanumeric characters\n"
+              "pathfolio-cli: settle it with --on-bad-name clean|discard|abort\n");
     EXPECT_EQ(Read("out.mps"), "old bytes");
+    result = Run({"in.csv", "out.mps", "--existing", "replace", "--on-bad-name", "abort"});
+    EXPECT_EQ(result.nExitCode, 1);
+    EXPECT_EQ(result.err,
+              "pathfolio-cli: Stopped at waypoint \"bad.\\x1Bname\", line 3 of \"in.csv\": "
+              "Waypoint name contain one or more non-alphanumeric characters\n");
 
     Write("long.csv", TITLE + std::string(100000, 'x') + ",1,1,\r\n");
     result = Run({"long.csv", "new.mps"});
-    EXPECT_EQ(result.err.rfind("pathfolio-cli: waypoint \"" + std::string(60, 'x') + "...\": ", 0),
+    EXPECT_EQ(result.err.rfind("pathfolio-cli: Stopped at waypoint \"" + std::string(60, 'x') +
+                                   "...\", line 2 of \"long.csv\": ",
+                               0),
               0u)
         << result.err.substr(0, 200);
     EXPECT_NE(result.err.find("settle it with --on-long-name truncate|discard|abort"),

@@ -11,6 +11,14 @@
 
 namespace {
 
+std::string Repeat(const std::string& text, int nTimes) {
+    std::string repeated;
+    for (int i = 0; i < nTimes; ++i) {
+        repeated += text;
+    }
+    return repeated;
+}
+
 TEST(Waypoint, ValidationOrder) {
     struct Case {
         std::string name;
@@ -31,7 +39,15 @@ TEST(Waypoint, ValidationOrder) {
         {"home", -0.0, 1.0, WaypointError::LatitudeInvalid},
         {"home", std::nan(""), 1.0, WaypointError::LatitudeInvalid},
         {"home", 32.1, 0.0, WaypointError::LongitudeInvalid},
-        {"home", 123.0, -200.0, WaypointError::None},
+        {"home", 90.0, -180.0, WaypointError::None},
+        {"home", -90.0, 180.0, WaypointError::None},
+        {"home", 90.000001, 1.0, WaypointError::LatitudeInvalid},
+        {"home", -1046.977, 1.0, WaypointError::LatitudeInvalid},
+        {"home", 1.0, 180.000001, WaypointError::LongitudeInvalid},
+        {"home", 1.0, -INFINITY, WaypointError::LongitudeInvalid},
+        // Lengths count characters: 40 accented letters are not too long, 41 are.
+        {Repeat("\xC3\xA9", 40), 1, 1, WaypointError::NameNotAlphanumeric},
+        {Repeat("\xC3\xA9", 41), 1, 1, WaypointError::NameTooLong},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(MakeWaypoint(c.name, c.dLatitude, c.dLongitude).Validate(40), c.expected)
@@ -39,13 +55,14 @@ TEST(Waypoint, ValidationOrder) {
     }
 }
 
-bool Add(CWaypointTable& table, const std::string& name, bool bFromTarget = false) {
-    CWaypoint waypoint = MakeWaypoint(name, 32.5, -117.25, "", bFromTarget);
-    return table.AddWaypoint(waypoint);
-}
-
 class ImportPass : public ::testing::Test {
 protected:
+    // Adds as the job does: a failure is shown.
+    bool Add(CWaypointTable& into, const std::string& name, bool bFromTarget = false) {
+        CWaypoint waypoint = MakeWaypoint(name, 32.5, -117.25, "", bFromTarget);
+        return ui.Shown(into.AddWaypoint(waypoint));
+    }
+
     CScriptedUserInterface ui;
     CWaypointTable table{&ui};
 };
@@ -107,14 +124,14 @@ TEST_F(ImportPass, OverwriteAndTheCountersOfScanImportAndExport) {
     ASSERT_TRUE(table.Lookup("a", pStored));
     EXPECT_FALSE(pStored->m_bFromTarget);
     // Scan shows 0, 1; import 0, then 0 again after the overwrite lowered the count, then 1.
-    EXPECT_EQ(ui.Counters(), (std::vector<int>{0, 1, 0, 0, 1}));
-    ui.counterTexts.clear();
+    EXPECT_EQ(ui.counters, (std::vector<int>{0, 1, 0, 0, 1}));
+    ui.counters.clear();
     std::string order;
     for (const CWaypoint& waypoint : DrainTable(table)) {
         order += waypoint.m_strName;
     }
     EXPECT_EQ(order, "bcad");
-    EXPECT_EQ(ui.Counters(), (std::vector<int>{0, 1, 2, 3}));
+    EXPECT_EQ(ui.counters, (std::vector<int>{0, 1, 2, 3}));
     EXPECT_EQ(table.GetCount(), 0u);
     EXPECT_EQ(table.GetStartPosition(), CWaypointTable::END_POSITION);
 }
@@ -171,7 +188,8 @@ bool PlainSearch(const std::set<std::string>& taken, const std::string& name, in
 class UniqueNames : public ::testing::Test {
 protected:
     void Take(const std::string& name) {
-        ASSERT_TRUE(Add(table, name));
+        CWaypoint waypoint = MakeWaypoint(name);
+        ASSERT_TRUE(table.AddWaypoint(waypoint).IsOk());
         taken.insert(name);
     }
     // Runs both searches and keeps the plain set in step with the table.
