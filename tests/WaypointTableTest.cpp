@@ -136,6 +136,47 @@ TEST_F(ImportPass, OverwriteAndTheCountersOfScanImportAndExport) {
     EXPECT_EQ(table.GetStartPosition(), CWaypointTable::END_POSITION);
 }
 
+// Cleaning may leave a duplicate, a name too long or none at all; each is
+// settled as such. The summary accounts for every waypoint of the source, and
+// for none of the target's.
+TEST_F(ImportPass, CleanedNamesAreCheckedAgainAndTheSummaryAddsUp) {
+    ASSERT_TRUE(Add(table, "Zurich", true));
+    ASSERT_TRUE(Add(table, "keep"));
+    ui.waypointAnswers = {{Resolution::Clean, true},      // Zürich: a duplicate once cleaned
+                          {Resolution::AddSuffix, false}, // zurich-0
+                          {Resolution::Discard, false},   // "!?" cleaned to nothing
+                          {Resolution::Truncate, false},  // 40 ß: 80 letters once cleaned
+                          {Resolution::Overwrite, false}, // keep
+                          {Resolution::Discard, false}};  // the bad latitude
+    ASSERT_TRUE(Add(table, "Z\u00FCrich"));
+    ASSERT_TRUE(Add(table, "!?"));
+    std::string sharpS;
+    for (int i = 0; i < 40; ++i) {
+        sharpS += "\u00DF";
+    }
+    ASSERT_TRUE(Add(table, sharpS));
+    ASSERT_TRUE(Add(table, "Keep"));
+    CWaypoint far = MakeWaypoint("far", 91.0, 1.0);
+    ASSERT_TRUE(ui.Shown(table.AddWaypoint(far)));
+    EXPECT_EQ(ui.prompts,
+              (std::vector<WaypointError>{
+                  WaypointError::NameNotAlphanumeric, WaypointError::NameExists,
+                  WaypointError::NameEmpty, WaypointError::NameTooLong, WaypointError::NameExists,
+                  WaypointError::LatitudeInvalid}));
+    EXPECT_TRUE(table.Contains("zurich-0"));
+    EXPECT_TRUE(table.Contains(std::string(40, 's')));
+    DrainTable(table);
+    const CRunSummary& summary = table.Summary();
+    EXPECT_EQ(summary.nRead, 6);
+    EXPECT_EQ(summary.nWritten, 3);
+    EXPECT_EQ(summary.nWritten + summary.DiscardedTotal() + summary.nOverwritten, summary.nRead);
+    EXPECT_EQ(DescribeSummary(summary),
+              "Waypoints read: 6, written: 3\n"
+              "Changed: 1 renamed, 3 cleaned, 1 names cut short, 1 overwritten by a later "
+              "waypoint\n"
+              "Discarded: 2 (1 empty name, 1 invalid latitude)\n");
+}
+
 TEST_F(ImportPass, TheEntryLimitStopsAfterStoring) {
     table.m_nMaxEntries = 3;
     ASSERT_TRUE(Add(table, "a"));
