@@ -142,6 +142,102 @@ TEST_F(Cli, CommentsSurviveARoundTripThroughText) {
     EXPECT_EQ(Read("back.mps"), mps::File(records));
 }
 
+// Accented text from UTF-8 reaches the MapSource file as Windows-1252 and comes
+// back with every character that Windows-1252 has; what it lacks is replaced
+// and counted. A Windows-1252 text file gives the bytes it always gave.
+TEST_F(Cli, AccentsTravelThroughMapSourceInWindows1252) {
+    const int32_t nLat = DegreesToSemicircles(47.3769);
+    const int32_t nLon = DegreesToSemicircles(8.5417);
+    Write("utf8.csv", TITLE + "zurich,47.3769,8.5417,Gr\xC3\xBC" "ezi \xC5\x93uvre \xE2\x82\xAC\r\n" +
+                          "lodz,47.3769,8.5417,\xC5\x82\xC3\xB3" "d\xC5\xBA\r\n");
+    CliResult result = Run({"utf8.csv", "utf8.mps"});
+    ASSERT_EQ(result.nExitCode, 0) << result.err;
+    EXPECT_NE(result.err.find("Characters replaced by their closest plain letter or '?': 2"),
+              std::string::npos)
+        << result.err;
+    EXPECT_EQ(Read("utf8.mps"),
+              mps::File(mps::Record("zurich", "gr\xFC" "ezi \x9Cuvre \x80", nLat, nLon) +
+                        mps::Record("lodz", "l\xF3" "dz", nLat, nLon)));
+    ASSERT_EQ(Run({"utf8.mps", "back.csv", "-q"}).nExitCode, 0);
+    EXPECT_EQ(Read("back.csv"), TITLE + "zurich,47.376900,8.541700,gr\xC3\xBC" "ezi \xC5\x93uvre \xE2\x82\xAC\r\n" +
+                                    "lodz,47.376900,8.541700,l\xC3\xB3" "dz\r\n");
+
+    // Every byte a comment may hold in Windows-1252 (lower case, as stored), as it was.
+    std::string bytes;
+    for (int c = 0x20; c < 0x100; ++c) {
+        bytes.push_back(c == ',' || c == '"' || (c >= 'A' && c <= 'Z') ? '.' : static_cast<char>(c));
+    }
+    for (char& c : bytes) {  // capitals of the code page are lowered on the way in
+        auto u = static_cast<unsigned char>(c);
+        c = u == 0x8A || u == 0x8C || u == 0x8E || (u >= 0xC0 && u <= 0xDE && u != 0xD7) ? '.' : c;
+    }
+    bytes[0x9F - 0x20] = '.';
+    std::string rows;
+    std::string records;
+    for (size_t i = 0; i < bytes.size(); i += 40) {
+        std::string name = "w" + std::to_string(i);
+        rows += name + ",47.3769,8.5417," + bytes.substr(i, 40) + "\r\n";
+        records += mps::Record(name, bytes.substr(i, 40), nLat, nLon);
+    }
+    Write("1252.csv", TITLE + rows);
+    ASSERT_EQ(Run({"1252.csv", "1252.mps", "-q"}).nExitCode, 0);
+    EXPECT_EQ(Read("1252.mps"), mps::File(records));
+}
+
+// What spreadsheet programs in German, French or Italian settings save: a
+// semicolon file with decimal commas and notes, read by its title row,
+// converted to MapSource and back to the same bytes.
+TEST_F(Cli, SemicolonsAndDecimalCommasBothWaysAndBack) {
+    const std::string semicolons =
+        "NAME;LATITUDE;LONGITUDE;COMMENT\r\n"
+        "geneve;46,204400;6,143200;\"l\xC3\xA9man; jet d'eau\"\r\n"
+        "zermatt;46,020700;7,749100;\r\n";
+    Write("in.csv", semicolons);
+    CliResult result = Run({"in.csv", "out.mps", "--columns", "auto"});
+    ASSERT_EQ(result.nExitCode, 0) << result.err;
+    result = Run({"out.mps", "back.csv", "--columns", "A,B,C,D", "--first-row", "2",
+                  "--delimiter", "semicolon", "--decimal-comma", "-q"});
+    ASSERT_EQ(result.nExitCode, 0) << result.err;
+    EXPECT_EQ(Read("back.csv"), semicolons);
+
+    Write("notes.txt", "Lat\tLon\tNotes\r\n1\t2\tx\r\n");
+    result = Run({"notes.txt", "notes.mps", "--columns", "auto"});
+    EXPECT_EQ(result.nExitCode, 1);
+    EXPECT_EQ(result.err,
+              "pathfolio-cli: --columns auto: The first line of \"notes.txt\": no title for the "
+              "name (name, title, ident)\n");
+}
+
+// Out-of-range coordinates from any kind of file, and names that need
+// cleaning, are settled by their options; the summary accounts for each row.
+TEST_F(Cli, RangesNotationsAndCleanNamesWithTheirSummary) {
+    Write("far.mps", mps::File(mps::Record("ok", "", DegreesToSemicircles(1), DegreesToSemicircles(2)) +
+                               mps::Record("pole", "", DegreesToSemicircles(100), DegreesToSemicircles(2))));
+    CliResult result = Run({"far.mps", "far.csv", "--on-bad-coordinate", "discard"});
+    ASSERT_EQ(result.nExitCode, 0) << result.err;
+    EXPECT_NE(result.err.find("  Waypoints read: 2, written: 1\n  Discarded: 1 (1 invalid latitude)\n"),
+              std::string::npos)
+        << result.err;
+    EXPECT_EQ(Read("far.csv"), TITLE + "ok,1.000000,2.000000,\r\n");
+
+    Write("in.txt",
+          "Name\tLatitude\tLongitude\r\n"
+          "Sant Juli\xC3\xA0 de L\xC3\xB2ria\tN 42\xC2\xB0 27.82'\tE 1\xC2\xB0 29' 24\"\r\n"
+          "St. Mary's\t45 30 15 S\t-122.5\r\n"
+          "St Marys\t4007.38N\t1\r\n"
+          "Sant Julia de Loria\t91\t1\r\n");
+    result = Run({"in.txt", "out.mps", "--columns", "auto", "--on-bad-name", "clean",
+                  "--on-duplicate", "suffix", "--on-bad-coordinate", "discard"});
+    ASSERT_EQ(result.nExitCode, 0) << result.err;
+    EXPECT_NE(result.err.find("  Waypoints read: 4, written: 2\n  Changed: 2 cleaned\n"
+                              "  Discarded: 2 (2 invalid latitude)\n"),
+              std::string::npos)
+        << result.err;
+    ASSERT_EQ(Run({"out.mps", "out.csv", "-q"}).nExitCode, 0);
+    EXPECT_EQ(Read("out.csv"), TITLE + "sant julia de loria,42.463667,1.490000,\r\n" +
+                                   "st marys,-45.504167,-122.500000,\r\n");
+}
+
 TEST_F(Cli, AnExistingTargetIsLeftAloneUnlessTheCommandSaysWhatToDo) {
     Write("a.mps", OneWaypoint("a"));
     Write("t.csv", TITLE + "b,3.000000,4.000000,\r\n");
