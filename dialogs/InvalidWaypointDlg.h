@@ -7,8 +7,9 @@
 #include "ui/TemplateDialog.h"
 
 // Puts a waypoint that cannot enter the table as it is before the person, who
-// settles it: add a suffix, overwrite, discard, edit the name, truncate it, or
-// abort the conversion, optionally for every later fault of the same kind.
+// settles it: add a suffix, overwrite, discard, edit the name (a name with
+// other characters is proposed cleaned), truncate it, clean it, or abort the
+// conversion, optionally for every later fault of the same kind.
 //
 // Every choice is written into the policy at once; an accepted edited name is
 // written into the name. The modal result carries nothing. Escape (or any
@@ -28,6 +29,7 @@ public:
         ID_TRUNCATE = 1020,
         ID_MESSAGE = 1021,
         ID_QUESTION = 1022,
+        ID_CLEAN = 1025,
     };
 
     static const DialogTemplate& Template();

@@ -12,6 +12,10 @@ enum TemplatesDlgControl {
     IDD_TEXT_TEMPLATES = 131,
     IDC_COMMA = 1000,
     IDC_TAB = 1001,
+    IDC_SEMICOLON = 1002,
+    IDC_DECIMAL_COMMA = 1003,
+    IDC_ENCODING = 1004,
+    IDC_FIND_COLUMNS = 1005,
     IDC_NAME_INDEX = 1010,
     IDC_LATITUDE_INDEX = 1011,
     IDC_LONGITUDE_INDEX = 1012,
@@ -26,7 +30,9 @@ enum TemplatesDlgControl {
 };
 
 // The dialog in which the person picks the template of a text file, defines a
-// new one or deletes stored ones.
+// new one (by hand, or from the titles of the file's first line) or deletes
+// stored ones. The encoding chosen applies to the file at hand, and is stored
+// with a new template.
 //
 // exec() loads the store; it returns Accepted (IDOK) when the chosen template
 // is in the caller's record, Rejected (IDCANCEL) when the person gave up or
@@ -60,8 +66,10 @@ private:
     void OnDeleteAll();
     void OnAbort();
     void OnViewInExcel();
+    void OnFindColumns();
 
     void ShowTemplate(const CTextTemplate& record);
+    void ShowFields(const CTextTemplate& record);
     void ResetFields();
     void EnableDefinition(bool bEnable);
     void MakeOkDefault();
