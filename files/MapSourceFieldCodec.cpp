@@ -1,5 +1,8 @@
 #include "files/MapSourceFieldCodec.h"
 
+#include <algorithm>
+#include <string_view>
+
 #include "files/Coordinates.h"
 #include "platform/Windows1252.h"
 
@@ -52,8 +55,10 @@ constexpr size_t DISPLAY_COLOUR_SYMBOL_SIZE = 12;
 constexpr size_t V3_TAIL_SIZE = 2;
 constexpr size_t V4_TAIL_SIZE = 6;
 
-std::string UpToNul(const std::string& text) {
-    return text.substr(0, text.find('\0'));
+// The record's text: Windows-1252, up to the first NUL byte.
+std::string RecordText(const std::string& text, int& nReplaced) {
+    std::string_view upToNul(text.data(), std::min(text.find('\0'), text.size()));
+    return Utf8ToWindows1252(upToNul, nReplaced);
 }
 
 int32_t LoadInt32(const unsigned char* p) {
@@ -115,8 +120,8 @@ private:
 }  // namespace
 
 void CMapSourceFieldCodec::Encode(const CWaypoint& waypoint) {
-    m_strName = Utf8ToWindows1252(UpToNul(waypoint.m_strName), m_nReplaced);
-    m_strComment = Utf8ToWindows1252(UpToNul(waypoint.m_strComment), m_nReplaced);
+    m_strName = RecordText(waypoint.m_strName, m_nReplaced);
+    m_strComment = RecordText(waypoint.m_strComment, m_nReplaced);
     m_nLatitude = DegreesToSemicircles(waypoint.m_dLatitude);
     m_nLongitude = DegreesToSemicircles(waypoint.m_dLongitude);
 }

@@ -37,7 +37,9 @@ std::string CTextFieldCodec::FromFile(const std::string& field) {
         return Windows1252ToUtf8(field);
     }
     std::string text = field;
-    m_nReplaced += RepairUtf8(text);
+    if (m_bCheckUtf8) {
+        m_nReplaced += RepairUtf8(text);
+    }
     return text;
 }
 
@@ -49,8 +51,9 @@ double CTextFieldCodec::ReadCoordinate(int nField) {
     const std::string& field = FieldRead(nField);
     auto axis = nField == LATITUDE_FIELD ? CoordinateAxis::Latitude : CoordinateAxis::Longitude;
     // Marks such as the degree sign are looked for in UTF-8.
-    return IsAscii(field) ? ParseCoordinate(field, axis, true)
-                          : ParseCoordinate(FromFile(field), axis, true);
+    return m_encoding == TextEncoding::Windows1252 && !IsAscii(field)
+               ? ParseCoordinate(FromFile(field), axis, true)
+               : ParseCoordinate(field, axis, true);
 }
 
 // Fields are assigned in order, so of two fields sharing a column the later one stays.

@@ -17,11 +17,11 @@ class CTextFieldCodec : public CFieldCodec {
 public:
     enum FieldNumber { NAME_FIELD = 0, LATITUDE_FIELD = 1, LONGITUDE_FIELD = 2, COMMENT_FIELD = 3 };
 
-    // encoding is the file's: UTF-8 or Windows-1252; with UTF-8 an invalid
-    // sequence is read as U+FFFD.
+    // encoding is the file's: UTF-8 or Windows-1252. bCheckUtf8: the file was
+    // not found to be valid UTF-8, so an invalid sequence is read as U+FFFD.
     explicit CTextFieldCodec(const CTextTemplate* pTemplate,
-                             TextEncoding encoding = TextEncoding::Utf8)
-        : m_pTemplate(pTemplate), m_encoding(encoding) {}
+                             TextEncoding encoding = TextEncoding::Utf8, bool bCheckUtf8 = false)
+        : m_pTemplate(pTemplate), m_encoding(encoding), m_bCheckUtf8(bCheckUtf8) {}
 
     void Encode(const CWaypoint& waypoint) override;
     void Decode(CWaypoint& waypoint) override;
@@ -45,4 +45,5 @@ private:
 
     const CTextTemplate* m_pTemplate;
     TextEncoding m_encoding;
+    bool m_bCheckUtf8;
 };

@@ -63,7 +63,7 @@ Status CTextWaypointFile::ReadWaypoints(CWaypointTable& table, bool bFromTarget)
     }
     CTextRowReader reader(m_file, m_template.delimiter);
     // Every row replaces all fields of the last, so one codec serves them all.
-    CTextFieldCodec codec(&m_template, encoding);
+    CTextFieldCodec codec(&m_template, encoding, m_template.encoding == TextEncoding::Utf8);
     table.SetReadingFrom(m_file.GetFilePath(), "line");
     for (uint64_t nRow = 1;; ++nRow) {
         switch (reader.Next(codec.m_fields)) {
