@@ -20,9 +20,46 @@ constexpr std::string_view LATIN_EXTENDED_A[] = {
     "S", "s", "T", "t", "T", "t", "T", "t", "U",  "u",  "U", "u", "U", "u", "U",  "u",
     "U", "u", "U", "u", "W", "w", "Y", "y", "Y",  "Z",  "z", "Z", "z", "Z", "z",  "s"};
 
+// U+0410 to U+044F, the Russian alphabet, capitals first, as passports spell it.
+constexpr std::string_view CYRILLIC[] = {
+    "A", "B", "V", "G", "D", "E", "Zh", "Z", "I", "I", "K", "L", "M", "N", "O", "P",
+    "R", "S", "T", "U", "F", "Kh", "Ts", "Ch", "Sh", "Shch", "", "Y", "", "E", "Iu", "Ia",
+    "a", "b", "v", "g", "d", "e", "zh", "z", "i", "i", "k", "l", "m", "n", "o", "p",
+    "r", "s", "t", "u", "f", "kh", "ts", "ch", "sh", "shch", "", "y", "", "e", "iu", "ia"};
+
+// U+0400 to U+040F, and their small letters U+0450 to U+045F.
+constexpr std::string_view CYRILLIC_EXTRA[] = {"E", "E", "Dj", "Gj", "Ie", "Dz", "I", "I",
+                                               "J", "Lj", "Nj", "C", "Kj", "I", "U", "Dz"};
+constexpr std::string_view CYRILLIC_EXTRA_SMALL[] = {"e", "e", "dj", "gj", "ie", "dz", "i", "i",
+                                                     "j", "lj", "nj", "c", "kj", "i", "u", "dz"};
+
+// U+0391 to U+03A9 (U+03A2 is unassigned), and their small letters U+03B1 to
+// U+03C9 (U+03C2 is the final sigma).
+constexpr std::string_view GREEK[] = {"A", "V", "G", "D", "E", "Z", "I", "Th", "I",
+                                      "K", "L", "M", "N", "X", "O", "P", "R", "S",
+                                      "S", "T", "Y", "F", "Ch", "Ps", "O"};
+constexpr std::string_view GREEK_SMALL[] = {"a", "v", "g", "d", "e", "z", "i", "th", "i",
+                                            "k", "l", "m", "n", "x", "o", "p", "r", "s",
+                                            "s", "t", "y", "f", "ch", "ps", "o"};
+
 }  // namespace
 
 std::string_view PlainLetters(char32_t c) {
+    if (c >= 0x410 && c <= 0x44F) {
+        return CYRILLIC[c - 0x410];
+    }
+    if (c >= 0x400 && c <= 0x40F) {
+        return CYRILLIC_EXTRA[c - 0x400];
+    }
+    if (c >= 0x450 && c <= 0x45F) {
+        return CYRILLIC_EXTRA_SMALL[c - 0x450];
+    }
+    if (c >= 0x391 && c <= 0x3A9) {
+        return GREEK[c - 0x391];
+    }
+    if (c >= 0x3B1 && c <= 0x3C9) {
+        return GREEK_SMALL[c - 0x3B1];
+    }
     if (c >= 0xC0 && c <= 0xFF) {
         return LATIN_1[c - 0xC0];
     }
@@ -42,6 +79,30 @@ std::string_view PlainLetters(char32_t c) {
             return "t";
         case 0x1E9E:  // capital sharp s
             return "SS";
+        case 0x386:  // Greek vowels with an accent
+            return "A";
+        case 0x388:
+            return "E";
+        case 0x389:
+        case 0x38A:
+            return "I";
+        case 0x38C:
+        case 0x38F:
+            return "O";
+        case 0x38E:
+            return "Y";
+        case 0x3AC:
+            return "a";
+        case 0x3AD:
+            return "e";
+        case 0x3AE:
+        case 0x3AF:
+            return "i";
+        case 0x3CC:
+        case 0x3CE:
+            return "o";
+        case 0x3CD:
+            return "y";
         default:
             return std::string_view();
     }
