@@ -180,12 +180,21 @@ bool ParseCommandLine(int argc, char** argv, CCliOptions& options, int& nExitCod
         storePath +
         "\n\n"
         "A run on an existing TARGET that another run is writing waits for it to finish.\n\n"
+        "Text is read as UTF-8 when valid, otherwise as windows-1252; MapSource text is\n"
+        "windows-1252, and a character it lacks becomes its plain letters (\xC5\x81 gives L) or '?'.\n"
+        "Coordinates: 47.648967, N 47\xC2\xB0 38.938, 47\xC2\xB0" "38'56.28\"N, 47 38 56.28 N, 47,648967.\n"
+        "After a conversion a summary says what was read, written, changed and discarded.\n\n"
+        "Examples:\n"
+        "  pathfolio-cli survey.txt survey.mps --columns C,A,B,E --first-row 2 --delimiter tab\n"
+        "  pathfolio-cli orte.csv orte.mps --columns auto --on-bad-name clean --on-duplicate suffix\n"
+        "  pathfolio-cli orte.mps export.csv --columns A,B,C,D --first-row 2 --delimiter semicolon\n"
+        "      --decimal-comma --encoding windows-1252\n\n"
         "Exit status: 0 when TARGET was written, 1 when the conversion failed or stopped (TARGET\n"
         "left as it was), 2 for a usage error, 128 + the signal's number when interrupted\n"
         "(TARGET left as it was).");
     AddLayoutOptions(app, options);
     AddAnswerOptions(app, options);
-    app.add_flag("--quiet,-q", options.quiet, "No progress and no success message");
+    app.add_flag("--quiet,-q", options.quiet, "No progress, no success message and no summary");
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& error) {
