@@ -1,14 +1,12 @@
 #!/usr/bin/env bash
 # Times pathfolio-cli converting 1,000,000 waypoints to MapSource: plain
 # decimal degrees, and the same points in degrees and decimal minutes with
-# hemisphere letters. Given a second converter (an older build), times it on
-# the plain file too, alternating the runs, so the two can be compared on a
-# busy machine. Reports the median of the processor time (user + system) of
-# five rounds. Usage: bench/notations_bench.sh [BUILD_DIR] [OTHER_CLI]
+# hemisphere letters, taking turns. Reports the median of the processor time
+# (user + system) of five rounds. bench/compare.sh compares the plain rows with
+# another revision. Usage: bench/notations_bench.sh [BUILD_DIR]
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 cli="$(cd "${1:-$root/build}" && pwd)/pathfolio-cli"
-other="${2:-}"
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 cd "$work"
@@ -34,20 +32,12 @@ median() {
 
 : > plain.times
 : > minutes.times
-: > other.times
 for round in 1 2 3 4 5; do
     seconds "$cli" -q plain.csv plain.mps >> plain.times
     seconds "$cli" -q minutes.csv minutes.mps >> minutes.times
-    if [ -n "$other" ]; then
-        seconds "$other" -q plain.csv other.mps >> other.times
-    fi
-    rm -f plain.mps minutes.mps other.mps
+    rm -f plain.mps minutes.mps
 done
 plain="$(median < plain.times)"
 minutes="$(median < minutes.times)"
 echo "pathfolio-cli, 1,000,000 plain decimal rows: $plain s"
 echo "pathfolio-cli, 1,000,000 degrees-minutes rows: $minutes s ($(awk -v a="$minutes" -v b="$plain" 'BEGIN { printf "%.2f", a / b }')x the plain rows)"
-if [ -n "$other" ]; then
-    before="$(median < other.times)"
-    echo "$other, the same plain rows: $before s (this build: $(awk -v a="$plain" -v b="$before" 'BEGIN { printf "%+.1f%%", (a / b - 1) * 100 }'))"
-fi
