@@ -110,7 +110,8 @@ void CCliUserInterface::ShowMessage(MessageKind kind, const std::string& text) {
     const char* pLead = "pathfolio-cli: ";
     for (size_t nStart = 0; nStart < text.size();) {
         size_t nEnd = std::min(text.find('\n', nStart), text.size());
-        std::fprintf(stderr, "%s%s\n", pLead, Printable(text.substr(nStart, nEnd - nStart)).c_str());
+        std::fprintf(stderr, "%s%s\n", pLead,
+                     Printable(text.substr(nStart, nEnd - nStart)).c_str());
         pLead = "  ";
         nStart = nEnd + 1;
     }

@@ -58,12 +58,12 @@ DialogTemplate MakeTemplate() {
           DISABLED_TAB_STOP | STYLE_GROUP},
          {IDC_TAB, ControlKind::RadioButton, "Tab", 17, 340, 60, 10, STYLE_DISABLED},
          {IDC_SEMICOLON, ControlKind::RadioButton, "Semicolon", 90, 322, 60, 10, STYLE_DISABLED},
-         {IDC_DECIMAL_COMMA, ControlKind::CheckBox, "Write decimal commas (47,5)", 90, 340, 150,
-          10, DISABLED_TAB_STOP},
+         {IDC_DECIMAL_COMMA, ControlKind::CheckBox, "Write decimal commas (47,5)", 90, 340, 150, 10,
+          DISABLED_TAB_STOP},
          {IDC_STATIC, ControlKind::Label, "Encoding:", 7, 374, 40, 8},
          {IDC_ENCODING, ControlKind::ComboBox, "", 50, 371, 127, 14, STYLE_TAB_STOP},
-         {IDC_FIND_COLUMNS, ControlKind::PushButton, "Find columns from the first line", 7, 55,
-          170, 14, DISABLED_TAB_STOP},
+         {IDC_FIND_COLUMNS, ControlKind::PushButton, "Find columns from the first line", 7, 55, 170,
+          14, DISABLED_TAB_STOP},
          {IDOK, ControlKind::PushButton, "OK", 190, 7, 62, 14, DISABLED_TAB_STOP},
          {IDC_ABORT, ControlKind::PushButton, "Abort", 190, 25, 62, 14,
           STYLE_TAB_STOP | STYLE_DEFAULT},
@@ -396,9 +396,9 @@ void CTemplatesDlg::ResetFields() {
 }
 
 void CTemplatesDlg::EnableDefinition(bool bEnable) {
-    for (int nId : {IDC_HINT, IDC_NAME_INDEX, IDC_LATITUDE_INDEX, IDC_LONGITUDE_INDEX,
-                    IDC_COMMENT_INDEX, IDC_FIRST_WAYPOINT_INDEX, IDC_COMMA, IDC_TAB,
-                    IDC_SEMICOLON, IDC_DECIMAL_COMMA}) {
+    for (int nId :
+         {IDC_HINT, IDC_NAME_INDEX, IDC_LATITUDE_INDEX, IDC_LONGITUDE_INDEX, IDC_COMMENT_INDEX,
+          IDC_FIRST_WAYPOINT_INDEX, IDC_COMMA, IDC_TAB, IDC_SEMICOLON, IDC_DECIMAL_COMMA}) {
         EnableControl(nId, bEnable);
     }
 }

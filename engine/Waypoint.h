@@ -3,7 +3,6 @@
 #include <string>
 #include <string_view>
 
-
 // Why a waypoint cannot enter the table as it is. The values index the table's
 // per-error policies and are shared with the invalid-waypoint dialog.
 enum class WaypointError : int {

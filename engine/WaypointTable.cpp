@@ -174,8 +174,8 @@ Status CWaypointTable::AbortStatus(const CWaypoint& waypoint, WaypointError erro
                                               : ", " + std::string(m_pReadingUnit) + " " +
                                                     std::to_string(m_nReadingPosition) + " of \"" +
                                                     m_readingFrom + "\"";
-    return Status::Failed("Stopped at waypoint \"" + Excerpt(waypoint.m_strName) + "\"" + where + ": " +
-                WaypointErrorMessage(static_cast<int>(error), m_nMaxNameLength));
+    return Status::Failed("Stopped at waypoint \"" + Excerpt(waypoint.m_strName) + "\"" + where +
+                          ": " + WaypointErrorMessage(static_cast<int>(error), m_nMaxNameLength));
 }
 
 Status CWaypointTable::Store(const CWaypoint& waypoint) {

@@ -234,8 +234,7 @@ double ParseCoordinateForms(std::string_view text, CoordinateAxis axis) {
     // Degrees of four digits and more with a hemisphere letter are the packed
     // form of degrees and minutes (4007.38N), which is refused, not guessed.
     bool bPacked = nSign != 0 && nDigits >= PACKED_DEGREE_DIGITS;
-    if (next != Next::None || !reader.AtEnd() || nSign == 2 || (nSign != 0 && bMinus) ||
-        bPacked) {
+    if (next != Next::None || !reader.AtEnd() || nSign == 2 || (nSign != 0 && bMinus) || bPacked) {
         return 0.0;
     }
     return nSign < 0 ? -dValue : dValue;

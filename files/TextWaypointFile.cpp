@@ -36,15 +36,19 @@ TextEncoding CTextWaypointFile::FindEncoding() {
     }
     CUtf8Validator validator;
     std::vector<char> chunk(1 << 16);
-    for (size_t nRead; !validator.HasFailed() && (nRead = m_file.Read(chunk.data(), chunk.size())) > 0;) {
+    for (size_t nRead;
+         !validator.HasFailed() && (nRead = m_file.Read(chunk.data(), chunk.size())) > 0;) {
         const void* pTextEnd = std::memchr(chunk.data(), '\x1A', nRead);
-        size_t nText = pTextEnd != nullptr ? static_cast<size_t>(static_cast<const char*>(pTextEnd) - chunk.data()) : nRead;
+        size_t nText = pTextEnd != nullptr
+                           ? static_cast<size_t>(static_cast<const char*>(pTextEnd) - chunk.data())
+                           : nRead;
         validator.Feed(chunk.data(), nText);
         if (pTextEnd != nullptr) {
             break;
         }
     }
-    if (m_file.HasFailed() || !m_file.Seek(static_cast<int64_t>(nResume), CPlatformFile::SeekFrom::Begin)) {
+    if (m_file.HasFailed() ||
+        !m_file.Seek(static_cast<int64_t>(nResume), CPlatformFile::SeekFrom::Begin)) {
         return TextEncoding::Detect;
     }
     return validator.IsValid() ? TextEncoding::Utf8 : TextEncoding::Windows1252;

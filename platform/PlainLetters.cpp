@@ -2,6 +2,7 @@
 
 namespace {
 
+// clang-format off
 // U+00C0 to U+00FF; the two signs among them (U+00D7, U+00F7) have none.
 constexpr std::string_view LATIN_1[] = {
     "A", "A", "A", "A", "A", "A", "AE", "C", "E", "E", "E", "E", "I", "I", "I", "I",
@@ -41,6 +42,7 @@ constexpr std::string_view GREEK[] = {"A", "V", "G", "D", "E", "Z", "I", "Th", "
 constexpr std::string_view GREEK_SMALL[] = {"a", "v", "g", "d", "e", "z", "i", "th", "i",
                                             "k", "l", "m", "n", "x", "o", "p", "r", "s",
                                             "s", "t", "y", "f", "ch", "ps", "o"};
+// clang-format on
 
 }  // namespace
 

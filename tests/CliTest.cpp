@@ -148,24 +148,36 @@ TEST_F(Cli, CommentsSurviveARoundTripThroughText) {
 TEST_F(Cli, AccentsTravelThroughMapSourceInWindows1252) {
     const int32_t nLat = DegreesToSemicircles(47.3769);
     const int32_t nLon = DegreesToSemicircles(8.5417);
-    Write("utf8.csv", TITLE + "zurich,47.3769,8.5417,Gr\xC3\xBC" "ezi \xC5\x93uvre \xE2\x82\xAC\r\n" +
-                          "lodz,47.3769,8.5417,\xC5\x82\xC3\xB3" "d\xC5\xBA\r\n");
+    Write("utf8.csv", TITLE +
+                          "zurich,47.3769,8.5417,Gr\xC3\xBC"
+                          "ezi \xC5\x93uvre \xE2\x82\xAC\r\n" +
+                          "lodz,47.3769,8.5417,\xC5\x82\xC3\xB3"
+                          "d\xC5\xBA\r\n");
     CliResult result = Run({"utf8.csv", "utf8.mps"});
     ASSERT_EQ(result.nExitCode, 0) << result.err;
     EXPECT_NE(result.err.find("Characters replaced by their closest plain letter or '?': 2"),
               std::string::npos)
         << result.err;
-    EXPECT_EQ(Read("utf8.mps"),
-              mps::File(mps::Record("zurich", "gr\xFC" "ezi \x9Cuvre \x80", nLat, nLon) +
-                        mps::Record("lodz", "l\xF3" "dz", nLat, nLon)));
+    EXPECT_EQ(Read("utf8.mps"), mps::File(mps::Record("zurich",
+                                                      "gr\xFC"
+                                                      "ezi \x9Cuvre \x80",
+                                                      nLat, nLon) +
+                                          mps::Record("lodz",
+                                                      "l\xF3"
+                                                      "dz",
+                                                      nLat, nLon)));
     ASSERT_EQ(Run({"utf8.mps", "back.csv", "-q"}).nExitCode, 0);
-    EXPECT_EQ(Read("back.csv"), TITLE + "zurich,47.376900,8.541700,gr\xC3\xBC" "ezi \xC5\x93uvre \xE2\x82\xAC\r\n" +
-                                    "lodz,47.376900,8.541700,l\xC3\xB3" "dz\r\n");
+    EXPECT_EQ(Read("back.csv"), TITLE +
+                                    "zurich,47.376900,8.541700,gr\xC3\xBC"
+                                    "ezi \xC5\x93uvre \xE2\x82\xAC\r\n" +
+                                    "lodz,47.376900,8.541700,l\xC3\xB3"
+                                    "dz\r\n");
 
     // Every byte a comment may hold in Windows-1252 (lower case, as stored), as it was.
     std::string bytes;
     for (int c = 0x20; c < 0x100; ++c) {
-        bytes.push_back(c == ',' || c == '"' || (c >= 'A' && c <= 'Z') ? '.' : static_cast<char>(c));
+        bytes.push_back(c == ',' || c == '"' || (c >= 'A' && c <= 'Z') ? '.'
+                                                                       : static_cast<char>(c));
     }
     for (char& c : bytes) {  // capitals of the code page are lowered on the way in
         auto u = static_cast<unsigned char>(c);
@@ -195,8 +207,8 @@ TEST_F(Cli, SemicolonsAndDecimalCommasBothWaysAndBack) {
     Write("in.csv", semicolons);
     CliResult result = Run({"in.csv", "out.mps", "--columns", "auto"});
     ASSERT_EQ(result.nExitCode, 0) << result.err;
-    result = Run({"out.mps", "back.csv", "--columns", "A,B,C,D", "--first-row", "2",
-                  "--delimiter", "semicolon", "--decimal-comma", "-q"});
+    result = Run({"out.mps", "back.csv", "--columns", "A,B,C,D", "--first-row", "2", "--delimiter",
+                  "semicolon", "--decimal-comma", "-q"});
     ASSERT_EQ(result.nExitCode, 0) << result.err;
     EXPECT_EQ(Read("back.csv"), semicolons);
 
@@ -211,12 +223,14 @@ TEST_F(Cli, SemicolonsAndDecimalCommasBothWaysAndBack) {
 // Out-of-range coordinates from any kind of file, and names that need
 // cleaning, are settled by their options; the summary accounts for each row.
 TEST_F(Cli, RangesNotationsAndCleanNamesWithTheirSummary) {
-    Write("far.mps", mps::File(mps::Record("ok", "", DegreesToSemicircles(1), DegreesToSemicircles(2)) +
-                               mps::Record("pole", "", DegreesToSemicircles(100), DegreesToSemicircles(2))));
+    Write("far.mps",
+          mps::File(mps::Record("ok", "", DegreesToSemicircles(1), DegreesToSemicircles(2)) +
+                    mps::Record("pole", "", DegreesToSemicircles(100), DegreesToSemicircles(2))));
     CliResult result = Run({"far.mps", "far.csv", "--on-bad-coordinate", "discard"});
     ASSERT_EQ(result.nExitCode, 0) << result.err;
-    EXPECT_NE(result.err.find("  Waypoints read: 2, written: 1\n  Discarded: 1 (1 invalid latitude)\n"),
-              std::string::npos)
+    EXPECT_NE(
+        result.err.find("  Waypoints read: 2, written: 1\n  Discarded: 1 (1 invalid latitude)\n"),
+        std::string::npos)
         << result.err;
     EXPECT_EQ(Read("far.csv"), TITLE + "ok,1.000000,2.000000,\r\n");
 

@@ -142,12 +142,12 @@ TEST_F(ImportPass, OverwriteAndTheCountersOfScanImportAndExport) {
 TEST_F(ImportPass, CleanedNamesAreCheckedAgainAndTheSummaryAddsUp) {
     ASSERT_TRUE(Add(table, "Zurich", true));
     ASSERT_TRUE(Add(table, "keep"));
-    ui.waypointAnswers = {{Resolution::Clean, true},      // Zürich: a duplicate once cleaned
-                          {Resolution::AddSuffix, false}, // zurich-0
-                          {Resolution::Discard, false},   // "!?" cleaned to nothing
-                          {Resolution::Truncate, false},  // 40 ß: 80 letters once cleaned
-                          {Resolution::Overwrite, false}, // keep
-                          {Resolution::Discard, false}};  // the bad latitude
+    ui.waypointAnswers = {{Resolution::Clean, true},       // Zürich: a duplicate once cleaned
+                          {Resolution::AddSuffix, false},  // zurich-0
+                          {Resolution::Discard, false},    // "!?" cleaned to nothing
+                          {Resolution::Truncate, false},   // 40 ß: 80 letters once cleaned
+                          {Resolution::Overwrite, false},  // keep
+                          {Resolution::Discard, false}};   // the bad latitude
     ASSERT_TRUE(Add(table, "Z\u00FCrich"));
     ASSERT_TRUE(Add(table, "!?"));
     std::string sharpS;
@@ -158,11 +158,10 @@ TEST_F(ImportPass, CleanedNamesAreCheckedAgainAndTheSummaryAddsUp) {
     ASSERT_TRUE(Add(table, "Keep"));
     CWaypoint far = MakeWaypoint("far", 91.0, 1.0);
     ASSERT_TRUE(ui.Shown(table.AddWaypoint(far)));
-    EXPECT_EQ(ui.prompts,
-              (std::vector<WaypointError>{
-                  WaypointError::NameNotAlphanumeric, WaypointError::NameExists,
-                  WaypointError::NameEmpty, WaypointError::NameTooLong, WaypointError::NameExists,
-                  WaypointError::LatitudeInvalid}));
+    EXPECT_EQ(ui.prompts, (std::vector<WaypointError>{
+                              WaypointError::NameNotAlphanumeric, WaypointError::NameExists,
+                              WaypointError::NameEmpty, WaypointError::NameTooLong,
+                              WaypointError::NameExists, WaypointError::LatitudeInvalid}));
     EXPECT_TRUE(table.Contains("zurich-0"));
     EXPECT_TRUE(table.Contains(std::string(40, 's')));
     DrainTable(table);

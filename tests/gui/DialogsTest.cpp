@@ -169,8 +169,8 @@ private slots:
     // Edit offers a name with other characters cleaned, ready for Enter; other
     // faults keep the name as it was.
     void editProposesTheCleanedName() {
-        for (auto [error, proposed] : {std::pair{E::NameNotAlphanumeric, "Zurich HB"},
-                                       {E::NameExists, "Z\u00FCrich HB!"}}) {
+        for (auto [error, proposed] :
+             {std::pair{E::NameNotAlphanumeric, "Zurich HB"}, {E::NameExists, "Z\u00FCrich HB!"}}) {
             Fault fault(error, "Z\u00FCrich HB!");
             fault.Choose(Dlg::ID_EDIT);
             QCOMPARE(fault.dialog.Edit(Dlg::ID_NAME)->text(), QString::fromUtf8(proposed));
