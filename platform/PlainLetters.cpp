@@ -1,5 +1,7 @@
 #include "platform/PlainLetters.h"
 
+#include <cstddef>
+
 namespace {
 
 // clang-format off
@@ -44,29 +46,35 @@ constexpr std::string_view GREEK_SMALL[] = {"a", "v", "g", "d", "e", "z", "i", "
                                             "s", "t", "y", "f", "ch", "ps", "o"};
 // clang-format on
 
+// Runs of consecutive code points and their spellings.
+struct LetterRun {
+    char32_t first;
+    const std::string_view* pLetters;
+    size_t nCount;
+};
+
+template <size_t N>
+constexpr LetterRun Run(char32_t first, const std::string_view (&letters)[N]) {
+    return {first, letters, N};
+}
+
+constexpr LetterRun RUNS[] = {
+    Run(0xC0, LATIN_1),
+    Run(0x100, LATIN_EXTENDED_A),
+    Run(0x391, GREEK),
+    Run(0x3B1, GREEK_SMALL),
+    Run(0x400, CYRILLIC_EXTRA),
+    Run(0x410, CYRILLIC),
+    Run(0x450, CYRILLIC_EXTRA_SMALL),
+};
+
 }  // namespace
 
 std::string_view PlainLetters(char32_t c) {
-    if (c >= 0x410 && c <= 0x44F) {
-        return CYRILLIC[c - 0x410];
-    }
-    if (c >= 0x400 && c <= 0x40F) {
-        return CYRILLIC_EXTRA[c - 0x400];
-    }
-    if (c >= 0x450 && c <= 0x45F) {
-        return CYRILLIC_EXTRA_SMALL[c - 0x450];
-    }
-    if (c >= 0x391 && c <= 0x3A9) {
-        return GREEK[c - 0x391];
-    }
-    if (c >= 0x3B1 && c <= 0x3C9) {
-        return GREEK_SMALL[c - 0x3B1];
-    }
-    if (c >= 0xC0 && c <= 0xFF) {
-        return LATIN_1[c - 0xC0];
-    }
-    if (c >= 0x100 && c <= 0x17F) {
-        return LATIN_EXTENDED_A[c - 0x100];
+    for (const LetterRun& run : RUNS) {
+        if (c >= run.first && c - run.first < run.nCount) {
+            return run.pLetters[c - run.first];
+        }
     }
     switch (c) {
         case 0x192:  // ƒ
