@@ -32,13 +32,36 @@ std::string Trimmed(std::string text) {
     return text;
 }
 
-// The first row as the reader splits it with the delimiter.
-bool ReadFirstRow(CPlatformFile& file, char delimiter, std::vector<std::string>& fields) {
-    if (!file.Seek(0, CPlatformFile::SeekFrom::Begin)) {
-        return false;
+// The first row as the reader splits it with the delimiter; false with the reason.
+bool ReadFirstRow(CPlatformFile& file, char delimiter, std::vector<std::string>& fields,
+                  std::string& problem) {
+    auto result = CTextRowReader::Result::Failed;
+    if (file.Seek(0, CPlatformFile::SeekFrom::Begin)) {
+        CTextRowReader reader(file, delimiter);
+        result = reader.Next(fields);
     }
-    CTextRowReader reader(file, delimiter);
-    return reader.Next(fields) == CTextRowReader::Result::Row;
+    const std::string quoted = "\"" + file.GetFilePath() + "\"";
+    switch (result) {
+        case CTextRowReader::Result::Row:
+            if (!fields.empty()) {
+                return true;
+            }
+            [[fallthrough]];
+        case CTextRowReader::Result::End:
+            problem = "File " + quoted + " has no titles on its first line";
+            break;
+        case CTextRowReader::Result::TooLong:
+            problem = "The first line of file " + quoted + " is longer than 1 MiB";
+            break;
+        case CTextRowReader::Result::OpenQuote:
+            problem = "The first line of file " + quoted +
+                      " begins a quoted field that is not closed before the end of the file";
+            break;
+        case CTextRowReader::Result::Failed:
+            problem = "Fail to read file " + quoted + " (" + file.ErrorText() + ")";
+            break;
+    }
+    return false;
 }
 
 char GuessDelimiter(const std::string& line) {
@@ -85,13 +108,11 @@ bool FindColumnsFromTitles(const std::string& path, CTextTemplate& layout, std::
         problem = "Fail to open file \"" + path + "\" (" + file.ErrorText() + ")";
         return false;
     }
-    if (!ReadFirstRow(file, '\0', fields) || fields.empty()) {
-        problem = "File \"" + path + "\" has no first line to find the columns from";
+    if (!ReadFirstRow(file, '\0', fields, problem)) {
         return false;
     }
     char delimiter = GuessDelimiter(fields[0]);
-    if (!ReadFirstRow(file, delimiter, fields)) {
-        problem = "File \"" + path + "\" has no first line to find the columns from";
+    if (!ReadFirstRow(file, delimiter, fields, problem)) {
         return false;
     }
     std::vector<std::string> titles;

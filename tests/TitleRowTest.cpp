@@ -31,7 +31,9 @@ TEST(TitleRow, CommonTitlesNameTheColumns) {
         {"\" Name \",\"lat\",\"long, deg\",lon\n", MakeTemplate(0, 1, 3, 4, 2, ',', ""), ""},
         {"Latitude;Longitude;Title, city\n", {}, "no title for the name (name, title, ident)"},
         {"name\n", {}, "no title for the latitude (lat, latitude, y); no title for the longitude"},
-        {"", {}, "has no first line"},
+        {"", {}, "has no titles on its first line"},
+        {"\"name,lat,lon\n", {}, "begins a quoted field that is not closed"},
+        {std::string(1 << 21, 'x'), {}, "is longer than 1 MiB"},
     };
     for (const Case& c : cases) {
         WriteBytes(path, c.firstLine + "a,1,2,x\r\n");
