@@ -124,7 +124,8 @@ const std::vector<CAnswerOption>& AnswerOptions() {
          &CCliOptions::onLongName},
         {"--on-bad-name",
          "An empty name, or one with a character other than a letter, digit, space, - or _ "
-         "(clean: accented letters to plain ones, other characters dropped or made spaces)",
+         "(clean: accented letters to plain ones, other characters dropped or made spaces; a "
+         "name left empty is discarded)",
          {{"clean", Resolution::Clean},
           {"discard", Resolution::Discard},
           {"abort", Resolution::Abort}},
@@ -164,6 +165,9 @@ ConversionRequest RequestFor(const CCliOptions& options, const CTextTemplate& la
         const CAnswerOption& option = AnswerOptionFor(static_cast<WaypointError>(nError));
         request.answers[nError] = options.*option.pAnswer;
     }
+    // Nothing can be cleaned out of an empty name, nor out of one that cleaning emptied.
+    Resolution& emptyName = request.answers[static_cast<int>(WaypointError::NameEmpty)];
+    emptyName = emptyName == Resolution::Clean ? Resolution::Discard : emptyName;
     return request;
 }
 

@@ -221,7 +221,8 @@ TEST_F(Cli, SemicolonsAndDecimalCommasBothWaysAndBack) {
 }
 
 // Out-of-range coordinates from any kind of file, and names that need
-// cleaning, are settled by their options; the summary accounts for each row.
+// cleaning, are settled by their options (a name that cleaning empties is
+// discarded); the summary accounts for each row.
 TEST_F(Cli, RangesNotationsAndCleanNamesWithTheirSummary) {
     Write("far.mps",
           mps::File(mps::Record("ok", "", DegreesToSemicircles(1), DegreesToSemicircles(2)) +
@@ -239,12 +240,13 @@ TEST_F(Cli, RangesNotationsAndCleanNamesWithTheirSummary) {
           "Sant Juli\xC3\xA0 de L\xC3\xB2ria\tN 42\xC2\xB0 27.82'\tE 1\xC2\xB0 29' 24\"\r\n"
           "St. Mary's\t45 30 15 S\t-122.5\r\n"
           "St Marys\t4007.38N\t1\r\n"
-          "Sant Julia de Loria\t91\t1\r\n");
+          "Sant Julia de Loria\t91\t1\r\n"
+          "\xE5\x9F\x8E\xE9\x83\x8A\t1\t1\r\n");
     result = Run({"in.txt", "out.mps", "--columns", "auto", "--on-bad-name", "clean",
                   "--on-duplicate", "suffix", "--on-bad-coordinate", "discard"});
     ASSERT_EQ(result.nExitCode, 0) << result.err;
-    EXPECT_NE(result.err.find("  Waypoints read: 4, written: 2\n  Changed: 2 cleaned\n"
-                              "  Discarded: 2 (2 invalid latitude)\n"),
+    EXPECT_NE(result.err.find("  Waypoints read: 5, written: 2\n  Changed: 3 cleaned\n"
+                              "  Discarded: 3 (1 empty name, 2 invalid latitude)\n"),
               std::string::npos)
         << result.err;
     ASSERT_EQ(Run({"out.mps", "out.csv", "-q"}).nExitCode, 0);
@@ -261,8 +263,9 @@ TEST_F(Cli, AnExistingTargetIsLeftAloneUnlessTheCommandSaysWhatToDo) {
     EXPECT_EQ(Read("t.csv"), TITLE + "b,3.000000,4.000000,\r\n");
 }
 
-// Each answer word of each option settles its faults for good; other faults stay
-// open. Across the first two command lines every option gives a different answer.
+// Each answer word of each option settles its faults for good (clean, which has
+// nothing to work on in an empty name, discards it); other faults stay open.
+// Across the first two command lines every option gives a different answer.
 TEST(CliOptions, AnswerWordsSettleTheFaultsOfTheirOption) {
     using R = Resolution;
     const WaypointError all[] = {WaypointError::NameExists,      WaypointError::NameTooLong,
@@ -279,8 +282,8 @@ TEST(CliOptions, AnswerWordsSettleTheFaultsOfTheirOption) {
         {{"--on-duplicate", "Overwrite", "--on-long-name", "discard", "--on-bad-name", "abort",
           "--on-bad-coordinate", "discard"},
          {R::Overwrite, R::Discard, R::Abort, R::Abort, R::Discard, R::Discard}},
-        {{"--on-duplicate", "discard", "--on-long-name", "ABORT"},
-         {R::Discard, R::Abort, R::None, R::None, R::None, R::None}},
+        {{"--on-duplicate", "discard", "--on-long-name", "ABORT", "--on-bad-name", "clean"},
+         {R::Discard, R::Abort, R::Discard, R::Clean, R::None, R::None}},
         {{"--on-duplicate", "abort"}, {R::Abort, R::None, R::None, R::None, R::None, R::None}},
     };
     for (const Case& c : cases) {
