@@ -1,5 +1,6 @@
 #include "engine/WaypointTable.h"
 
+#include <charconv>
 #include <new>
 #include <utility>
 
@@ -174,8 +175,30 @@ Status CWaypointTable::AbortStatus(const CWaypoint& waypoint, WaypointError erro
                                               : ", " + std::string(m_pReadingUnit) + " " +
                                                     std::to_string(m_nReadingPosition) + " of \"" +
                                                     m_readingFrom + "\"";
+    std::string note = CoordinateNote(waypoint, error);
     return Status::Failed("Stopped at waypoint \"" + Excerpt(waypoint.m_strName) + "\"" + where +
-                          ": " + WaypointErrorMessage(static_cast<int>(error), m_nMaxNameLength));
+                          ": " + WaypointErrorMessage(static_cast<int>(error), m_nMaxNameLength) +
+                          (note.empty() ? "" : " (" + note + ")"));
+}
+
+// The reader's note, or for a coordinate out of range the limit it passes.
+std::string CWaypointTable::CoordinateNote(const CWaypoint& waypoint, WaypointError error) const {
+    if (error != WaypointError::LatitudeInvalid && error != WaypointError::LongitudeInvalid) {
+        return std::string();
+    }
+    if (!m_coordinateNote.empty()) {
+        return m_coordinateNote;
+    }
+    bool bLatitude = error == WaypointError::LatitudeInvalid;
+    double dValue = bLatitude ? waypoint.m_dLatitude : waypoint.m_dLongitude;
+    double dLimit = bLatitude ? 90.0 : 180.0;
+    if (!(dValue < -dLimit || dValue > dLimit)) {
+        return std::string();
+    }
+    char text[32];
+    auto result = std::to_chars(text, text + sizeof text, dValue, std::chars_format::fixed, 6);
+    return (result.ec == std::errc() ? std::string(text, result.ptr) : std::string("it")) +
+           " is beyond " + (bLatitude ? "90" : "180") + " degrees";
 }
 
 Status CWaypointTable::Store(const CWaypoint& waypoint) {

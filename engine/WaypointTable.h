@@ -88,7 +88,13 @@ public:
         m_pReadingUnit = pUnit;
     }
     // The position of the next waypoint handed to AddWaypoint.
-    void SetReadingPosition(uint64_t nPosition) { m_nReadingPosition = nPosition; }
+    void SetReadingPosition(uint64_t nPosition) {
+        m_nReadingPosition = nPosition;
+        m_coordinateNote.clear();
+    }
+    // Why the next waypoint's invalid coordinate was refused, in the reader's
+    // words, for the message that ends a run on it.
+    void SetCoordinateNote(std::string note) { m_coordinateNote = std::move(note); }
 
     CRunSummary& Summary() { return m_summary; }
     const CRunSummary& Summary() const { return m_summary; }
@@ -113,6 +119,7 @@ private:
     Status Store(const CWaypoint& waypoint);
     int NextCounterValue(const CWaypoint& waypoint);
     Status AbortStatus(const CWaypoint& waypoint, WaypointError error) const;
+    std::string CoordinateNote(const CWaypoint& waypoint, WaypointError error) const;
     void CountResolution(const CWaypoint& waypoint, Resolution resolution, WaypointError error);
 
     CUniqueNameFinder m_uniqueNames{SUFFIX_ALPHABET};
@@ -121,6 +128,7 @@ private:
     std::string m_readingFrom;
     const char* m_pReadingUnit = "line";
     uint64_t m_nReadingPosition = 0;
+    std::string m_coordinateNote;
     int m_nScanCount = 0;
     int m_nExportCount = 0;
 };

@@ -2,6 +2,7 @@
 
 #include <locale.h>
 
+#include <algorithm>
 #include <cctype>
 #include <charconv>
 #include <cmath>
@@ -267,4 +268,71 @@ double ParseCoordinate(std::string_view text, CoordinateAxis axis, bool bDecimal
         return ParseCoordinate(withPoints, axis, false);
     }
     return ParseCoordinateForms(text, axis);
+}
+
+namespace {
+
+// The text with its blanks and a hemisphere letter at either end taken off.
+std::string_view Core(std::string_view text, std::string& hemisphere) {
+    auto isHemisphere = [](char c) {
+        return std::string_view("NSEWnsew").find(c) != std::string_view::npos;
+    };
+    auto trim = [](std::string_view& part) {
+        while (!part.empty() && IsBlank(part.front())) {
+            part.remove_prefix(1);
+        }
+        while (!part.empty() && IsBlank(part.back())) {
+            part.remove_suffix(1);
+        }
+    };
+    trim(text);
+    if (!text.empty() && isHemisphere(text.front())) {
+        hemisphere = text.front();
+        text.remove_prefix(1);
+    } else if (!text.empty() && isHemisphere(text.back())) {
+        hemisphere = text.back();
+        text.remove_suffix(1);
+    }
+    trim(text);
+    return text;
+}
+
+bool IsNumber(std::string_view text, size_t nMinimumWholeDigits) {
+    size_t nWhole = 0;
+    while (nWhole < text.size() && IsDigit(text[nWhole])) {
+        ++nWhole;
+    }
+    std::string_view fraction = text.substr(nWhole);
+    bool bFraction =
+        fraction.empty() || (fraction.size() > 1 && fraction[0] == '.' &&
+                             fraction.find_first_not_of("0123456789", 1) == std::string_view::npos);
+    return nWhole >= nMinimumWholeDigits && bFraction;
+}
+
+}  // namespace
+
+std::string DescribeRefusedNotation(std::string_view text) {
+    std::string hemisphere;
+    std::string_view core = Core(text, hemisphere);
+    const std::string quoted = "\"" + std::string(text) + "\"";
+    size_t nFirstDot = core.find('.');
+    size_t nSecondDot =
+        nFirstDot == std::string_view::npos ? nFirstDot : core.find('.', nFirstDot + 1);
+    if (nSecondDot != std::string_view::npos && IsNumber(core.substr(0, nFirstDot), 1) &&
+        IsNumber(core.substr(nFirstDot + 1, nSecondDot - nFirstDot - 1), 1) &&
+        IsNumber(core.substr(nSecondDot + 1), 1)) {
+        return quoted +
+               " separates degrees, minutes and seconds with points, which is not read; write " +
+               std::string(core.substr(0, nFirstDot)) + " " +
+               std::string(core.substr(nFirstDot + 1, nSecondDot - nFirstDot - 1)) + " " +
+               std::string(core.substr(nSecondDot + 1)) +
+               (hemisphere.empty() ? "" : " " + hemisphere);
+    }
+    size_t nWhole = std::min(nFirstDot, core.size());
+    if (!hemisphere.empty() && IsNumber(core, PACKED_DEGREE_DIGITS)) {
+        return quoted + " packs degrees and minutes together, which is not read; write " +
+               std::string(core.substr(0, nWhole - 2)) + " " +
+               std::string(core.substr(nWhole - 2)) + " " + hemisphere;
+    }
+    return std::string();
 }

@@ -31,3 +31,7 @@ enum class CoordinateAxis { Latitude, Longitude };
 // (4007.38N: degrees of four or more digits) and dotted ones (27.15.45S) are
 // refused, not guessed. Anything else gives 0.0, which no waypoint may have.
 double ParseCoordinate(std::string_view text, CoordinateAxis axis, bool bDecimalComma = false);
+
+// For a text that ParseCoordinate refuses as a packed or dotted form, what it
+// is and how to write it instead; empty for any other text.
+std::string DescribeRefusedNotation(std::string_view text);

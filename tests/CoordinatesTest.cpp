@@ -136,6 +136,32 @@ TEST(TextNumbers, DegreesMinutesAndSeconds) {
     }
 }
 
+// Packed and dotted forms are named, with the way to write them; other texts
+// are not.
+TEST(TextNumbers, RefusedNotationsAreNamed) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"4007.38N",
+         "\"4007.38N\" packs degrees and minutes together, which is not read; "
+         "write 40 07.38 N"},
+        {" w 00830.5 ",
+         "\" w 00830.5 \" packs degrees and minutes together, which is not read; "
+         "write 008 30.5 w"},
+        {"27.15.45S",
+         "\"27.15.45S\" separates degrees, minutes and seconds with points, which "
+         "is not read; write 27 15 45 S"},
+        {"4007.38", ""},  // a number, only out of range
+        {"27.15.45.1",
+         "\"27.15.45.1\" separates degrees, minutes and seconds with points, "
+         "which is not read; write 27 15 45.1"},
+        {"N 40 07.38", ""},
+        {"4007.N", ""},
+        {"", ""},
+    };
+    for (const auto& [pText, pDescription] : cases) {
+        EXPECT_EQ(DescribeRefusedNotation(pText), pDescription) << '"' << pText << '"';
+    }
+}
+
 // A decimal comma is read when the caller allows it, in every form; written
 // when asked for.
 TEST(TextNumbers, DecimalCommas) {
