@@ -309,30 +309,45 @@ bool IsNumber(std::string_view text, size_t nMinimumWholeDigits) {
     return nWhole >= nMinimumWholeDigits && bFraction;
 }
 
+// Degrees, minutes and seconds apart by points (27.15.45), written apart by blanks.
+std::string DottedApart(std::string_view core) {
+    size_t nFirst = core.find('.');
+    size_t nSecond = nFirst == std::string_view::npos ? nFirst : core.find('.', nFirst + 1);
+    if (nSecond == std::string_view::npos || !IsNumber(core.substr(0, nFirst), 1) ||
+        !IsNumber(core.substr(nFirst + 1, nSecond - nFirst - 1), 1) ||
+        !IsNumber(core.substr(nSecond + 1), 1)) {
+        return std::string();
+    }
+    return std::string(core.substr(0, nFirst)) + " " +
+           std::string(core.substr(nFirst + 1, nSecond - nFirst - 1)) + " " +
+           std::string(core.substr(nSecond + 1));
+}
+
+// Degrees and minutes packed into one number (4007.38), written apart.
+std::string PackedApart(std::string_view core) {
+    if (!IsNumber(core, PACKED_DEGREE_DIGITS)) {
+        return std::string();
+    }
+    size_t nWhole = std::min(core.find('.'), core.size());
+    return std::string(core.substr(0, nWhole - 2)) + " " + std::string(core.substr(nWhole - 2));
+}
+
 }  // namespace
 
 std::string DescribeRefusedNotation(std::string_view text) {
     std::string hemisphere;
     std::string_view core = Core(text, hemisphere);
     const std::string quoted = "\"" + std::string(text) + "\"";
-    size_t nFirstDot = core.find('.');
-    size_t nSecondDot =
-        nFirstDot == std::string_view::npos ? nFirstDot : core.find('.', nFirstDot + 1);
-    if (nSecondDot != std::string_view::npos && IsNumber(core.substr(0, nFirstDot), 1) &&
-        IsNumber(core.substr(nFirstDot + 1, nSecondDot - nFirstDot - 1), 1) &&
-        IsNumber(core.substr(nSecondDot + 1), 1)) {
+    const std::string after = hemisphere.empty() ? "" : " " + hemisphere;
+    if (std::string apart = DottedApart(core); !apart.empty()) {
         return quoted +
-               " separates degrees, minutes and seconds with points, which is not read; write " +
-               std::string(core.substr(0, nFirstDot)) + " " +
-               std::string(core.substr(nFirstDot + 1, nSecondDot - nFirstDot - 1)) + " " +
-               std::string(core.substr(nSecondDot + 1)) +
-               (hemisphere.empty() ? "" : " " + hemisphere);
+               " separates degrees, minutes and seconds with points, which is not "
+               "read; write " +
+               apart + after;
     }
-    size_t nWhole = std::min(nFirstDot, core.size());
-    if (!hemisphere.empty() && IsNumber(core, PACKED_DEGREE_DIGITS)) {
-        return quoted + " packs degrees and minutes together, which is not read; write " +
-               std::string(core.substr(0, nWhole - 2)) + " " +
-               std::string(core.substr(nWhole - 2)) + " " + hemisphere;
+    if (std::string apart = PackedApart(core); !hemisphere.empty() && !apart.empty()) {
+        return quoted + " packs degrees and minutes together, which is not read; write " + apart +
+               after;
     }
     return std::string();
 }
