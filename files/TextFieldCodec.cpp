@@ -70,6 +70,7 @@ void CTextFieldCodec::Decode(CWaypoint& waypoint) {
     waypoint.m_dLongitude = ReadCoordinate(LONGITUDE_FIELD);
     waypoint.m_strComment = FromFile(FieldRead(COMMENT_FIELD));
 }
+
 void CTextFieldCodec::SetHeader() {
     Field(NAME_FIELD) = "NAME";
     Field(LATITUDE_FIELD) = "LATITUDE";
