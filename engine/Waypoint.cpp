@@ -12,11 +12,6 @@ bool IsNameCharacter(unsigned char c) {
            c == '-' || c == '_';
 }
 
-// 0 and NaN are no coordinate; neither is anything beyond the limit.
-bool IsValidCoordinate(double d, double dLimit) {
-    return (d < 0.0 || d > 0.0) && d >= -dLimit && d <= dLimit;
-}
-
 bool IsApostrophe(char32_t c) {
     return c == '\'' || c == '`' || c == 0x2018 || c == 0x2019 || c == 0x2BC || c == 0xB4;
 }
@@ -90,14 +85,6 @@ std::string CleanName(std::string_view name) {
         cleaned.pop_back();
     }
     return cleaned;
-}
-
-bool IsValidLatitude(double dLatitude) {
-    return IsValidCoordinate(dLatitude, 90.0);
-}
-
-bool IsValidLongitude(double dLongitude) {
-    return IsValidCoordinate(dLongitude, 180.0);
 }
 
 WaypointError CWaypoint::Validate(int nMaxNameLength) const {

@@ -32,9 +32,14 @@ WaypointError ValidateName(std::string_view name, int nMaxNameLength);
 // than the limit (ß gives ss).
 std::string CleanName(std::string_view name);
 
-// The latitude and longitude a waypoint may have: within +-90 and +-180 degrees, not 0.
-bool IsValidLatitude(double dLatitude);
-bool IsValidLongitude(double dLongitude);
+// The latitude and longitude a waypoint may have: within +-90 and +-180
+// degrees, not 0 (and not NaN).
+inline bool IsValidLatitude(double dLatitude) {
+    return (dLatitude < 0.0 || dLatitude > 0.0) && dLatitude >= -90.0 && dLatitude <= 90.0;
+}
+inline bool IsValidLongitude(double dLongitude) {
+    return (dLongitude < 0.0 || dLongitude > 0.0) && dLongitude >= -180.0 && dLongitude <= 180.0;
+}
 
 class CWaypoint {
 public:

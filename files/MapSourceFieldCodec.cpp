@@ -56,9 +56,9 @@ constexpr size_t V3_TAIL_SIZE = 2;
 constexpr size_t V4_TAIL_SIZE = 6;
 
 // The record's text: Windows-1252, up to the first NUL byte.
-std::string RecordText(const std::string& text, int& nReplaced) {
+void SetRecordText(std::string& record, const std::string& text, int& nReplaced) {
     std::string_view upToNul(text.data(), std::min(text.find('\0'), text.size()));
-    return Utf8ToWindows1252(upToNul, nReplaced);
+    Utf8ToWindows1252(upToNul, record, nReplaced);
 }
 
 int32_t LoadInt32(const unsigned char* p) {
@@ -120,8 +120,8 @@ private:
 }  // namespace
 
 void CMapSourceFieldCodec::Encode(const CWaypoint& waypoint) {
-    m_strName = RecordText(waypoint.m_strName, m_nReplaced);
-    m_strComment = RecordText(waypoint.m_strComment, m_nReplaced);
+    SetRecordText(m_strName, waypoint.m_strName, m_nReplaced);
+    SetRecordText(m_strComment, waypoint.m_strComment, m_nReplaced);
     m_nLatitude = DegreesToSemicircles(waypoint.m_dLatitude);
     m_nLongitude = DegreesToSemicircles(waypoint.m_dLongitude);
 }

@@ -26,34 +26,30 @@ std::string& CTextFieldCodec::Field(int nField) {
     return m_fields[nColumn];
 }
 
-const std::string& CTextFieldCodec::FieldRead(int nField) const {
-    static const std::string empty;
-    auto nColumn = static_cast<size_t>(ColumnOf(nField));
-    return nColumn < m_fields.size() ? m_fields[nColumn] : empty;
-}
-
-std::string CTextFieldCodec::FromFile(const std::string& field) {
+void CTextFieldCodec::FromFile(const std::string& field, std::string& text) {
     if (m_encoding == TextEncoding::Windows1252) {
-        return Windows1252ToUtf8(field);
+        text = Windows1252ToUtf8(field);
+        return;
     }
-    std::string text = field;
+    text = field;
     if (m_bCheckUtf8) {
         m_nReplaced += RepairUtf8(text);
     }
-    return text;
 }
 
 std::string CTextFieldCodec::ToFile(const std::string& text) {
     return m_encoding == TextEncoding::Windows1252 ? Utf8ToWindows1252(text, m_nReplaced) : text;
 }
 
-double CTextFieldCodec::ReadCoordinate(int nField) {
+// Marks such as the degree sign are looked for in UTF-8.
+double CTextFieldCodec::ReadWindows1252Coordinate(int nField, CoordinateAxis axis) {
     const std::string& field = FieldRead(nField);
-    auto axis = nField == LATITUDE_FIELD ? CoordinateAxis::Latitude : CoordinateAxis::Longitude;
-    // Marks such as the degree sign are looked for in UTF-8.
-    return m_encoding == TextEncoding::Windows1252 && !IsAscii(field)
-               ? ParseCoordinate(FromFile(field), axis, true)
-               : ParseCoordinate(field, axis, true);
+    if (IsAscii(field)) {
+        return ParseCoordinate(field, axis, true);
+    }
+    std::string text;
+    FromFile(field, text);
+    return ParseCoordinate(text, axis, true);
 }
 
 // Fields are assigned in order, so of two fields sharing a column the later one stays.
@@ -65,10 +61,18 @@ void CTextFieldCodec::Encode(const CWaypoint& waypoint) {
 }
 
 void CTextFieldCodec::Decode(CWaypoint& waypoint) {
-    waypoint.m_strName = FromFile(FieldRead(NAME_FIELD));
-    waypoint.m_dLatitude = ReadCoordinate(LATITUDE_FIELD);
-    waypoint.m_dLongitude = ReadCoordinate(LONGITUDE_FIELD);
-    waypoint.m_strComment = FromFile(FieldRead(COMMENT_FIELD));
+    FromFile(FieldRead(NAME_FIELD), waypoint.m_strName);
+    if (m_encoding == TextEncoding::Windows1252) {
+        waypoint.m_dLatitude = ReadWindows1252Coordinate(LATITUDE_FIELD, CoordinateAxis::Latitude);
+        waypoint.m_dLongitude =
+            ReadWindows1252Coordinate(LONGITUDE_FIELD, CoordinateAxis::Longitude);
+    } else {
+        waypoint.m_dLatitude =
+            ParseCoordinate(FieldRead(LATITUDE_FIELD), CoordinateAxis::Latitude, true);
+        waypoint.m_dLongitude =
+            ParseCoordinate(FieldRead(LONGITUDE_FIELD), CoordinateAxis::Longitude, true);
+    }
+    FromFile(FieldRead(COMMENT_FIELD), waypoint.m_strComment);
 }
 
 void CTextFieldCodec::SetHeader() {

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "files/Coordinates.h"
 #include "files/FieldCodec.h"
 #include "platform/TextEncoding.h"
 
@@ -31,7 +32,11 @@ public:
     // The template's column of the field, the row grown to hold it.
     std::string& Field(int nField);
     // The template's column of the field as read; empty when the row has no such column.
-    const std::string& FieldRead(int nField) const;
+    const std::string& FieldRead(int nField) const {
+        static const std::string empty;
+        auto nColumn = static_cast<size_t>(ColumnOf(nField));
+        return nColumn < m_fields.size() ? m_fields[nColumn] : empty;
+    }
 
     std::vector<std::string> m_fields;
     // Characters that the file's encoding could not hold, or invalid sequences read.
@@ -39,9 +44,9 @@ public:
 
 private:
     int ColumnOf(int nField) const;
-    std::string FromFile(const std::string& field);
+    void FromFile(const std::string& field, std::string& text);
     std::string ToFile(const std::string& text);
-    double ReadCoordinate(int nField);
+    double ReadWindows1252Coordinate(int nField, CoordinateAxis axis);
 
     const CTextTemplate* m_pTemplate;
     TextEncoding m_encoding;

@@ -95,22 +95,21 @@ Status CTextWaypointFile::ReadWaypoints(CWaypointTable& table, bool bFromTarget)
         codec.Decode(waypoint);
         waypoint.m_bFromTarget = bFromTarget;
         table.SetReadingPosition(reader.RowLine());
-        NoteRefusedNotation(table, waypoint, codec);
+        if (!IsValidLatitude(waypoint.m_dLatitude) || !IsValidLongitude(waypoint.m_dLongitude)) {
+            NoteRefusedNotation(table, waypoint, codec);
+        }
         if (Status status = table.AddWaypoint(waypoint); !status.IsOk()) {
             return status;
         }
     }
 }
 
-// Only an invalid coordinate is looked at again, so plain rows pay nothing.
+// Called for an invalid coordinate only, so plain rows pay nothing.
 void CTextWaypointFile::NoteRefusedNotation(CWaypointTable& table, const CWaypoint& waypoint,
                                             const CTextFieldCodec& codec) {
-    int nField = !IsValidLatitude(waypoint.m_dLatitude)     ? CTextFieldCodec::LATITUDE_FIELD
-                 : !IsValidLongitude(waypoint.m_dLongitude) ? CTextFieldCodec::LONGITUDE_FIELD
-                                                            : -1;
-    if (nField >= 0) {
-        table.SetCoordinateNote(DescribeRefusedNotation(codec.FieldRead(nField)));
-    }
+    int nField = IsValidLatitude(waypoint.m_dLatitude) ? CTextFieldCodec::LONGITUDE_FIELD
+                                                       : CTextFieldCodec::LATITUDE_FIELD;
+    table.SetCoordinateNote(DescribeRefusedNotation(codec.FieldRead(nField)));
 }
 
 std::string CTextWaypointFile::LineText(uint64_t nLine) const {

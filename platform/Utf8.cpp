@@ -34,24 +34,6 @@ int SequenceLength(unsigned char c, unsigned char& nLowest, unsigned char& nHigh
 
 }  // namespace
 
-bool IsAscii(std::string_view text) {
-    const char* p = text.data();
-    size_t n = text.size();
-    for (; n >= 8; p += 8, n -= 8) {
-        uint64_t nWord;
-        std::memcpy(&nWord, p, 8);
-        if (nWord & 0x8080808080808080ULL) {
-            return false;
-        }
-    }
-    for (; n > 0; ++p, --n) {
-        if (static_cast<unsigned char>(*p) >= 0x80) {
-            return false;
-        }
-    }
-    return true;
-}
-
 char32_t NextCharacter(std::string_view text, size_t& i) {
     auto c = static_cast<unsigned char>(text[i++]);
     if (c < 0x80) {
@@ -95,6 +77,9 @@ void AppendUtf8(std::string& out, char32_t c) {
 }
 
 void CUtf8Validator::Feed(const char* pData, size_t nSize) {
+    if (m_nPending == 0 && IsAscii(std::string_view(pData, nSize))) {
+        return;
+    }
     for (size_t i = 0; i < nSize && m_bValid; ++i) {
         auto c = static_cast<unsigned char>(pData[i]);
         if (m_nPending > 0) {
@@ -180,21 +165,15 @@ char32_t LowerCharacter(char32_t c) {
     return c;
 }
 
-void LowerText(std::string& text) {
-    if (IsAscii(text)) {
-        for (char& c : text) {
-            c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 0x20) : c;
-        }
-        return;
-    }
+void LowerCharacters(std::string& text) {
     std::string lowered;
     lowered.reserve(text.size());
     for (size_t i = 0; i < text.size();) {
-        size_t nStart = i;
+        size_t nCharacter = i;
         char32_t c = NextCharacter(text, i);
         char32_t lower = LowerCharacter(c);
         if (lower == c) {
-            lowered.append(text, nStart, i - nStart);  // keeps even an invalid byte as it was
+            lowered.append(text, nCharacter, i - nCharacter);  // keeps even an invalid byte
         } else {
             AppendUtf8(lowered, lower);
         }

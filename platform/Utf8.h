@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -9,8 +10,24 @@
 // characters (code points) rather than bytes.
 
 // True when every byte is below 0x80: such text is the same in every encoding
-// the program reads or writes.
-bool IsAscii(std::string_view text);
+// the program reads or writes. Inline: every field of every row asks.
+inline bool IsAscii(std::string_view text) {
+    const char* p = text.data();
+    size_t n = text.size();
+    for (; n >= 8; p += 8, n -= 8) {
+        uint64_t nWord;
+        std::memcpy(&nWord, p, 8);
+        if (nWord & 0x8080808080808080ULL) {
+            return false;
+        }
+    }
+    for (; n > 0; ++p, --n) {
+        if (static_cast<unsigned char>(*p) >= 0x80) {
+            return false;
+        }
+    }
+    return true;
+}
 
 // Decodes the character at text[i] and moves i past it. A byte that starts no
 // valid sequence is taken alone and gives U+FFFD.
@@ -41,5 +58,15 @@ void TruncateCharacters(std::string& text, size_t nCount);
 
 // Lowers the letters of the Latin, Greek and Cyrillic alphabets; other
 // characters stay as they are.
-void LowerText(std::string& text);
+void LowerCharacters(std::string& text);
+// The same; plain text, by far the most common, in one pass without a call.
+inline void LowerText(std::string& text) {
+    if (!IsAscii(text)) {
+        LowerCharacters(text);
+        return;
+    }
+    for (char& c : text) {
+        c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 0x20) : c;
+    }
+}
 char32_t LowerCharacter(char32_t c);

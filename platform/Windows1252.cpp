@@ -43,10 +43,13 @@ std::string Windows1252ToUtf8(std::string_view text) {
 }
 
 std::string Utf8ToWindows1252(std::string_view text, int& nReplaced) {
-    if (IsAscii(text)) {
-        return std::string(text);
-    }
     std::string bytes;
+    Utf8ToWindows1252(text, bytes, nReplaced);
+    return bytes;
+}
+
+void ConvertToWindows1252(std::string_view text, std::string& bytes, int& nReplaced) {
+    bytes.clear();
     bytes.reserve(text.size());
     for (size_t i = 0; i < text.size();) {
         char32_t c = NextCharacter(text, i);
@@ -61,5 +64,4 @@ std::string Utf8ToWindows1252(std::string_view text, int& nReplaced) {
             bytes.append(plain.empty() ? std::string_view("?") : plain);
         }
     }
-    return bytes;
 }
