@@ -31,6 +31,19 @@ QFont DialogFontOf(const QString& family, QFont::StyleStrategy strategy) {
     return font;
 }
 
+// The scalable face at the largest pixel size whose lower-case letters are no
+// wider than the layout font's, so that every text laid out for the layout
+// font still fits its control.
+QFont ScalableLike(const QFont& layoutFont, const QString& family) {
+    const QString letters = QStringLiteral("abcdefghijklmnopqrstuvwxyz");
+    const int nLayoutWidth = QFontMetrics(layoutFont).horizontalAdvance(letters);
+    QFont font = DialogFontOf(family, QFont::PreferOutline);
+    while (font.pixelSize() > 1 && QFontMetrics(font).horizontalAdvance(letters) > nLayoutWidth) {
+        font.setPixelSize(font.pixelSize() - 1);
+    }
+    return font;
+}
+
 // x * numerator / denominator, rounded half away from zero, as MulDiv rounds.
 int MulDiv(int x, int nNumerator, int nDenominator) {
     const long long product = static_cast<long long>(x) * nNumerator;
@@ -51,9 +64,8 @@ CDialogFont::CDialogFont(double dDevicePixelRatio) {
     const QString sansSerif = QStringLiteral("sans-serif");
     const QFont layoutFont =
         DialogFontOf(LoadFamily(MS_SANS_SERIF_FILE, sansSerif), QFont::PreferBitmap);
-    m_font = dDevicePixelRatio > 1.0
-                 ? DialogFontOf(LoadFamily(TAHOMA_FILE, sansSerif), QFont::PreferOutline)
-                 : layoutFont;
+    m_font = dDevicePixelRatio > 1.0 ? ScalableLike(layoutFont, LoadFamily(TAHOMA_FILE, sansSerif))
+                                     : layoutFont;
     const QFontMetrics metrics(layoutFont);
     const int nAlphabetWidth = metrics.horizontalAdvance(
         QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));

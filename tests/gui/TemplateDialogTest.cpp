@@ -118,7 +118,7 @@ private slots:
             QCOMPARE(scaled.BaseUnitX(), plain.BaseUnitX());
             QCOMPARE(scaled.BaseUnitY(), plain.BaseUnitY());
             const int nHeight = InkHeight(scaled.Font(), text, dRatio);
-            QVERIFY2(nHeight >= 0.85 * dRatio * nPlainHeight,
+            QVERIFY2(nHeight >= 0.75 * dRatio * nPlainHeight,
                      qPrintable(QStringLiteral("%1 px at %2x, %3 px at 1x")
                                     .arg(nHeight)
                                     .arg(dRatio)
