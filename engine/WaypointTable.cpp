@@ -29,10 +29,11 @@ void TruncateText(std::string& text, int nLength) {
 
 CWaypointTable::CWaypointTable(CImportUserInterface* pStatusWnd) : m_pStatusWnd(pStatusWnd) {}
 
-bool CWaypointTable::AddWaypoint(CWaypoint& waypoint) {
+bool CWaypointTable::AddWaypoint(CWaypoint& waypoint, const WaypointOrigin& origin) {
     if (StopRequested()) {
         return false;
     }
+    m_pendingOrigin = origin;
     try {
         return ResolveAndStore(waypoint);
     } catch (const std::bad_alloc&) {
@@ -84,7 +85,9 @@ Resolution CWaypointTable::AskResolution(const CWaypoint& waypoint, WaypointErro
         if (m_pStatusWnd == nullptr) {
             return Resolution::Abort;
         }
+        m_pPending = &waypoint;
         m_pStatusWnd->ResolveInvalidWaypoint(name, policy, *this, m_nMaxNameLength, error);
+        m_pPending = nullptr;
     }
     return IsOffered(policy.resolution, error) ? policy.resolution : Resolution::Abort;
 }

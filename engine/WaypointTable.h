@@ -61,7 +61,12 @@ public:
 
     // Lowers, validates and stores a copy of the waypoint, asking the person to
     // settle a fault. False means: stop reading, the job ends.
-    bool AddWaypoint(CWaypoint& waypoint);
+    bool AddWaypoint(CWaypoint& waypoint, const WaypointOrigin& origin = {});
+
+    // While the person settles a fault: the waypoint at fault (null otherwise)
+    // and where it was read.
+    const CWaypoint* PendingWaypoint() const { return m_pPending; }
+    const WaypointOrigin& PendingOrigin() const { return m_pendingOrigin; }
 
     // Removes the entry at the position, advances the position and hands the
     // waypoint over; shows the export counter.
@@ -99,6 +104,8 @@ private:
 
     CUniqueNameFinder m_uniqueNames{SUFFIX_ALPHABET};
     const std::atomic<bool>* m_pStopRequested = nullptr;
+    const CWaypoint* m_pPending = nullptr;
+    WaypointOrigin m_pendingOrigin;
     int m_nScanCount = 0;
     int m_nExportCount = 0;
 };

@@ -62,7 +62,9 @@ bool CTextWaypointFile::ReadWaypoints(CWaypointTable& table, bool bFromTarget) {
         CWaypoint waypoint;
         codec.Decode(waypoint);
         waypoint.m_bFromTarget = bFromTarget;
-        if (!table.AddWaypoint(waypoint)) {
+        const WaypointOrigin origin{WaypointOrigin::Unit::Line, reader.RowLine(),
+                                    m_file.GetFilePath()};
+        if (!table.AddWaypoint(waypoint, origin)) {
             return false;
         }
     }
