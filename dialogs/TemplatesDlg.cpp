@@ -52,9 +52,9 @@ DialogTemplate MakeTemplate() {
     add(IndexRow(IDC_FIRST_WAYPOINT_INDEX, "First Waypoint Index ...... ", 262,
                  DISABLED_TAB_STOP | STYLE_NUMBER));
     add({{IDC_STATIC, ControlKind::GroupBox, "Delimiter", 7, 304, 245, 60},
-         {IDC_COMMA, ControlKind::RadioButton, "Comma", 17, 322, 60, 10,
+         {IDC_COMMA, ControlKind::RadioButton, "&Comma", 17, 322, 60, 10,
           DISABLED_TAB_STOP | STYLE_GROUP},
-         {IDC_TAB, ControlKind::RadioButton, "Tab", 17, 340, 60, 10, STYLE_DISABLED},
+         {IDC_TAB, ControlKind::RadioButton, "&Tab", 17, 340, 60, 10, STYLE_DISABLED},
          {IDOK, ControlKind::PushButton, "OK", 190, 7, 62, 14, DISABLED_TAB_STOP},
          {IDC_ABORT, ControlKind::PushButton, "Abort", 190, 25, 62, 14,
           STYLE_TAB_STOP | STYLE_DEFAULT},
