@@ -33,7 +33,14 @@ bool CWaypointTable::AddWaypoint(CWaypoint& waypoint, const WaypointOrigin& orig
     if (StopRequested()) {
         return false;
     }
+    m_pPending = &waypoint;
     m_pendingOrigin = origin;
+    const bool bStored = TryToStore(waypoint);
+    m_pPending = nullptr;
+    return bStored;
+}
+
+bool CWaypointTable::TryToStore(CWaypoint& waypoint) {
     try {
         return ResolveAndStore(waypoint);
     } catch (const std::bad_alloc&) {
@@ -85,9 +92,7 @@ Resolution CWaypointTable::AskResolution(const CWaypoint& waypoint, WaypointErro
         if (m_pStatusWnd == nullptr) {
             return Resolution::Abort;
         }
-        m_pPending = &waypoint;
         m_pStatusWnd->ResolveInvalidWaypoint(name, policy, *this, m_nMaxNameLength, error);
-        m_pPending = nullptr;
     }
     return IsOffered(policy.resolution, error) ? policy.resolution : Resolution::Abort;
 }

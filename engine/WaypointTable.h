@@ -63,8 +63,8 @@ public:
     // settle a fault. False means: stop reading, the job ends.
     bool AddWaypoint(CWaypoint& waypoint, const WaypointOrigin& origin = {});
 
-    // While the person settles a fault: the waypoint at fault (null otherwise)
-    // and where it was read.
+    // While AddWaypoint runs (the person settles a fault, the counter shows it
+    // stored): the waypoint, lowered, and where it was read. Null otherwise.
     const CWaypoint* PendingWaypoint() const { return m_pPending; }
     const WaypointOrigin& PendingOrigin() const { return m_pendingOrigin; }
 
@@ -94,6 +94,8 @@ private:
     enum class Step { Store, Retry, Skip, Stop };
 
     void ShowCounter(int nCount);
+    // ResolveAndStore; a lack of memory is reported and stops the reading.
+    bool TryToStore(CWaypoint& waypoint);
     bool ResolveAndStore(CWaypoint& waypoint);
     WaypointError Classify(const CWaypoint& waypoint) const;
     Resolution AskResolution(const CWaypoint& waypoint, WaypointError error, std::string& name);
