@@ -1,13 +1,21 @@
+#include <QAbstractTextDocumentLayout>
 #include <QApplication>
 #include <QImage>
+#include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextLayout>
 
+#include "tests/gui/ModalDriver.h"
 #include "ui/DialogFont.h"
 #include "ui/DialogStyle.h"
+#include "ui/MessageBox.h"
 #include "ui/TemplateDialog.h"
 
 namespace {
@@ -105,6 +113,42 @@ private slots:
         dialog.SetDefaultButton(2, true);
         dialog.Button(1)->setFocus();
         QVERIFY(!HasDarkFrame(dialog.Button(1)) && HasDarkFrame(dialog.Button(2)));
+    }
+
+    // A message box breaks its lines between words, never inside a quoted path.
+    void aMessageKeepsAQuotedPathOnOneLine() {
+        const QString path =
+            "/home/someone/Documents/GPS lists/2026 spring survey - all "
+            "waypoints merged-final.mps";
+        const QString text = "The operation has completed successfully (file \"" + path +
+                             "\" is ready)\nnext & <last> line";
+        CModalDriver driver;
+        QStringList lines;
+        driver.Then([&lines](QWidget* pBox) {
+            const auto* pLabel = pBox->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+            QTextDocument document;
+            document.setDefaultFont(pLabel->font());
+            document.setDocumentMargin(0);
+            document.setPlainText(pLabel->text());
+            document.setTextWidth(pLabel->contentsRect().width());
+            document.size();  // lays the text out
+            for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+                const QTextLayout* pLayout = block.layout();
+                for (int i = 0; i < pLayout->lineCount(); ++i) {
+                    const QTextLine line = pLayout->lineAt(i);
+                    lines << block.text()
+                                 .mid(line.textStart(), line.textLength())
+                                 .remove(QChar(0x2060))  // the word joiner
+                                 .replace(QChar(0xA0), ' ')
+                                 .trimmed();
+                }
+            }
+            static_cast<QMessageBox*>(pBox)->accept();
+        });
+        ShowMessageBox(nullptr, text);
+        QVERIFY(driver.AllAnswered() && lines.size() >= 3);
+        QVERIFY2(lines.filter(path).size() == 1, qPrintable(lines.join('\n')));
+        QCOMPARE(lines.last(), "next & <last> line");
     }
 
     // On a screen scaled above 1x the glyphs grow with the screen (a bitmap face
