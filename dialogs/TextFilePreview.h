@@ -32,17 +32,18 @@ public:
     const std::string& Message() const { return m_message; }
 
 private:
-    void SetControlText(int nId, std::string_view text) override;
+    // The table shows its progress once for every waypoint it stores.
+    void ShowProgress(int) override { AddRow(WaypointError::None); }
     void ResolveInvalidWaypoint(std::string& name, ResolutionPolicy& policy,
                                 const CWaypointTable& table, int nMaxNameLength,
                                 WaypointError error) override;
-    void ShowMessage(const std::string& text) override { m_message = text; }
-    bool ChooseTextTemplate(CTextTemplate& chosenTemplate, const std::string& textFilePath,
-                            bool bTextFileIsEmpty, bool bOwned) override;
+    // Never asked: the file is given its layout.
+    bool ChooseTextTemplate(CTextTemplate&, const std::string&, bool, TemplateUse) override {
+        return false;
+    }
     // Adds the waypoint that the table handles now.
     void AddRow(WaypointError error);
 
-    const CTextTemplate m_layout;
     const size_t m_nMaxRows;
     const CWaypointTable* m_pTable = nullptr;
     std::atomic<bool> m_bFull{false};  // stops the reading once the rows are there

@@ -1,6 +1,5 @@
 #include "engine/WaypointTable.h"
 
-#include <charconv>
 #include <new>
 #include <utility>
 
@@ -29,18 +28,25 @@ void TruncateText(std::string& text, int nLength) {
 
 CWaypointTable::CWaypointTable(CImportUserInterface* pStatusWnd) : m_pStatusWnd(pStatusWnd) {}
 
-bool CWaypointTable::AddWaypoint(CWaypoint& waypoint, const WaypointOrigin& origin) {
+namespace {
+
+const char* const TOO_MANY_NAMES =
+    "Cannot create more unique names,only part of the file can be imported";
+
+}  // namespace
+
+Status CWaypointTable::AddWaypoint(CWaypoint& waypoint, const WaypointOrigin& origin) {
     if (StopRequested()) {
-        return false;
+        return Status::Stopped();
     }
     m_pPending = &waypoint;
     m_pendingOrigin = origin;
-    const bool bStored = TryToStore(waypoint);
+    Status status = TryToStore(waypoint);
     m_pPending = nullptr;
-    return bStored;
+    return status;
 }
 
-bool CWaypointTable::TryToStore(CWaypoint& waypoint) {
+Status CWaypointTable::TryToStore(CWaypoint& waypoint) {
     try {
         return ResolveAndStore(waypoint);
     } catch (const std::bad_alloc&) {
@@ -49,12 +55,11 @@ bool CWaypointTable::TryToStore(CWaypoint& waypoint) {
         if (Lookup(waypoint.m_strName, pRecord) && pRecord == nullptr) {
             RemoveKey(waypoint.m_strName);
         }
-        ShowMessage("Not enough memory !");
-        return false;
+        return Status::Failed("Not enough memory !");
     }
 }
 
-bool CWaypointTable::ResolveAndStore(CWaypoint& waypoint) {
+Status CWaypointTable::ResolveAndStore(CWaypoint& waypoint) {
     for (;;) {
         LowerAscii(waypoint.m_strName);
         LowerAscii(waypoint.m_strComment);
@@ -64,9 +69,11 @@ bool CWaypointTable::ResolveAndStore(CWaypoint& waypoint) {
             case Step::Store:
                 return Store(waypoint);
             case Step::Skip:
-                return true;
+                return Status();
             case Step::Stop:
-                return false;
+                return Status::Stopped();
+            case Step::Fail:
+                return Status::Failed(TOO_MANY_NAMES);
             case Step::Retry:
                 break;
         }
@@ -102,9 +109,7 @@ CWaypointTable::Step CWaypointTable::Resolve(CWaypoint& waypoint, WaypointError 
     switch (AskResolution(waypoint, error, typedName)) {
         case Resolution::AddSuffix:
             if (!MakeUniqueName(waypoint.m_strName)) {
-                ShowMessage(
-                    "Cannot create more unique names,only part of the file can be imported");
-                return Step::Stop;
+                return Step::Fail;
             }
             return Step::Store;
         case Resolution::Overwrite:
@@ -123,17 +128,16 @@ CWaypointTable::Step CWaypointTable::Resolve(CWaypoint& waypoint, WaypointError 
     }
 }
 
-bool CWaypointTable::Store(const CWaypoint& waypoint) {
+Status CWaypointTable::Store(const CWaypoint& waypoint) {
     CWaypoint copy = waypoint;
     TruncateText(copy.m_strComment, m_nMaxCommentLength);
     int nCounter = NextCounterValue(waypoint);
     SetAt(std::move(copy));
     ShowCounter(nCounter);
     if (GetCount() >= static_cast<size_t>(m_nMaxEntries)) {
-        ShowMessage("The file is too large, only part of it can be checked/imported");
-        return false;
+        return Status::Failed("The file is too large, only part of it can be checked/imported");
     }
-    return true;
+    return Status();
 }
 
 // Taken before the copy is stored, so the first waypoint of a stage shows 0.
@@ -166,9 +170,7 @@ void CWaypointTable::ShowCounter(int nCount) {
     if (m_pStatusWnd == nullptr) {
         return;
     }
-    char text[16];
-    auto result = std::to_chars(text, text + sizeof text, nCount);
-    m_pStatusWnd->SetControlText(IDC_COUNTER, std::string_view(text, result.ptr - text));
+    m_pStatusWnd->ShowProgress(nCount);
 }
 
 bool CWaypointTable::MakeUniqueName(std::string& name) {
@@ -179,10 +181,4 @@ bool CWaypointTable::MakeUniqueName(std::string& name) {
     Reserve(candidate);
     name = std::move(candidate);
     return true;
-}
-
-void CWaypointTable::ShowMessage(const std::string& text) {
-    if (m_pStatusWnd != nullptr) {
-        m_pStatusWnd->ShowMessage(text);
-    }
 }

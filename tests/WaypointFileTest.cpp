@@ -67,10 +67,10 @@ TYPED_TEST(WaypointFile, AFaultMetWhileReadingTellsWhereTheWaypointWasRead) {
     recorder.waypointAnswers.push_back({Resolution::Discard});
     CWaypointTable table(&recorder);
     CWaypoint taken = MakeWaypoint("b");
-    ASSERT_TRUE(table.AddWaypoint(taken));
+    ASSERT_TRUE(table.AddWaypoint(taken).IsOk());
     TypeParam file(&recorder);
-    ASSERT_TRUE(file.File().Open(this->path, OPEN_SOURCE));
-    EXPECT_TRUE(file.ReadWaypoints(table, false));
+    ASSERT_TRUE(file.OpenSource(this->path).IsOk());
+    EXPECT_TRUE(file.ReadWaypoints(table, false).IsOk());
     const bool bText = std::is_same_v<TypeParam, CTextWaypointFile>;
     EXPECT_EQ(recorder.origins,
               std::vector<std::string>{(bText ? "1:3:" : "2:2:") + this->path + ":b"});
@@ -104,11 +104,11 @@ TYPED_TEST(WaypointFile, FailuresOfTheSystemAreReportedAndEndTheExport) {
     for (int i = 0; i < 3000; ++i) {
         many.push_back(MakeWaypoint("w" + std::to_string(i)));
     }
-    this->ui.counterTexts.clear();
+    this->ui.counters.clear();
     EXPECT_FALSE(this->Write(many));
     ASSERT_EQ(this->ui.messages.size(), 2u);
     EXPECT_EQ(this->ui.messages[1], "Fail to write file \"/dev/full\" (No space left on device)");
-    EXPECT_LT(this->ui.Counters().size(), 2 * 3000u) << "the export stops at the failure";
+    EXPECT_LT(this->ui.counters.size(), 2 * 3000u) << "the export stops at the failure";
 }
 
 }  // namespace

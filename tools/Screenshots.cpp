@@ -40,8 +40,7 @@ struct Fault : CImportUserInterface {
     CWaypointTable table{this};
     std::unique_ptr<QWidget> pDialog;
 
-    void SetControlText(int, std::string_view) override {}
-    void ShowMessage(const std::string&) override {}
+    void ShowProgress(int) override {}
     // The dialog is kept for the picture; the table is told to stop.
     void ResolveInvalidWaypoint(std::string& asked, ResolutionPolicy& standing,
                                 const CWaypointTable&, int nMaxNameLength,
@@ -64,9 +63,10 @@ std::unique_ptr<QWidget> InvalidWaypoint(const char* pName, double dLatitude = 4
         standing = policy;
     }
     CWaypoint home{"home", 32.5, -117.25, "", false};
-    fault.table.AddWaypoint(home);
+    static_cast<void>(fault.table.AddWaypoint(home));
     CWaypoint faulty{pName, dLatitude, 2.294481, "north gate, by the kiosk", false};
-    fault.table.AddWaypoint(faulty, {WaypointOrigin::Unit::Line, 12, "/home/someone/in.csv"});
+    static_cast<void>(
+        fault.table.AddWaypoint(faulty, {WaypointOrigin::Unit::Line, 12, "/home/someone/in.csv"}));
     return std::move(fault.pDialog);
 }
 

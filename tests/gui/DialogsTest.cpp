@@ -26,7 +26,7 @@ struct Fault {
     explicit Fault(WaypointError error, std::string candidate = "home", ResolutionPolicy st = {})
         : name(std::move(candidate)), policy(st), dialog(name, policy, table, 40, error) {
         CWaypoint home{"home", 32.5, -117.25, "", false};
-        table.AddWaypoint(home);
+        static_cast<void>(table.AddWaypoint(home));
         dialog.show();
     }
 
@@ -75,8 +75,7 @@ class CDetailsReader : public CImportUserInterface {
 public:
     QStringList shown;
 
-    void SetControlText(int, std::string_view) override {}
-    void ShowMessage(const std::string&) override {}
+    void ShowProgress(int) override {}
     void ResolveInvalidWaypoint(std::string& name, ResolutionPolicy& policy,
                                 const CWaypointTable& table, int nMaxNameLength,
                                 WaypointError error) override {
@@ -201,7 +200,7 @@ private slots:
                                           {WaypointOrigin::Unit::Record, 3, "/maps/all.mps"},
                                           {WaypointOrigin::Unit::Line, 12, "/data/in.csv"}};
         for (int i = 0; i < 3; ++i) {
-            QVERIFY(table.AddWaypoint(waypoints[i], origins[i]));
+            QVERIFY(table.AddWaypoint(waypoints[i], origins[i]).IsOk());
         }
         QCOMPARE(reader.shown.mid(0, 4),
                  QStringList({"Waypoint record 3 of the target file all.mps",
