@@ -4,8 +4,12 @@
 #include <QCheckBox>
 #include <QDialog>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QSettings>
 #include <QStringList>
 #include <QThread>
+#include <QTreeView>
 
 #include "app/MainDlgControls.h"
 #include "dialogs/ExistingFileDlg.h"
@@ -30,9 +34,32 @@ QString FilterOf(const FileKindInfo& info) {
            patterns.join(QLatin1Char(' ')) + QStringLiteral(");;All Files (*)");
 }
 
+// Where the choosers keep the folder of the file chosen last.
+constexpr const char* LAST_FOLDER_KEY = "choosers/lastFolder";
+
+QSettings Settings() {
+    return QSettings(QStringLiteral("pathfolio"), QStringLiteral("pathfolio"));
+}
+
+// The file view's columns as wide as what they show, the names taking the rest.
+void FitColumns(QFileDialog& dialog) {
+    if (auto* pView = dialog.findChild<QTreeView*>()) {
+        pView->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+        pView->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+    }
+}
+
 bool ChooseWithFileDialog(QWidget* pOwner, FileRole role, const QString& title,
                           const QString& filter, const QString& defaultSuffix, QString& path) {
     QFileDialog dialog(pOwner, title);
+    const QFileInfo proposed(path);
+    if (proposed.isDir()) {
+        dialog.setDirectory(path);
+    } else if (!path.isEmpty()) {
+        dialog.setDirectory(proposed.absolutePath());
+        dialog.selectFile(proposed.fileName());
+    }
+    FitColumns(dialog);
     // A file that does not exist may be named; the job itself asks about an
     // existing target, so the chooser does not.
     dialog.setFileMode(QFileDialog::AnyFile);
@@ -113,7 +140,7 @@ void CQtUserInterface::StageEnded(Stage) {
     OnGuiThread([&] { ClearCounter(); });
 }
 
-void CQtUserInterface::JobEnded(bool) {
+void CQtUserInterface::JobEnded(bool bSucceeded) {
     OnGuiThread([&] {
         m_mainDlg.EnableControl(IDC_SCAN_LABEL, false);
         Check(IDC_SCAN_CHECK, false);
@@ -124,6 +151,9 @@ void CQtUserInterface::JobEnded(bool) {
         Check(IDC_IMPORT_CHECK, false);
         Check(IDC_EXPORT_CHECK, false);
         ClearCounter();
+        const bool bFailureShown = m_bFailureShown;
+        m_bFailureShown = false;
+        emit JobFinished(bSucceeded, bFailureShown);
     });
 }
 
@@ -166,12 +196,14 @@ bool CQtUserInterface::ChooseFile(FileRole role, FileKind kind, std::string& pat
     const FileKindInfo& info = InfoOf(kind);
     QString title = role == FileRole::Source ? QStringLiteral("Pathfolio - Open Source File")
                                              : QStringLiteral("Pathfolio - Open Target File");
-    QString chosen;
+    QString chosen = path.empty() ? Settings().value(QLatin1String(LAST_FOLDER_KEY)).toString()
+                                  : QFile::decodeName(QByteArray::fromStdString(path));
     if (!m_fileChooser(role, title, FilterOf(info), QString::fromStdString(info.defaultExtension),
                        chosen)) {
         return false;
     }
-    path = chosen.toLocal8Bit().toStdString();
+    Settings().setValue(QLatin1String(LAST_FOLDER_KEY), QFileInfo(chosen).absolutePath());
+    path = QFile::encodeName(chosen).toStdString();
     return true;
 }
 
@@ -217,6 +249,9 @@ bool CQtUserInterface::ChooseTextTemplate(CTextTemplate& chosenTemplate,
     return bChosen;
 }
 
-void CQtUserInterface::ShowMessage(MessageKind, const std::string& text) {
-    OnGuiThread([&] { ShowMessageBox(&m_mainDlg, ToDisplayText(text)); });
+void CQtUserInterface::ShowMessage(MessageKind kind, const std::string& text) {
+    OnGuiThread([&] {
+        m_bFailureShown = m_bFailureShown || kind == MessageKind::Failure;
+        ShowMessageBox(&m_mainDlg, ToDisplayText(text));
+    });
 }

@@ -16,6 +16,7 @@ MessageAnswerer& Answerer() {
 QMessageBox::StandardButtons StandardButtonsOf(MessageButtons buttons) {
     switch (buttons) {
         case MessageButtons::YesNo:
+        case MessageButtons::YesNoDefaultNo:
             return QMessageBox::Yes | QMessageBox::No;
         case MessageButtons::YesNoCancel:
             return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
@@ -85,8 +86,11 @@ MessageAnswer ShowMessageBox(QWidget* pOwner, const QString& text, MessageButton
                     StandardButtonsOf(buttons), pOwner);
     MakeRoomForQuotedParts(box, text);
     // Escape answers a Yes/No question with No, and a Yes/No/Cancel one with Cancel.
-    if (buttons == MessageButtons::YesNo) {
+    if (buttons == MessageButtons::YesNo || buttons == MessageButtons::YesNoDefaultNo) {
         box.setEscapeButton(QMessageBox::No);
+    }
+    if (buttons == MessageButtons::YesNoDefaultNo) {
+        box.setDefaultButton(QMessageBox::No);
     }
     return AnswerOf(box.exec());
 }
