@@ -11,6 +11,7 @@
 #include <QThread>
 #include <QTreeView>
 
+#include "app/FileChooser.h"
 #include "app/MainDlgControls.h"
 #include "dialogs/ExistingFileDlg.h"
 #include "dialogs/InvalidWaypointDlg.h"
@@ -41,34 +42,10 @@ QSettings Settings() {
     return QSettings(QStringLiteral("pathfolio"), QStringLiteral("pathfolio"));
 }
 
-// The file view's columns as wide as what they show, the names taking the rest.
-void FitColumns(QFileDialog& dialog) {
-    if (auto* pView = dialog.findChild<QTreeView*>()) {
-        pView->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
-        pView->header()->setSectionResizeMode(0, QHeaderView::Stretch);
-    }
-}
-
 bool ChooseWithFileDialog(QWidget* pOwner, FileRole role, const QString& title,
                           const QString& filter, const QString& defaultSuffix, QString& path) {
     QFileDialog dialog(pOwner, title);
-    const QFileInfo proposed(path);
-    if (proposed.isDir()) {
-        dialog.setDirectory(path);
-    } else if (!path.isEmpty()) {
-        dialog.setDirectory(proposed.absolutePath());
-        dialog.selectFile(proposed.fileName());
-    }
-    FitColumns(dialog);
-    // A file that does not exist may be named; the job itself asks about an
-    // existing target, so the chooser does not.
-    dialog.setFileMode(QFileDialog::AnyFile);
-    if (role == FileRole::Target) {
-        dialog.setAcceptMode(QFileDialog::AcceptSave);
-        dialog.setOption(QFileDialog::DontConfirmOverwrite);
-    }
-    dialog.setNameFilter(filter);
-    dialog.setDefaultSuffix(defaultSuffix);
+    PrepareFileChooser(dialog, role, filter, defaultSuffix, path);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return false;
     }

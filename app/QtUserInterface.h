@@ -7,12 +7,11 @@
 #include <functional>
 #include <mutex>
 
+#include "app/FileChooser.h"
 #include "files/FileKinds.h"
 #include "job/UserInterface.h"
 
 class CTemplateDialog;
-
-enum class FileRole { Source, Target };
 
 // The job's interface of the person, answered by the desktop program: its
 // events drive the main dialog's status area, its questions are the dialogs.

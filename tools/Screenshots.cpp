@@ -6,6 +6,7 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFileDialog>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -16,6 +17,7 @@
 #include <vector>
 
 #include "app/AboutDlg.h"
+#include "app/FileChooser.h"
 #include "app/HelpDlg.h"
 #include "app/MainDlg.h"
 #include "dialogs/ExistingFileDlg.h"
@@ -92,6 +94,14 @@ void ShowImporting(QWidget& widget) {
     dialog.SetControlText(IDC_COUNTER, QStringLiteral("482113"));
 }
 
+// The target chooser as the main window opens it, proposing a file beside the source.
+std::unique_ptr<QWidget> FileChooser() {
+    auto pDialog = std::make_unique<QFileDialog>(nullptr, "Pathfolio - Open Target File");
+    PrepareFileChooser(*pDialog, FileRole::Target, "MapSource Files (*.mps);;All Files (*)", "mps",
+                       "/usr/share/doc/waypoints.mps");
+    return pDialog;
+}
+
 void HelpAt(QWidget& widget, const char* pAnchor) {
     static_cast<CHelpDlg&>(widget).Browser()->scrollToAnchor(QString::fromLatin1(pAnchor));
 }
@@ -129,6 +139,7 @@ const std::vector<Shot>& Shots() {
              return std::make_unique<CExistingFileDlg>(
                  "/home/someone/Documents/Waypoints/2026 spring survey/all waypoints merged.mps");
          }},
+        {"file-chooser-target", FileChooser},
         {"about", [] { return std::make_unique<CAboutDlg>(); }},
         {"help", [] { return std::make_unique<CHelpDlg>(); }},
         {"help-resolutions", [] { return std::make_unique<CHelpDlg>(); },

@@ -22,11 +22,14 @@ public:
             QProxyStyle::drawPrimitive(element, pOption, pPainter, pWidget);
             return;
         }
-        pPainter->save();
-        pPainter->setPen(pOption->palette.windowText().color());
-        pPainter->setBrush(Qt::NoBrush);
-        pPainter->drawRect(pOption->rect.adjusted(0, 0, -1, -1));
-        pPainter->restore();
+        // Four bars rather than an outline, so that each edge stays whole on a
+        // screen scaled by a fraction.
+        const QRect& r = pOption->rect;
+        const QColor colour = pOption->palette.windowText().color();
+        pPainter->fillRect(QRect(r.left(), r.top(), r.width(), 1), colour);
+        pPainter->fillRect(QRect(r.left(), r.bottom(), r.width(), 1), colour);
+        pPainter->fillRect(QRect(r.left(), r.top(), 1, r.height()), colour);
+        pPainter->fillRect(QRect(r.right(), r.top(), 1, r.height()), colour);
     }
 
     void drawControl(ControlElement element, const QStyleOption* pOption, QPainter* pPainter,
