@@ -174,7 +174,7 @@ private slots:
             WriteFile(Path("old.mps"), "not touched");
             m_stopAnswer = answer;
             m_files = {Path("in.csv"), Path("old.mps")};
-            CModalDriver driver(3000);
+            CModalDriver driver;
             driver.Then([this](QWidget*) { m_pDialog->Button(IDC_TEXT_TO_MAPSOURCE)->click(); });
             // The target exists: the job asks, and Exit is clicked meanwhile.
             driver.Then([this, answer = answer](QWidget* pAsking) {
