@@ -177,17 +177,23 @@ private slots:
             CModalDriver driver;
             driver.Then([this](QWidget*) { m_pDialog->Button(IDC_TEXT_TO_MAPSOURCE)->click(); });
             // The target exists: the job asks, and Exit is clicked meanwhile.
-            driver.Then([this, answer = answer](QWidget* pAsking) {
+            bool bAborted = false;
+            driver.Then([this, answer = answer, &bAborted](QWidget* pAsking) {
                 m_pDialog->Button(IDCANCEL)->click();
                 if (answer == MessageAnswer::No) {  // kept converting: the job goes on
                     QVERIFY(pAsking->isVisible());
                     qobject_cast<CExistingFileDlg*>(pAsking)->Button(1018)->click();  // Abort
+                    bAborted = true;
                 }
             });
             // Once the job has ended, Exit closes the window without a question.
-            connect(
-                &m_pDialog->UserInterface(), &CQtUserInterface::JobFinished, this,
-                [this] { m_pDialog->Button(IDCANCEL)->click(); }, Qt::QueuedConnection);
+            QTimer exitWhenIdle;
+            connect(&exitWhenIdle, &QTimer::timeout, this, [this, &bAborted] {
+                if (bAborted && !m_pDialog->Converter().IsRunning()) {
+                    m_pDialog->Button(IDCANCEL)->click();
+                }
+            });
+            exitWhenIdle.start(10);
             QCOMPARE(m_pDialog->exec(), int(QDialog::Rejected));
             QVERIFY(!m_pDialog->Converter().IsRunning());
             QCOMPARE(ReadFile(Path("old.mps")), QByteArray("not touched"));
