@@ -5,11 +5,9 @@
 #include <QDialog>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QHeaderView>
 #include <QSettings>
 #include <QStringList>
 #include <QThread>
-#include <QTreeView>
 
 #include "app/FileChooser.h"
 #include "app/MainDlgControls.h"
