@@ -9,6 +9,8 @@
 #include <climits>
 #include <cstring>
 
+#include "platform/SystemCalls.h"
+
 namespace {
 
 constexpr size_t BUFFER_SIZE = 1 << 16;
@@ -114,13 +116,13 @@ bool CPlatformFile::Commit() {
         return false;
     }
     if (!m_target.IsOpen()) {
-        return ::fsync(m_fd) == 0 || errno == EINVAL || Fail(errno);
+        return Sys().fsync(m_fd) == 0 || errno == EINVAL || Fail(errno);
     }
     return m_target.Commit() || Fail(m_target.Errno(), m_target.Reason());
 }
 
-void CPlatformFile::DiscardStaging() {
-    m_target.Discard();
+bool CPlatformFile::DiscardStaging() {
+    return m_target.Discard();
 }
 
 bool CPlatformFile::IsSameFile(const std::string& path) const {
@@ -265,7 +267,7 @@ bool CPlatformFile::Flush() {
         Fail(m_target.Errno(), m_target.Reason());
     }
     while (nWritten < m_nBufferFill && !HasFailed()) {
-        ssize_t n = ::pwrite(m_fd, m_buffer.data() + nWritten, m_nBufferFill - nWritten,
+        ssize_t n = Sys().pwrite(m_fd, m_buffer.data() + nWritten, m_nBufferFill - nWritten,
                              static_cast<off_t>(m_nBufferStart + nWritten));
         if (n < 0 && errno == EINTR) {
             continue;

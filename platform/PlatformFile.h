@@ -42,12 +42,15 @@ public:
     // Closes the file; staged writes that were not committed are thrown away.
     void Close();
     // Safe from another thread: removes the temporary file of a staged target
-    // at once; a later Commit fails.
-    void DiscardStaging();
+    // at once, and a later Commit fails. False when it is too late to leave
+    // the target as it was (see CStagedTarget::Discard).
+    bool DiscardStaging();
     // Long operations (copying a target, reading, waiting for a lock) check
     // the flag and fail with ECANCELED once it is set. It must outlive the file.
     void SetStopFlag(const std::atomic<bool>* pStop) { m_pStop = pStop; }
     bool WasStopped() const { return m_nErrno == ECANCELED; }
+    // A target opened with modeNoReplace was found, at the open or the commit.
+    bool TargetAppeared() const { return m_nErrno == EEXIST; }
     // True when the path names the file opened with Open (same device and inode).
     bool IsSameFile(const std::string& path) const;
     bool IsOpen() const { return m_fd >= 0; }

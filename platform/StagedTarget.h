@@ -17,7 +17,14 @@
 // place: Close without Commit then leaves it as it was only if nothing was
 // written to it (a replaced one is emptied before its first write). The
 // temporary file takes the target's owner, where the system allows, and
-// permissions.
+// permissions; its name (".NAME.pathfolio-XXXXXX", the name cut to fit) is
+// one that only this program makes.
+//
+// A target opened with modeNoReplace must not exist: while another run writes
+// a new file of the same name, Open waits for it, and it fails with EEXIST
+// when the file is there, then or at Commit. A link in a sticky directory that
+// everyone may write is followed only when it is the person's own or the
+// directory owner's, as the kernel does.
 //
 // A failure keeps the system's error number (Errno) and, where the system has
 // no fitting one, a reason to say instead (Reason).
@@ -41,19 +48,24 @@ public:
     // Call before bytes go to the descriptor: empties a target replaced in place.
     [[nodiscard]] bool BeforeWrite();
     // Syncs the written bytes, renames the temporary file over the target and
-    // syncs the directory. The caller has written out its buffer.
+    // syncs the directory. The caller has written out its buffer. A stop that
+    // came before the rename fails it.
     [[nodiscard]] bool Commit();
-    // Safe from another thread: removes the temporary file at once; a later
-    // Commit fails.
-    void Discard();
+    // Safe from another thread: removes the temporary file at once, and a
+    // later Commit fails. False, and nothing done, when it is too late: the
+    // target was already renamed over or written in place.
+    bool Discard();
     void Close();
 
     int Errno() const { return m_nErrno; }
     const char* Reason() const { return m_pReason; }
 
 private:
+    bool RefuseWhatIsNoFile(const std::string& path);
     bool OpenAndLockTarget(const std::string& targetPath, unsigned nOpenFlags);
     bool WaitForLock(int fd);
+    // Sleeps a moment, unless the stop flag is set (a failure).
+    bool Pause();
     bool CreateStagingFile(const std::string& targetPath, unsigned nOpenFlags);
     bool TakeOwnerAndMode();
     bool CopyFromTarget();
@@ -64,9 +76,12 @@ private:
     int m_fdTarget = -1;  // the existing target, locked
     std::string m_strTargetPath;   // where Commit puts the temporary file
     std::string m_strStagingPath;  // empty unless a temporary file is not yet committed
-    std::mutex m_stagingMutex;     // guards m_strStagingPath and m_bDiscarded
+    std::mutex m_stagingMutex;     // guards the staging path and the two flags below
     bool m_bDiscarded = false;
+    bool m_bTargetChanged = false;  // renamed over, or written in place
+    bool m_bInPlace = false;
     bool m_bTruncatePending = false;  // a target replaced in place, not yet emptied
+    unsigned m_nRenameFlags = 0;
     const std::atomic<bool>* m_pStop = nullptr;
     int m_nErrno = 0;
     const char* m_pReason = nullptr;
