@@ -55,9 +55,10 @@ void CConverter::Start(int nSourceKind, int nTargetKind) {
     }
 }
 
-void CConverter::DiscardStagedTarget() {
-    m_mapSourceFile.File().DiscardStaging();
-    m_textFile.File().DiscardStaging();
+bool CConverter::DiscardStagedTarget() {
+    bool bMapSourceKept = m_mapSourceFile.File().DiscardStaging();
+    bool bTextKept = m_textFile.File().DiscardStaging();
+    return bMapSourceKept && bTextKept;
 }
 
 bool CConverter::Wait() {
@@ -95,7 +96,7 @@ bool CConverter::ChooseAndOpen(CWaypointFile& file, FileRole role, bool* pbAppen
                                std::string* pPath) {
     bool bSource = role == FileRole::Source;
     std::string title = bSource ? "Pathfolio - Open Source File" : "Pathfolio - Open Target File";
-    unsigned nOpenFlags = bSource ? OPEN_SOURCE : OPEN_TARGET_NEW;
+    unsigned nOpenFlags = bSource ? OPEN_SOURCE : OPEN_TARGET_CREATE;
     const char* pFilter = "";
     std::string defaultExtension;
     file.GetFilter(pFilter, defaultExtension);
@@ -108,22 +109,27 @@ bool CConverter::ChooseAndOpen(CWaypointFile& file, FileRole role, bool* pbAppen
         m_pMainDlg->ShowMessage("Cannot write file \"" + path + "\": it is the source file");
         return false;
     }
-    if (!bSource && StateOf(path) == PathState::File) {
-        switch (m_pMainDlg->AskExistingFile(path)) {
-            case ExistingFileChoice::Append:
-                nOpenFlags = OPEN_TARGET_APPEND;
-                if (pbAppend != nullptr) {
-                    *pbAppend = true;
-                }
-                break;
-            case ExistingFileChoice::Replace:
-                break;
-            default:
-                return false;
+    bool bOpened = false;
+    // A new target that another run created meanwhile is an existing one.
+    do {
+        if (!bSource && StateOf(path) == PathState::File) {
+            switch (m_pMainDlg->AskExistingFile(path)) {
+                case ExistingFileChoice::Append:
+                    nOpenFlags = OPEN_TARGET_APPEND;
+                    if (pbAppend != nullptr) {
+                        *pbAppend = true;
+                    }
+                    break;
+                case ExistingFileChoice::Replace:
+                    nOpenFlags = OPEN_TARGET_NEW;
+                    break;
+                default:
+                    return false;
+            }
         }
-    }
-    bool bOpened =
-        bSource ? file.File().Open(path, nOpenFlags) : file.File().OpenStaged(path, nOpenFlags);
+        bOpened = bSource ? file.File().Open(path, nOpenFlags)
+                          : file.File().OpenStaged(path, nOpenFlags);
+    } while (!bOpened && !bSource && file.File().TargetAppeared());
     if (!bOpened) {
         // A wait for another run's lock that was stopped needs no message.
         if (!file.File().WasStopped()) {
@@ -175,8 +181,17 @@ bool CConverter::RunStages(CWaypointTable& table, const std::string& targetPath)
     }
     ClearCounter();
     m_pMainDlg->CheckControl(IDC_EXPORT_CHECK, true);
-    // A stop that came after the last waypoint still keeps the target as it was.
-    if (!m_pTarget->Export(table) || m_bStopRequested || !m_pTarget->Commit()) {
+    if (m_pTarget->File().IsWrittenInPlace()) {
+        // Its first write changes it for good: from there the export runs to its end.
+        if (m_bStopRequested) {
+            return false;
+        }
+        table.SetStopFlag(nullptr);
+    }
+    // A stop that came after the last waypoint still keeps the target as it
+    // was, unless it is too late for that.
+    if (!m_pTarget->Export(table) || (m_bStopRequested && m_pTarget->File().DiscardStaging()) ||
+        !m_pTarget->Commit()) {
         return false;
     }
     ClearCounter();

@@ -46,8 +46,9 @@ public:
     bool IsRunning() const { return m_bRunning; }
     // Safe from any thread: removes the temporary file of the running job's
     // target at once, for a program that ends without waiting for the job.
-    // The target stays as it was.
-    void DiscardStagedTarget();
+    // The target then stays as it was; false when that is too late (it was
+    // renamed over or written in place already).
+    bool DiscardStagedTarget();
 
 private:
     static void ThreadProc(CConverter* pConverter);
