@@ -54,6 +54,8 @@ public:
     // True when the path names the file opened with Open (same device and inode).
     bool IsSameFile(const std::string& path) const;
     bool IsOpen() const { return m_fd >= 0; }
+    // A staged target whose directory refused a temporary file: every write changes it.
+    bool IsWrittenInPlace() const { return m_target.IsInPlace(); }
 
     size_t Read(void* pBuffer, size_t nCount);
     void Write(const void* pData, size_t nCount);

@@ -228,14 +228,14 @@ bool CStagedTarget::OpenAndLockTarget(const std::string& targetPath, unsigned nO
         if (::stat(targetPath.c_str(), &status) != 0) {
             return errno == ENOENT || Fail(errno);
         }
-        if (nOpenFlags & modeNoReplace) {
-            return Fail(EEXIST);
-        }
         if (S_ISDIR(status.st_mode)) {
             return Fail(EISDIR);
         }
         if (!S_ISREG(status.st_mode)) {
             return Fail(EINVAL, NOT_REGULAR);
+        }
+        if (nOpenFlags & modeNoReplace) {
+            return Fail(EEXIST);
         }
         m_fdTarget = ::open(targetPath.c_str(), nFlags | O_NONBLOCK);
         if (m_fdTarget < 0) {

@@ -42,6 +42,7 @@ public:
     bool IsOpen() const { return m_fd >= 0; }
     // Where the bytes of the new target go: the temporary file, or the target.
     int Descriptor() const { return m_fd; }
+    bool IsInPlace() const { return m_bInPlace; }
     // True while a target replaced in place has not been emptied yet: it then
     // reads as empty.
     bool IsTruncatePending() const { return m_bTruncatePending; }
