@@ -110,10 +110,7 @@ int Convert(const CCliOptions& options, const std::string& storePath) {
     if (!bResolved) {
         return nExitCode;
     }
-    ui.SetLayout(layout);
-    bool bMapSourceSource = IsMapSourcePath(options.source);
-    converter.Start(bMapSourceSource ? KIND_MAPSOURCE : KIND_TEXT,
-                    bMapSourceSource ? KIND_TEXT : KIND_MAPSOURCE);
+    converter.Start(RequestFor(options, layout));
     nSignal = TakeStopSignals([&] { return converter.IsRunning(); },
                               [&] { converter.RequestStop(); },
                               [&] { return converter.DiscardStagedTarget(); }, ui, options.target);

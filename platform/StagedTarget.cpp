@@ -288,8 +288,8 @@ bool CStagedTarget::CreateStagingFile(const std::string& targetPath, unsigned nO
     for (;;) {
         {
             CDirectoryLock directoryLock(directory, m_pStop);
-            if (StopRequested()) {
-                return Fail(ECANCELED);
+            if (!directoryLock.Held() && StopRequested()) {
+                return Fail(ECANCELED);  // ended the wait for the lock
             }
             bool bOtherRunWrites = directoryLock.Held() && RemoveLeftovers(directory, prefix);
             if (bMustBeNew && Exists(targetPath)) {
