@@ -160,6 +160,17 @@ protected:
 
 const std::string TITLE = "NAME,LATITUDE,LONGITUDE,COMMENT\r\n";
 
+// a.csv and b.csv, with waypoints a0, a1, ... and b0, b1, ...
+void WriteTwoSources(const CTempDir& dir, int nCount) {
+    for (std::string name : {"a", "b"}) {
+        std::string rows = TITLE;
+        for (int i = 0; i < nCount; ++i) {
+            rows += name + std::to_string(i) + ",1,1,\r\n";
+        }
+        WriteBytes(dir.File(name + ".csv"), rows);
+    }
+}
+
 std::string OneWaypoint(const std::string& name) {
     return mps::File(mps::Record(name, "", DegreesToSemicircles(1), DegreesToSemicircles(2)));
 }
@@ -350,13 +361,7 @@ TEST_F(Cli, ASignalStopsTheRunAndSetsTheExitCode) {
 
 // Two runs appending to one target at once: the second waits for the first.
 TEST_F(Cli, RunsAppendingAtOnceKeepEveryWaypoint) {
-    std::string rows[2] = {TITLE, TITLE};
-    for (int i = 0; i < 500; ++i) {
-        rows[0] += "a" + std::to_string(i) + ",1,1,\r\n";
-        rows[1] += "b" + std::to_string(i) + ",1,1,\r\n";
-    }
-    Write("a.csv", rows[0]);
-    Write("b.csv", rows[1]);
+    WriteTwoSources(dir, 500);
     const std::string first = OneWaypoint("first");
     Write("t.mps", first);
     int fdOther = Lock("t.mps");
@@ -413,13 +418,7 @@ TEST_F(Cli, PermissionsOfTheTargetAndItsDirectory) {
 // file and, told to append, adds its waypoints to it; otherwise it says that
 // the target exists. No waypoint is lost, and no run claims work it dropped.
 TEST_F(Cli, RunsCreatingOneTargetAtOnceLoseNothing) {
-    std::string rows[2] = {TITLE, TITLE};
-    for (int i = 0; i < 500; ++i) {
-        rows[0] += "a" + std::to_string(i) + ",1,1,\r\n";
-        rows[1] += "b" + std::to_string(i) + ",1,1,\r\n";
-    }
-    Write("a.csv", rows[0]);
-    Write("b.csv", rows[1]);
+    WriteTwoSources(dir, 500);
     for (bool bAppend : {true, false}) {
         std::vector<std::string> options;
         if (bAppend) {
