@@ -11,8 +11,9 @@ bool CGuardedApplication::notify(QObject* pReceiver, QEvent* pEvent) {
     } catch (const std::bad_alloc&) {
         ShowMessageBox(activeWindow(), QStringLiteral("Not enough memory !"));
     } catch (const std::exception& failure) {
-        ShowMessageBox(activeWindow(), QStringLiteral("Pathfolio failed: %1")
-                                           .arg(QString::fromLocal8Bit(failure.what())));
+        ShowMessageBox(
+            activeWindow(),
+            QStringLiteral("Pathfolio failed: %1").arg(QString::fromLocal8Bit(failure.what())));
     }
     return false;
 }

@@ -111,9 +111,9 @@ int Convert(const CCliOptions& options, const std::string& storePath) {
         return nExitCode;
     }
     converter.Start(RequestFor(options, layout));
-    nSignal = TakeStopSignals([&] { return converter.IsRunning(); },
-                              [&] { converter.RequestStop(); },
-                              [&] { return converter.DiscardStagedTarget(); }, ui, options.target);
+    nSignal =
+        TakeStopSignals([&] { return converter.IsRunning(); }, [&] { converter.RequestStop(); },
+                        [&] { return converter.DiscardStagedTarget(); }, ui, options.target);
     bool bConverted = converter.Wait();
     ui.EndProgress();
     if (!bConverted && nSignal != 0) {

@@ -268,7 +268,7 @@ bool CPlatformFile::Flush() {
     }
     while (nWritten < m_nBufferFill && !HasFailed()) {
         ssize_t n = Sys().pwrite(m_fd, m_buffer.data() + nWritten, m_nBufferFill - nWritten,
-                             static_cast<off_t>(m_nBufferStart + nWritten));
+                                 static_cast<off_t>(m_nBufferStart + nWritten));
         if (n < 0 && errno == EINTR) {
             continue;
         }

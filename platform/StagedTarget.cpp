@@ -95,7 +95,8 @@ std::string StagingPrefix(const std::string& targetName) {
 }
 
 bool IsStagingName(const std::string& name, const std::string& prefix) {
-    return name.size() == prefix.size() + STAGING_RANDOM && name.compare(0, prefix.size(), prefix) == 0 &&
+    return name.size() == prefix.size() + STAGING_RANDOM &&
+           name.compare(0, prefix.size(), prefix) == 0 &&
            std::all_of(name.end() - STAGING_RANDOM, name.end(),
                        [](char c) { return std::isalnum(static_cast<unsigned char>(c)) != 0; });
 }

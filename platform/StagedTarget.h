@@ -74,7 +74,7 @@ private:
     bool Fail(int nErrno, const char* pReason = nullptr);
 
     int m_fd = -1;
-    int m_fdTarget = -1;  // the existing target, locked
+    int m_fdTarget = -1;           // the existing target, locked
     std::string m_strTargetPath;   // where Commit puts the temporary file
     std::string m_strStagingPath;  // empty unless a temporary file is not yet committed
     std::mutex m_stagingMutex;     // guards the staging path and the two flags below

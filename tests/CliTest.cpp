@@ -2,13 +2,12 @@
 #include <fcntl.h>
 #include <grp.h>
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <signal.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include <poll.h>
 
 #include <algorithm>
 #include <chrono>
@@ -19,8 +18,8 @@
 
 #include "cli/CliOptions.h"
 #include "cli/CliUserInterface.h"
-#include "job/Converter.h"
 #include "files/Coordinates.h"
+#include "job/Converter.h"
 #include "tests/MapSourceBytes.h"
 #include "tests/TempDir.h"
 
@@ -35,8 +34,8 @@ enum RunHow : unsigned {
     AS_ROOT_OR_SELF = 0,
     AS_NOBODY = 1,
     INTERRUPT_PENDING = 2,
-    STANDARD_CLOSED = 4,     // standard input, output and error closed
-    INTERRUPT_IGNORED = 8,   // SIGINT ignored by whoever started it
+    STANDARD_CLOSED = 4,    // standard input, output and error closed
+    INTERRUPT_IGNORED = 8,  // SIGINT ignored by whoever started it
 };
 constexpr unsigned NOBODY = 65534;
 
@@ -62,9 +61,9 @@ protected:
         std::string program = (nHow & AS_NOBODY) ? ProgramForAnyone() : PATHFOLIO_CLI_PATH;
         pid_t pid = ::fork();
         if (pid == 0) {
-            int fd = fdErr >= 0 ? fdErr
-                                : ::open(ErrPath(::getpid()).c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                         0666);
+            int fd = fdErr >= 0
+                         ? fdErr
+                         : ::open(ErrPath(::getpid()).c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
             ::dup2(fd, STDERR_FILENO);
             ::dup2(fd, STDOUT_FILENO);
             ::dup2(::open("/dev/null", O_RDONLY), STDIN_FILENO);

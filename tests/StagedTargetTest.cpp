@@ -129,8 +129,8 @@ TEST(StagedTarget, ANewTargetThatAppearsMeanwhileIsNeverReplaced) {
     ASSERT_TRUE(first.OpenStaged(path, OPEN_TARGET_CREATE));
     first.Write("first", 5);
     CPlatformFile second;
-    auto opened = std::async(std::launch::async,
-                             [&] { return second.OpenStaged(path, OPEN_TARGET_CREATE); });
+    auto opened =
+        std::async(std::launch::async, [&] { return second.OpenStaged(path, OPEN_TARGET_CREATE); });
     EXPECT_EQ(opened.wait_for(200ms), std::future_status::timeout);  // waits for the first
     ASSERT_TRUE(first.Commit());
     first.Close();

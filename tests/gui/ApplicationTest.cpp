@@ -39,8 +39,7 @@ private slots:
             QEvent event(QEvent::User);
             QCoreApplication::sendEvent(&object, &event);
         }
-        QCOMPARE(messages,
-                 QStringList({"Not enough memory !", "Pathfolio failed: no such thing"}));
+        QCOMPARE(messages, QStringList({"Not enough memory !", "Pathfolio failed: no such thing"}));
         SetMessageAnswerer({});
     }
 };
