@@ -8,7 +8,6 @@
 #include <cerrno>
 #include <cstdlib>
 
-#include "engine/HugePageAllocator.h"
 #include "platform/AsciiCase.h"
 #include "platform/PlatformFile.h"
 
@@ -80,7 +79,7 @@ bool CTemplateStore::Load(const std::string& path) {
         m_strError = file.ErrorText();
         return false;
     }
-    TemplateList records;
+    std::vector<CTextTemplate> records;
     records.reserve(static_cast<size_t>(file.GetLength() / CTextTemplate::RECORD_SIZE));
     unsigned char bytes[CTextTemplate::RECORD_SIZE];
     while (file.Read(bytes, sizeof bytes) == sizeof bytes) {
