@@ -25,8 +25,7 @@ std::string DescribeLetter(unsigned char c) {
 
 Status CMapSourceFile::ReadWaypoints(CWaypointTable& table, bool bFromTarget) {
     Structure structure;
-    m_lastReadEnd = Walk(&table, bFromTarget, structure);
-    return m_lastReadEnd == ReadEnd::EndRecord ? Status() : m_readStatus;
+    return Walk(&table, bFromTarget, structure) == ReadEnd::EndRecord ? Status() : m_readStatus;
 }
 
 CMapSourceFile::ReadEnd CMapSourceFile::Walk(CWaypointTable* pTable, bool bFromTarget,
