@@ -54,7 +54,6 @@ constexpr unsigned OFF = STYLE_DISABLED;
 
 const DialogTemplate& CInvalidWaypointDlg::Template() {
     static const DialogTemplate dialogTemplate = {
-        130,
         "Pathfolio - Invalid Waypoint",
         300,
         236,
