@@ -111,6 +111,12 @@ const std::vector<Shot>& Shots() {
     static const std::vector<Shot> shots = {
         {"main", MainWindow},
         {"main-importing", MainWindow, ShowImporting},
+        {"main-stopped", MainWindow,
+         [](QWidget& w) {
+             static_cast<CMainDlg&>(w).SetControlText(
+                 IDC_JOB_RESULT,
+                 QStringLiteral("Conversion stopped: the target file was left as it was."));
+         }},
         {"invalid-waypoint-name-exists", [] { return InvalidWaypoint("home"); }},
         {"invalid-waypoint-truncate-chosen",
          [] { return InvalidWaypoint("a-waypoint-name-much-longer-than-forty-characters"); },
