@@ -1,9 +1,11 @@
 #include "app/PathfolioApp.h"
 
 #include <QApplication>
+#include <QTimer>
 #include <cstdio>
 #include <cstdlib>
 
+#include "app/GuardedApplication.h"
 #include "app/MainDlg.h"
 #include "templates/TemplateStore.h"
 #include "ui/ApplicationIcon.h"
@@ -45,7 +47,7 @@ int CPathfolioApp::Run(int argc, char** argv) {
         return 1;
     }
     const QtMessageHandler previousHandler = qInstallMessageHandler(OnStartUpMessage);
-    QApplication application(argc, argv);
+    CGuardedApplication application(argc, argv);
     qInstallMessageHandler(previousHandler);
     QApplication::setApplicationName(QString::fromLatin1(APPLICATION_TITLE));
     QApplication::setApplicationVersion(QStringLiteral(PATHFOLIO_VERSION));
@@ -53,6 +55,12 @@ int CPathfolioApp::Run(int argc, char** argv) {
     UseDialogStyle();
 
     CMainDlg mainDlg(LocateTemplateStore());
+    // pathfolio FILE converts the file, as a drop on the window does.
+    const QStringList arguments = QApplication::arguments();
+    if (arguments.size() > 1) {
+        QTimer::singleShot(0, &mainDlg,
+                           [&mainDlg, &arguments] { mainDlg.ConvertFile(arguments[1]); });
+    }
     mainDlg.exec();
     return 0;
 }

@@ -9,7 +9,13 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTableWidget>
+#include <algorithm>
+#include <iterator>
 
+#include "dialogs/TextFilePreview.h"
+#include "engine/WaypointTable.h"
+#include "files/Coordinates.h"
 #include "files/TitleRow.h"
 #include "templates/ColumnLetters.h"
 #include "ui/MessageBox.h"
@@ -20,11 +26,7 @@ namespace {
 constexpr unsigned DISABLED_TAB_STOP = STYLE_TAB_STOP | STYLE_DISABLED;
 constexpr unsigned COLUMN_EDIT = DISABLED_TAB_STOP | STYLE_UPPER_CASE;
 
-#ifdef _WIN32
-constexpr const char* VIEW_BUTTON_TEXT = "Watch/edit file structure via Excel";
-#else
 constexpr const char* VIEW_BUTTON_TEXT = "Watch/edit file structure in a spreadsheet";
-#endif
 
 // A labelled index edit inside a group box, at the row's top in dialog units.
 std::vector<ControlTemplate> IndexRow(int nId, const char* pLabel, int y, unsigned style) {
@@ -32,14 +34,16 @@ std::vector<ControlTemplate> IndexRow(int nId, const char* pLabel, int y, unsign
             {nId, ControlKind::Edit, "", 130, y, 60, 14, style}};
 }
 
+// How many waypoint rows the preview shows.
+constexpr size_t PREVIEW_ROWS = 20;
+
 DialogTemplate MakeTemplate() {
-    DialogTemplate dialog{IDD_TEXT_TEMPLATES, "Pathfolio - Text Templates", 259, 392, true, {}};
+    DialogTemplate dialog{"Pathfolio - Text Templates", 600, 392, true, {}};
     auto add = [&dialog](std::vector<ControlTemplate> controls) {
         dialog.controls.insert(dialog.controls.end(), controls.begin(), controls.end());
     };
     add({{IDC_STATIC, ControlKind::Label, "Select/enter template name: ", 7, 7, 170, 8},
-         {IDC_TEMPLATE_NAME, ControlKind::ComboBox, "", 7, 18, 170, 14,
-          STYLE_TAB_STOP | STYLE_SORTED},
+         {IDC_TEMPLATE_NAME, ControlKind::ComboBox, "", 7, 18, 170, 14, STYLE_TAB_STOP},
          {IDC_HINT, ControlKind::Label,
           "Insert Indexes/delimiter,according structure of current text file:", 7, 90, 245, 18,
           STYLE_DISABLED},
@@ -54,15 +58,15 @@ DialogTemplate MakeTemplate() {
     add(IndexRow(IDC_FIRST_WAYPOINT_INDEX, "First Waypoint Index ...... ", 262,
                  DISABLED_TAB_STOP | STYLE_NUMBER));
     add({{IDC_STATIC, ControlKind::GroupBox, "Delimiter", 7, 304, 245, 60},
-         {IDC_COMMA, ControlKind::RadioButton, "Comma", 17, 322, 60, 10,
+         {IDC_COMMA, ControlKind::RadioButton, "&Comma", 17, 322, 60, 10,
           DISABLED_TAB_STOP | STYLE_GROUP},
-         {IDC_TAB, ControlKind::RadioButton, "Tab", 17, 340, 60, 10, STYLE_DISABLED},
-         {IDC_SEMICOLON, ControlKind::RadioButton, "Semicolon", 90, 322, 60, 10, STYLE_DISABLED},
-         {IDC_DECIMAL_COMMA, ControlKind::CheckBox, "Write decimal commas (47,5)", 90, 340, 150, 10,
+         {IDC_TAB, ControlKind::RadioButton, "&Tab", 17, 340, 60, 10, STYLE_DISABLED},
+         {IDC_SEMICOLON, ControlKind::RadioButton, "&Semicolon", 90, 322, 60, 10, STYLE_DISABLED},
+         {IDC_DECIMAL_COMMA, ControlKind::CheckBox, "&Write decimal commas (47,5)", 90, 340, 150, 10,
           DISABLED_TAB_STOP},
          {IDC_STATIC, ControlKind::Label, "Encoding:", 7, 374, 40, 8},
          {IDC_ENCODING, ControlKind::ComboBox, "", 50, 371, 127, 14, STYLE_TAB_STOP},
-         {IDC_FIND_COLUMNS, ControlKind::PushButton, "Find columns from the first line", 7, 55, 170,
+         {IDC_FIND_COLUMNS, ControlKind::PushButton, "&Find columns from the first line", 7, 55, 170,
           14, DISABLED_TAB_STOP},
          {IDOK, ControlKind::PushButton, "OK", 190, 7, 62, 14, DISABLED_TAB_STOP},
          {IDC_ABORT, ControlKind::PushButton, "Abort", 190, 25, 62, 14,
@@ -73,6 +77,9 @@ DialogTemplate MakeTemplate() {
           DISABLED_TAB_STOP},
          {IDC_VIEW_IN_SPREADSHEET, ControlKind::PushButton, VIEW_BUTTON_TEXT, 7, 37, 170, 14,
           DISABLED_TAB_STOP}});
+    add({{IDC_STATIC, ControlKind::GroupBox, "Preview of the text file", 262, 4, 331, 360},
+         {IDC_PREVIEW, ControlKind::ListView, "", 270, 18, 315, 300, STYLE_TAB_STOP},
+         {IDC_PREVIEW_MESSAGE, ControlKind::Label, "", 270, 324, 315, 34}});
     return dialog;
 }
 
@@ -127,6 +134,32 @@ constexpr std::pair<TextEncoding, const char*> ENCODINGS[] = {
     {TextEncoding::Windows1252, "Windows-1252"},
 };
 
+const char* const PREVIEW_COLUMNS[] = {"Line", "Name", "Latitude", "Longitude", "Comment", "Fault"};
+
+// One row of the preview; a row that a conversion would question is tinted and
+// names its fault.
+void AddPreviewRow(QTableWidget& table, const CTextFilePreview::Row& row) {
+    const int nRow = table.rowCount();
+    table.insertRow(nRow);
+    const CWaypoint& waypoint = row.waypoint;
+    const QString cells[] = {
+        QString::number(row.nLine),
+        ToQString(waypoint.m_strName),
+        ToQString(FormatDegrees(waypoint.m_dLatitude)),
+        ToQString(FormatDegrees(waypoint.m_dLongitude)),
+        ToQString(waypoint.m_strComment),
+        ToQString(WaypointErrorMessage(static_cast<int>(row.error), MAX_NAME_LENGTH)),
+    };
+    for (int nColumn = 0; nColumn < static_cast<int>(std::size(cells)); ++nColumn) {
+        auto* pItem = new QTableWidgetItem(cells[nColumn]);
+        if (row.error != WaypointError::None) {
+            pItem->setBackground(QColor(255, 218, 218));
+            pItem->setToolTip(cells[std::size(cells) - 1]);
+        }
+        table.setItem(nRow, nColumn, pItem);
+    }
+}
+
 }  // namespace
 
 CTemplatesDlg::CTemplatesDlg(CTextTemplate& chosenTemplate, const std::string& textFilePath,
@@ -159,6 +192,25 @@ CTemplatesDlg::CTemplatesDlg(CTextTemplate& chosenTemplate, const std::string& t
     for (const auto& [encoding, pText] : ENCODINGS) {
         pEncoding->addItem(QLatin1String(pText), static_cast<int>(encoding));
     }
+
+    QTableWidget* pPreview = ListView(IDC_PREVIEW);
+    pPreview->setColumnCount(static_cast<int>(std::size(PREVIEW_COLUMNS)));
+    for (int nColumn = 0; nColumn < pPreview->columnCount(); ++nColumn) {
+        pPreview->setHorizontalHeaderItem(
+            nColumn, new QTableWidgetItem(QString::fromLatin1(PREVIEW_COLUMNS[nColumn])));
+    }
+    m_previewTimer.setSingleShot(true);
+    connect(&m_previewTimer, &QTimer::timeout, this, &CTemplatesDlg::ShowPreview);
+    for (const IndexField& field : INDEX_FIELDS) {
+        connect(Edit(field.nId), &QLineEdit::textChanged, &m_previewTimer,
+                qOverload<>(&QTimer::start));
+    }
+    connect(pEncoding, &QComboBox::currentIndexChanged, &m_previewTimer,
+            qOverload<>(&QTimer::start));
+    for (int nId : {IDC_COMMA, IDC_TAB, IDC_SEMICOLON}) {
+        connect(RadioButton(nId), &QRadioButton::toggled, &m_previewTimer,
+                qOverload<>(&QTimer::start));
+    }
 }
 
 int CTemplatesDlg::exec() {
@@ -183,6 +235,7 @@ bool CTemplatesDlg::OnInitDialog() {
     pName->setCurrentIndex(-1);
     EnableControl(IDC_DELETE_ALL, m_store.GetCount() > 0);
     SetDefaultButton(IDC_ABORT, true);
+    ShowPreview();
     return true;
 }
 
@@ -235,15 +288,63 @@ bool CTemplatesDlg::ReadFields(CTextTemplate& record) {
             return false;
         }
     }
-    if (RadioButton(IDC_COMMA)->isChecked()) {
-        record.delimiter = ',';
-    } else if (RadioButton(IDC_TAB)->isChecked()) {
-        record.delimiter = '\t';
-    } else if (RadioButton(IDC_SEMICOLON)->isChecked()) {
-        record.delimiter = ';';
-    }
+    record.delimiter = ChosenDelimiter();
     record.decimalComma = CheckBox(IDC_DECIMAL_COMMA)->isChecked();
     return true;
+}
+
+char CTemplatesDlg::ChosenDelimiter() const {
+    if (RadioButton(IDC_COMMA)->isChecked()) {
+        return ',';
+    }
+    if (RadioButton(IDC_TAB)->isChecked()) {
+        return '\t';
+    }
+    return RadioButton(IDC_SEMICOLON)->isChecked() ? ';' : '\0';
+}
+
+TextEncoding CTemplatesDlg::ChosenEncoding() const {
+    return static_cast<TextEncoding>(ComboBox(IDC_ENCODING)->currentData().toInt());
+}
+
+CTextTemplate CTemplatesDlg::LayoutOfFields() const {
+    CTextTemplate layout;
+    for (const IndexField& field : INDEX_FIELDS) {
+        const QString text = Edit(field.nId)->text();
+        if (field.pColumn == nullptr) {
+            ParseRow(text, layout.firstWaypointRow);
+            continue;
+        }
+        const uint16_t nColumn = ColumnLettersToIndex(ToBytes(text));
+        layout.*field.pColumn = nColumn != INVALID_COLUMN ? nColumn : CTextTemplate::MAX_COLUMN;
+    }
+    layout.delimiter = ChosenDelimiter();
+    layout.encoding = ChosenEncoding();
+    return layout;
+}
+
+void CTemplatesDlg::ShowPreview() {
+    QTableWidget* pPreview = ListView(IDC_PREVIEW);
+    pPreview->setRowCount(0);
+    const bool bNoColumns =
+        std::none_of(std::begin(INDEX_FIELDS), std::end(INDEX_FIELDS), [this](const IndexField& f) {
+            return f.pColumn != nullptr && !Edit(f.nId)->text().isEmpty();
+        });
+    QString message;
+    if (m_bTextFileIsEmpty) {
+        message = QStringLiteral("The text file is empty.");
+    } else if (bNoColumns) {
+        message = QStringLiteral(
+            "Choose a template or type its columns to see the first rows of the file here.");
+    } else {
+        const CTextFilePreview preview(m_textFilePath, LayoutOfFields(), PREVIEW_ROWS);
+        for (const CTextFilePreview::Row& row : preview.Rows()) {
+            AddPreviewRow(*pPreview, row);
+        }
+        message = ToDisplayText(preview.Message());
+    }
+    pPreview->resizeColumnsToContents();
+    SetControlText(IDC_PREVIEW_MESSAGE, message);
 }
 
 void CTemplatesDlg::OnOK() {
@@ -251,11 +352,12 @@ void CTemplatesDlg::OnOK() {
     if (!ReadFields(record)) {
         return;
     }
-    record.encoding = static_cast<TextEncoding>(ComboBox(IDC_ENCODING)->currentData().toInt());
+    record.encoding = ChosenEncoding();
     const std::string name = ToBytes(ComboBox(IDC_TEMPLATE_NAME)->currentText());
     if (m_store.FindExact(name) < 0) {
         record.SetName(name);
         m_store.Add(record);
+        m_added.push_back(record);
         m_bModified = true;
         *m_pChosenTemplate = record;
     }
@@ -271,6 +373,7 @@ void CTemplatesDlg::OnDeleteCurrent() {
     }
     const int nShown = m_store.FindExact(m_pChosenTemplate->Name());
     if (nShown >= 0) {
+        m_deletedNames.emplace_back(m_store.GetAt(nShown).Name());
         m_store.Remove(nShown);
         ComboBox(IDC_TEMPLATE_NAME)->removeItem(nShown);
     }
@@ -284,6 +387,9 @@ void CTemplatesDlg::OnDeleteCurrent() {
 void CTemplatesDlg::OnDeleteAll() {
     if (ShowMessageBox(this, QStringLiteral("Are you sure ?"), MessageButtons::YesNo) ==
         MessageAnswer::Yes) {
+        for (int i = 0; i < m_store.GetCount(); ++i) {
+            m_deletedNames.emplace_back(m_store.GetAt(i).Name());
+        }
         m_store.RemoveAll();
         ComboBox(IDC_TEMPLATE_NAME)->clear();
     }
@@ -420,9 +526,23 @@ bool CTemplatesDlg::eventFilter(QObject* pWatched, QEvent* pEvent) {
     }
     return CTemplateDialog::eventFilter(pWatched, pEvent);
 }
+// The dialog's deletes and adds are applied to the store as it is now, locked,
+// so that templates another program saved meanwhile stay.
 void CTemplatesDlg::SaveStore() {
-    if (!m_store.Save(m_storePath)) {
+    CTemplateStore store;
+    const bool bSaved = store.Update(m_storePath, [this](CTemplateStore& stored) {
+        for (const std::string& name : m_deletedNames) {
+            stored.Remove(stored.FindExact(name));
+        }
+        for (const CTextTemplate& record : m_added) {
+            if (stored.FindExact(record.Name()) < 0) {
+                stored.Add(record);
+            }
+        }
+        return true;
+    });
+    if (!bSaved) {
         ShowMessageBox(this, ToDisplayText("Fail to save file \"" + m_storePath + "\" (" +
-                                           m_store.ErrorText() + ")"));
+                                           store.ErrorText() + ")"));
     }
 }

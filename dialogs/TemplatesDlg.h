@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QTimer>
 #include <string>
+#include <vector>
 
 #include "dialogs/SpreadsheetViewer.h"
 #include "templates/TemplateStore.h"
@@ -9,7 +11,6 @@
 
 // The control IDs of the text templates dialog.
 enum TemplatesDlgControl {
-    IDD_TEXT_TEMPLATES = 131,
     IDC_COMMA = 1000,
     IDC_TAB = 1001,
     IDC_SEMICOLON = 1002,
@@ -27,12 +28,16 @@ enum TemplatesDlgControl {
     IDC_TEMPLATE_NAME = 1019,
     IDC_DELETE_CURRENT = 1023,
     IDC_DELETE_ALL = 1024,
+    IDC_PREVIEW = 1040,
+    IDC_PREVIEW_MESSAGE = 1041,
 };
 
 // The dialog in which the person picks the template of a text file, defines a
 // new one (by hand, or from the titles of the file's first line) or deletes
-// stored ones. The encoding chosen applies to the file at hand, and is stored
-// with a new template.
+// stored ones. Beside the fields, a preview shows the first rows of the file as
+// the fields read them, marking the rows a conversion would question; it
+// follows every change of the fields. The encoding chosen applies to the file
+// at hand, and is stored with a new template.
 //
 // exec() loads the store; it returns Accepted (IDOK) when the chosen template
 // is in the caller's record, Rejected (IDCANCEL) when the person gave up or
@@ -49,9 +54,6 @@ public:
     // Escape and the close box: IDCANCEL at once, nothing saved (not while the
     // spreadsheet program runs).
     void reject() override;
-
-    // The spreadsheet program found when the dialog was made, or empty.
-    const std::string& ExcelPath() const { return m_viewer.ProgramPath(); }
 
 protected:
     void closeEvent(QCloseEvent* pEvent) override;
@@ -74,15 +76,24 @@ private:
     void EnableDefinition(bool bEnable);
     void MakeOkDefault();
     bool ReadFields(CTextTemplate& record);
+    char ChosenDelimiter() const;
+    TextEncoding ChosenEncoding() const;
     void SaveStore();
+    // The layout the fields give as they stand: a column without valid letters
+    // reads nothing, a row without a number is the first.
+    CTextTemplate LayoutOfFields() const;
+    void ShowPreview();
 
     CTextTemplate* m_pChosenTemplate;
     std::string m_textFilePath;
     bool m_bTextFileIsEmpty;
     std::string m_storePath;
     CSpreadsheetViewer m_viewer;
-    CTemplateStore m_store;
+    CTemplateStore m_store;  // as loaded, less the deletes, plus the adds
+    std::vector<std::string> m_deletedNames;
+    std::vector<CTextTemplate> m_added;
     bool m_bModified = false;
     int m_nListTop = -1;      // the list entry to show at the top when the list opens
     bool m_bViewing = false;  // the spreadsheet program runs; the dialog takes no input
+    QTimer m_previewTimer;    // one preview for a burst of changes
 };

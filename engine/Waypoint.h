@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -40,6 +41,15 @@ inline bool IsValidLatitude(double dLatitude) {
 inline bool IsValidLongitude(double dLongitude) {
     return (dLongitude < 0.0 || dLongitude > 0.0) && dLongitude >= -180.0 && dLongitude <= 180.0;
 }
+
+// Where a waypoint was read: a line of a text file or a waypoint record of a
+// MapSource file, counted from 1; for the person who settles a fault in it.
+struct WaypointOrigin {
+    enum class Unit { Unknown, Line, Record };
+    Unit unit = Unit::Unknown;
+    uint64_t nNumber = 0;
+    std::string_view filePath;
+};
 
 class CWaypoint {
 public:

@@ -41,10 +41,19 @@ const char* const TOO_MANY_NAMES =
 
 }  // namespace
 
-Status CWaypointTable::AddWaypoint(CWaypoint& waypoint) {
+Status CWaypointTable::AddWaypoint(CWaypoint& waypoint, const WaypointOrigin& origin) {
     if (StopRequested()) {
         return Status::Stopped();
     }
+    m_pPending = &waypoint;
+    m_pendingOrigin = origin;
+    Status status = TryToStore(waypoint);
+    m_pPending = nullptr;
+    m_coordinateNote.clear();
+    return status;
+}
+
+Status CWaypointTable::TryToStore(CWaypoint& waypoint) {
     try {
         return ResolveAndStore(waypoint);
     } catch (const std::bad_alloc&) {
@@ -171,10 +180,13 @@ Status CWaypointTable::AbortStatus(const CWaypoint& waypoint, WaypointError erro
     if (StopRequested()) {
         return Status::Stopped();
     }
-    std::string where = m_readingFrom.empty() ? std::string()
-                                              : ", " + std::string(m_pReadingUnit) + " " +
-                                                    std::to_string(m_nReadingPosition) + " of \"" +
-                                                    m_readingFrom + "\"";
+    std::string where;
+    if (m_pendingOrigin.unit != WaypointOrigin::Unit::Unknown) {
+        const char* pUnit =
+            m_pendingOrigin.unit == WaypointOrigin::Unit::Line ? "line " : "waypoint record ";
+        where = ", " + std::string(pUnit) + std::to_string(m_pendingOrigin.nNumber) + " of \"" +
+                std::string(m_pendingOrigin.filePath) + "\"";
+    }
     std::string note = CoordinateNote(waypoint, error);
     return Status::Failed("Stopped at waypoint \"" + Excerpt(waypoint.m_strName) + "\"" + where +
                           ": " + WaypointErrorMessage(static_cast<int>(error), m_nMaxNameLength) +

@@ -66,7 +66,15 @@ public:
     // Lowers, validates and stores a copy of the waypoint, asking the person to
     // settle a fault. Anything but ok means: stop reading, the job ends
     // (stopped by an Abort or the job's stop, or failed at a limit).
-    Status AddWaypoint(CWaypoint& waypoint);
+    Status AddWaypoint(CWaypoint& waypoint, const WaypointOrigin& origin = {});
+
+    // While AddWaypoint runs (the person settles a fault, the progress shows it
+    // stored): the waypoint, lowered, and where it was read. Null otherwise.
+    const CWaypoint* PendingWaypoint() const { return m_pPending; }
+    const WaypointOrigin& PendingOrigin() const { return m_pendingOrigin; }
+    // Why the next waypoint's invalid coordinate was refused, in its reader's
+    // words, for the message that ends a run on it; AddWaypoint forgets it.
+    void SetCoordinateNote(std::string note) { m_coordinateNote = std::move(note); }
 
     // Removes the entry at the position, advances the position and hands the
     // waypoint over; shows the export counter.
@@ -81,26 +89,10 @@ public:
         return m_pStopRequested != nullptr && m_pStopRequested->load(std::memory_order_relaxed);
     }
 
-    // Where the waypoints now read come from, for the message that ends a run
-    // on an Abort: a file and what its positions count ("line", "record").
-    void SetReadingFrom(std::string path, const char* pUnit) {
-        m_readingFrom = std::move(path);
-        m_pReadingUnit = pUnit;
-    }
-    // The position of the next waypoint handed to AddWaypoint.
-    void SetReadingPosition(uint64_t nPosition) {
-        m_nReadingPosition = nPosition;
-        m_coordinateNote.clear();
-    }
-    // Why the next waypoint's invalid coordinate was refused, in the reader's
-    // words, for the message that ends a run on it.
-    void SetCoordinateNote(std::string note) { m_coordinateNote = std::move(note); }
-
     CRunSummary& Summary() { return m_summary; }
     const CRunSummary& Summary() const { return m_summary; }
 
     int ScanCount() const { return m_nScanCount; }
-    int ExportCount() const { return m_nExportCount; }
 
     ResolutionPolicy m_policies[WAYPOINT_ERROR_COUNT];
     CImportUserInterface* const m_pStatusWnd;
@@ -112,6 +104,8 @@ private:
     enum class Step { Store, Retry, Skip, Stop, Fail };
 
     void ShowCounter(int nCount);
+    // ResolveAndStore; a lack of memory fails the reading.
+    Status TryToStore(CWaypoint& waypoint);
     Status ResolveAndStore(CWaypoint& waypoint);
     WaypointError Classify(const CWaypoint& waypoint) const;
     Resolution AskResolution(const CWaypoint& waypoint, WaypointError error, std::string& name);
@@ -125,10 +119,9 @@ private:
     CUniqueNameFinder m_uniqueNames{SUFFIX_ALPHABET};
     const std::atomic<bool>* m_pStopRequested = nullptr;
     CRunSummary m_summary;
-    std::string m_readingFrom;
-    const char* m_pReadingUnit = "line";
-    uint64_t m_nReadingPosition = 0;
     std::string m_coordinateNote;
+    const CWaypoint* m_pPending = nullptr;
+    WaypointOrigin m_pendingOrigin;
     int m_nScanCount = 0;
     int m_nExportCount = 0;
 };

@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "files/Coordinates.h"
+#include "platform/LittleEndian.h"
 #include "platform/Windows1252.h"
 
 namespace {
@@ -61,17 +62,6 @@ void SetRecordText(std::string& record, const std::string& text, int& nReplaced)
     Utf8ToWindows1252(upToNul, record, nReplaced);
 }
 
-int32_t LoadInt32(const unsigned char* p) {
-    uint32_t nValue = p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24);
-    return static_cast<int32_t>(nValue);
-}
-
-void AppendInt32(std::string& out, uint32_t nValue) {
-    for (int i = 0; i < 4; ++i) {
-        out.push_back(static_cast<char>(nValue >> (8 * i)));
-    }
-}
-
 template <size_t N>
 void AppendBytes(std::string& out, const unsigned char (&bytes)[N]) {
     out.append(reinterpret_cast<const char*>(bytes), N);
@@ -108,7 +98,7 @@ public:
         if (m_nLeft < 4) {
             return false;
         }
-        nValue = LoadInt32(m_p);
+        nValue = static_cast<int32_t>(LoadLittleEndian(m_p, 4));
         return Skip(4);
     }
 
@@ -151,7 +141,7 @@ void CMapSourceFieldCodec::AppendRecord(std::string& out, MapSourceLayout layout
     size_t nFixed = bVersion4 ? sizeof V4_AFTER_NAME + sizeof V4_AFTER_COMMENT
                               : sizeof V3_AFTER_NAME + sizeof V3_AFTER_COMMENT;
     size_t nBody = m_strName.size() + 1 + 8 + sizeof NO_ALTITUDE + m_strComment.size() + 1 + nFixed;
-    AppendInt32(out, static_cast<uint32_t>(nBody));
+    AppendLittleEndian(out, static_cast<uint32_t>(nBody), 4);
     out.push_back(MPS_WAYPOINT_TYPE);
     out.append(m_strName).push_back('\0');
     if (bVersion4) {
@@ -159,8 +149,8 @@ void CMapSourceFieldCodec::AppendRecord(std::string& out, MapSourceLayout layout
     } else {
         AppendBytes(out, V3_AFTER_NAME);
     }
-    AppendInt32(out, static_cast<uint32_t>(m_nLatitude));
-    AppendInt32(out, static_cast<uint32_t>(m_nLongitude));
+    AppendLittleEndian(out, static_cast<uint32_t>(m_nLatitude), 4);
+    AppendLittleEndian(out, static_cast<uint32_t>(m_nLongitude), 4);
     AppendBytes(out, NO_ALTITUDE);
     out.append(m_strComment).push_back('\0');
     if (bVersion4) {

@@ -69,7 +69,6 @@ Status CTextWaypointFile::ReadWaypoints(CWaypointTable& table, bool bFromTarget)
     CTextRowReader reader(m_file, m_template.delimiter);
     // Every row replaces all fields of the last, so one codec serves them all.
     CTextFieldCodec codec(&m_template, encoding, m_template.encoding == TextEncoding::Utf8);
-    table.SetReadingFrom(m_file.GetFilePath(), "line");
     for (uint64_t nRow = 1;; ++nRow) {
         switch (reader.Next(codec.m_fields)) {
             case CTextRowReader::Result::Row:
@@ -94,22 +93,23 @@ Status CTextWaypointFile::ReadWaypoints(CWaypointTable& table, bool bFromTarget)
         CWaypoint waypoint;
         codec.Decode(waypoint);
         waypoint.m_bFromTarget = bFromTarget;
-        table.SetReadingPosition(reader.RowLine());
+        const WaypointOrigin origin{WaypointOrigin::Unit::Line, reader.RowLine(),
+                                    m_file.GetFilePath()};
         if (!IsValidLatitude(waypoint.m_dLatitude) || !IsValidLongitude(waypoint.m_dLongitude)) {
-            NoteRefusedNotation(table, waypoint, codec);
+            table.SetCoordinateNote(RefusedNotation(waypoint, codec));
         }
-        if (Status status = table.AddWaypoint(waypoint); !status.IsOk()) {
+        if (Status status = table.AddWaypoint(waypoint, origin); !status.IsOk()) {
             return status;
         }
     }
 }
 
 // Called for an invalid coordinate only, so plain rows pay nothing.
-void CTextWaypointFile::NoteRefusedNotation(CWaypointTable& table, const CWaypoint& waypoint,
-                                            const CTextFieldCodec& codec) {
+std::string CTextWaypointFile::RefusedNotation(const CWaypoint& waypoint,
+                                               const CTextFieldCodec& codec) {
     int nField = IsValidLatitude(waypoint.m_dLatitude) ? CTextFieldCodec::LONGITUDE_FIELD
                                                        : CTextFieldCodec::LATITUDE_FIELD;
-    table.SetCoordinateNote(DescribeRefusedNotation(codec.FieldRead(nField)));
+    return DescribeRefusedNotation(codec.FieldRead(nField));
 }
 
 std::string CTextWaypointFile::LineText(uint64_t nLine) const {

@@ -40,8 +40,7 @@ private:
     TextEncoding FindEncoding();
     TextEncoding EncodingForWriting();
     std::string LineText(uint64_t nLine) const;
-    static void NoteRefusedNotation(CWaypointTable& table, const CWaypoint& waypoint,
-                                    const CTextFieldCodec& codec);
+    static std::string RefusedNotation(const CWaypoint& waypoint, const CTextFieldCodec& codec);
 
     CPlatformFile m_file;
     const std::optional<CTextTemplate> m_layout;

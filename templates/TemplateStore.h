@@ -1,11 +1,11 @@
 #pragma once
 
+#include <atomic>
 #include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "engine/HugePageAllocator.h"
 #include "templates/TextTemplate.h"
 
 class CPlatformFile;
@@ -42,6 +42,9 @@ public:
     // loads it again, applies change and saves. False when the file could not
     // be read or written, or change returned false (nothing is written then).
     bool Update(const std::string& path, const std::function<bool(CTemplateStore&)>& change);
+    // Update's wait for another program's lock ends, as a failure, once the
+    // flag is set. It must outlive the store.
+    void SetStopFlag(const std::atomic<bool>* pStop) { m_pStop = pStop; }
     // The system's reason for the last failed Load or Save.
     const std::string& ErrorText() const { return m_strError; }
 
@@ -63,8 +66,7 @@ public:
 private:
     bool Write(CPlatformFile& file, const std::string& path) const;
 
-    // A store of many templates loads with few page faults.
-    using TemplateList = std::vector<CTextTemplate, CHugePageAllocator<CTextTemplate>>;
-    TemplateList m_templates;
+    std::vector<CTextTemplate> m_templates;
     mutable std::string m_strError;
+    const std::atomic<bool>* m_pStop = nullptr;
 };
