@@ -7,6 +7,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <initializer_list>
 #include <string>
 
@@ -34,17 +35,84 @@ double SemicirclesToDegrees(int32_t nSemicircles) {
     return static_cast<double>(nSemicircles) / SEMICIRCLES_PER_DEGREE;
 }
 
-std::string FormatDegrees(double dDegrees, bool bDecimalComma) {
-    if (!std::isfinite(dDegrees)) {
-        return std::isnan(dDegrees) ? (std::signbit(dDegrees) ? "-nan" : "nan")
-                                    : (dDegrees < 0 ? "-inf" : "inf");
+namespace {
+
+constexpr int64_t MILLIONTHS_PER_DEGREE = 1000000;
+// Below this magnitude the value in millionths, rounded, fits 64 bits with room to spare.
+constexpr double FIXED_POINT_LIMIT = 1e12;
+
+// The value in millionths, rounded as the decimal expansion of the exact
+// binary value says (a tie to the even one), as to_chars rounds; |dDegrees|
+// must be below FIXED_POINT_LIMIT.
+uint64_t RoundedMillionths(double dDegrees) {
+    uint64_t nBits = 0;
+    std::memcpy(&nBits, &dDegrees, sizeof nBits);
+    int nExponent = static_cast<int>((nBits >> 52) & 0x7FF);
+    uint64_t nMantissa = nBits & ((uint64_t{1} << 52) - 1);
+    if (nExponent != 0) {
+        nMantissa |= uint64_t{1} << 52;
     }
+    // |dDegrees| = nMantissa / 2^nShift; nShift is positive below 2^52.
+    int nShift = 1075 - std::max(nExponent, 1);
+    __extension__ using Wide = unsigned __int128;
+    Wide nScaled = static_cast<Wide>(nMantissa) * MILLIONTHS_PER_DEGREE;  // below 2^73
+    if (nShift > 100) {
+        return 0;  // less than half a millionth
+    }
+    auto nWhole = static_cast<uint64_t>(nScaled >> nShift);
+    Wide nRest = nScaled & ((Wide{1} << nShift) - 1);
+    Wide nHalf = Wide{1} << (nShift - 1);
+    if (nRest > nHalf || (nRest == nHalf && (nWhole & 1) != 0)) {
+        ++nWhole;
+    }
+    return nWhole;
+}
+
+char* WriteDigits(char* pOut, uint64_t nValue, int nMinDigits) {
+    char digits[24];
+    int n = 0;
+    do {
+        digits[n++] = static_cast<char>('0' + nValue % 10);
+        nValue /= 10;
+    } while (nValue != 0 || n < nMinDigits);
+    while (n > 0) {
+        *pOut++ = digits[--n];
+    }
+    return pOut;
+}
+
+}  // namespace
+
+void AppendDegrees(std::string& out, double dDegrees, bool bDecimalComma) {
     char text[400];  // the widest double in fixed notation has 309 digits before the point
-    auto result = std::to_chars(text, text + sizeof text, dDegrees, std::chars_format::fixed, 6);
-    if (bDecimalComma) {
-        result.ptr[-7] = ',';
+    char* pEnd = text;
+    if (!std::isfinite(dDegrees)) {
+        const char* pWord = std::isnan(dDegrees) ? (std::signbit(dDegrees) ? "-nan" : "nan")
+                                                 : (dDegrees < 0 ? "-inf" : "inf");
+        out.append(pWord);
+        return;
     }
-    return std::string(text, result.ptr);
+    if (std::fabs(dDegrees) < FIXED_POINT_LIMIT) {
+        uint64_t nMillionths = RoundedMillionths(dDegrees);
+        if (std::signbit(dDegrees)) {
+            *pEnd++ = '-';
+        }
+        pEnd = WriteDigits(pEnd, nMillionths / MILLIONTHS_PER_DEGREE, 1);
+        *pEnd++ = '.';
+        pEnd = WriteDigits(pEnd, nMillionths % MILLIONTHS_PER_DEGREE, 6);
+    } else {
+        pEnd = std::to_chars(text, text + sizeof text, dDegrees, std::chars_format::fixed, 6).ptr;
+    }
+    if (bDecimalComma) {
+        pEnd[-7] = ',';
+    }
+    out.append(text, pEnd);
+}
+
+std::string FormatDegrees(double dDegrees, bool bDecimalComma) {
+    std::string text;
+    AppendDegrees(text, dDegrees, bDecimalComma);
+    return text;
 }
 
 namespace {
@@ -241,6 +309,38 @@ double ParseCoordinateForms(std::string_view text, CoordinateAxis axis) {
     return nSign < 0 ? -dValue : dValue;
 }
 
+// A decimal of at most 15 digits, a point among them or not: a whole number
+// below 2^53 over a power of ten, both exact, so that the one division rounds
+// as strtod rounds the text.
+bool ReadShortDecimal(const char* p, const char* pEnd, double& dValue) {
+    static constexpr double POWERS_OF_TEN[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                               1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    constexpr int MAX_DIGITS = 15;
+    bool bMinus = p != pEnd && *p == '-';
+    uint64_t nWhole = 0;
+    int nDigits = 0;
+    int nFractionDigits = -1;  // -1 before the point
+    for (p += bMinus ? 1 : 0; p != pEnd; ++p) {
+        if (IsDigit(*p)) {
+            nWhole = nWhole * 10 + static_cast<uint64_t>(*p - '0');
+            nFractionDigits += nFractionDigits >= 0 ? 1 : 0;
+            if (++nDigits > MAX_DIGITS) {
+                return false;
+            }
+        } else if (*p == '.' && nFractionDigits < 0) {
+            nFractionDigits = 0;
+        } else {
+            return false;
+        }
+    }
+    if (nDigits == 0) {
+        return false;
+    }
+    double dMagnitude = static_cast<double>(nWhole) / POWERS_OF_TEN[std::max(nFractionDigits, 0)];
+    dValue = bMinus ? -dMagnitude : dMagnitude;
+    return true;
+}
+
 }  // namespace
 
 // Plain decimal numbers, by far the most common, take the fast road, whose
@@ -254,6 +354,9 @@ double ParseCoordinate(std::string_view text, CoordinateAxis axis, bool bDecimal
         (std::isdigit(static_cast<unsigned char>(*pDigits)) || *pDigits == '.') &&
         !(pDigits + 1 < pEnd && pDigits[0] == '0' && (pDigits[1] == 'x' || pDigits[1] == 'X'));
     double dValue = 0.0;
+    if (ReadShortDecimal(pStart, pEnd, dValue)) {
+        return dValue;
+    }
     if (bPlain) {
         auto result = std::from_chars(pStart, pEnd, dValue);
         if (result.ec == std::errc() && result.ptr == pEnd) {

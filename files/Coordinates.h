@@ -15,6 +15,8 @@ double SemicirclesToDegrees(int32_t nSemicircles);
 // Fixed-point with six decimals and a '.' (or a ',' with bDecimalComma),
 // whatever the user's locale ("%f").
 std::string FormatDegrees(double dDegrees, bool bDecimalComma = false);
+// FormatDegrees added to the end of out.
+void AppendDegrees(std::string& out, double dDegrees, bool bDecimalComma = false);
 enum class CoordinateAxis { Latitude, Longitude };
 // A coordinate as spreadsheets, GPS units and surveys write it (UTF-8 text):
 // - degrees, a number in the "C" locale as strtod reads it;

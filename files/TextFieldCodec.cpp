@@ -37,8 +37,13 @@ void CTextFieldCodec::FromFile(const std::string& field, std::string& text) {
     }
 }
 
-std::string CTextFieldCodec::ToFile(const std::string& text) {
-    return m_encoding == TextEncoding::Windows1252 ? Utf8ToWindows1252(text, m_nReplaced) : text;
+void CTextFieldCodec::ToFile(const std::string& text, std::string& field) {
+    if (m_encoding == TextEncoding::Windows1252) {
+        field.clear();
+        Utf8ToWindows1252(text, field, m_nReplaced);
+    } else {
+        field = text;
+    }
 }
 
 // Marks such as the degree sign are looked for in UTF-8.
@@ -52,12 +57,18 @@ double CTextFieldCodec::ReadWindows1252Coordinate(int nField, CoordinateAxis axi
     return ParseCoordinate(text, axis, true);
 }
 
-// Fields are assigned in order, so of two fields sharing a column the later one stays.
+// Fields are assigned in order, so of two fields sharing a column the later
+// one stays. Each keeps its memory for the next row.
 void CTextFieldCodec::Encode(const CWaypoint& waypoint) {
-    Field(NAME_FIELD) = ToFile(waypoint.m_strName);
-    Field(LATITUDE_FIELD) = FormatDegrees(waypoint.m_dLatitude, m_pTemplate->decimalComma);
-    Field(LONGITUDE_FIELD) = FormatDegrees(waypoint.m_dLongitude, m_pTemplate->decimalComma);
-    Field(COMMENT_FIELD) = ToFile(waypoint.m_strComment);
+    ToFile(waypoint.m_strName, Field(NAME_FIELD));
+    SetDegrees(Field(LATITUDE_FIELD), waypoint.m_dLatitude);
+    SetDegrees(Field(LONGITUDE_FIELD), waypoint.m_dLongitude);
+    ToFile(waypoint.m_strComment, Field(COMMENT_FIELD));
+}
+
+void CTextFieldCodec::SetDegrees(std::string& field, double dDegrees) const {
+    field.clear();
+    AppendDegrees(field, dDegrees, m_pTemplate->decimalComma);
 }
 
 void CTextFieldCodec::Decode(CWaypoint& waypoint) {

@@ -45,7 +45,8 @@ public:
 private:
     int ColumnOf(int nField) const;
     void FromFile(const std::string& field, std::string& text);
-    std::string ToFile(const std::string& text);
+    void ToFile(const std::string& text, std::string& field);
+    void SetDegrees(std::string& field, double dDegrees) const;
     double ReadWindows1252Coordinate(int nField, CoordinateAxis axis);
 
     const CTextTemplate* m_pTemplate;

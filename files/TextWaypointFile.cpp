@@ -127,10 +127,11 @@ Status CTextWaypointFile::BeginWriting() {
     if (Status status = ChooseTemplate(TemplateUse::Write); !status.IsOk()) {
         return status;
     }
-    m_writeEncoding = EncodingForWriting();
-    if (m_writeEncoding == TextEncoding::Detect) {
+    TextEncoding encoding = EncodingForWriting();
+    if (encoding == TextEncoding::Detect) {
         return FileFailure("read");
     }
+    m_writeCodec.emplace(&m_template, encoding);
     if (m_file.GetPosition() == 0) {
         CTextFieldCodec header(&m_template);
         header.SetHeader();
@@ -140,10 +141,10 @@ Status CTextWaypointFile::BeginWriting() {
 }
 
 void CTextWaypointFile::WriteWaypoint(const CWaypoint& waypoint) {
-    CTextFieldCodec codec(&m_template, m_writeEncoding);
-    codec.Encode(waypoint);
-    m_nReplacedCharacters += codec.m_nReplaced;
-    WriteRow(codec);
+    m_writeCodec->m_nReplaced = 0;
+    m_writeCodec->Encode(waypoint);
+    m_nReplacedCharacters += m_writeCodec->m_nReplaced;
+    WriteRow(*m_writeCodec);
 }
 
 // Columns are joined with the template's delimiter (a comma for a template

@@ -1,13 +1,13 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "files/FileKinds.h"
+#include "files/TextFieldCodec.h"
 #include "files/WaypointFile.h"
 #include "templates/TextTemplate.h"
-
-class CTextFieldCodec;
 
 // A delimited text waypoint file (.txt, .csv), laid out by the layout the job
 // was given or else by a text template that the person chooses each time the
@@ -44,6 +44,6 @@ private:
 
     CPlatformFile m_file;
     const std::optional<CTextTemplate> m_layout;
-    std::string m_row;  // reused to join a row's columns
-    TextEncoding m_writeEncoding = TextEncoding::Utf8;
+    std::string m_row;                            // reused to join a row's columns
+    std::optional<CTextFieldCodec> m_writeCodec;  // reused for every row written
 };

@@ -20,7 +20,7 @@ void ConvertToWindows1252(std::string_view text, std::string& bytes, int& nRepla
 // The same into bytes; plain text, by far the most common, with one copy.
 inline void Utf8ToWindows1252(std::string_view text, std::string& bytes, int& nReplaced) {
     if (IsAscii(text)) {
-        bytes = std::string(text);
+        bytes.assign(text);
     } else {
         ConvertToWindows1252(text, bytes, nReplaced);
     }

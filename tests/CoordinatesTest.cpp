@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <charconv>
 #include <clocale>
 #include <cmath>
 #include <cstdlib>
@@ -197,9 +198,13 @@ TEST(TextNumbers, ReadsWhatStrtodReadsWhole) {
     const char alphabet[] = "0123456789.-+eExX";
     for (int i = 0; i < 5000; ++i) {
         std::string text;
-        if (i % 2 == 0) {  // plain decimals, the common case
+        if (i % 4 == 0) {  // plain decimals, the common case
             text = std::to_string(static_cast<int>(random() % 361) - 180) + "." +
                    std::to_string(random() % 100000000);
+        } else if (i % 4 == 2) {  // around the longest that the short road reads
+            text = std::to_string(random() % 1000) + "." + std::to_string(random()) +
+                   std::to_string(random() % 1000);
+            text.resize(1 + random() % text.size());
         } else {
             for (size_t n = 1 + random() % 12; n > 0; --n) {
                 text.push_back(alphabet[random() % (sizeof alphabet - 1)]);
@@ -216,6 +221,39 @@ TEST(TextNumbers, ReadsWhatStrtodReadsWhole) {
         EXPECT_EQ(std::memcmp(&dExpected, &dActual, sizeof dActual), 0)
             << '"' << text << "\": " << dExpected << " vs " << dActual;
     }
+}
+
+// Degrees are written without the general formatter; the bytes must stay
+// those of the six-decimal fixed notation, ties and tiny negatives included.
+TEST(TextNumbers, FormatsAsFixedNotationWithSixDecimals) {
+    auto expected = [](double dValue) {
+        char text[400];
+        auto result = std::to_chars(text, text + sizeof text, dValue, std::chars_format::fixed, 6);
+        return std::string(text, result.ptr);
+    };
+    std::vector<double> values = {0.0,       -0.0,         0.0078125, 0.0234375, -0.0078125,
+                                  1e-9,      -1e-9,        5e-7,      -5e-7,     4.9999999e-7,
+                                  179.99999, 179.9999995,  1e-310,    -1e-320,   999999999999.9,
+                                  1e12,      -123456789.5, 2.5e-6,    3.5e-6,    90.0};
+    std::mt19937_64 random(7);
+    for (int i = 0; i < 20000; ++i) {
+        double dAngle = std::uniform_real_distribution<double>(-180.0, 180.0)(random);
+        values.push_back(dAngle);
+        values.push_back(std::round(dAngle * 1e6) / 1e6);  // the values files hold
+        uint64_t nBits = random();
+        double dAny = 0.0;
+        std::memcpy(&dAny, &nBits, sizeof dAny);
+        values.push_back(dAny);
+        values.push_back(std::ldexp(static_cast<double>(random() % 4096), -int(random() % 40)));
+    }
+    for (double dValue : values) {
+        if (std::isfinite(dValue)) {
+            ASSERT_EQ(FormatDegrees(dValue), expected(dValue)) << std::hexfloat << dValue;
+        }
+    }
+    std::string row = "x";
+    AppendDegrees(row, -0.5, true);
+    EXPECT_EQ(row, "x-0,500000");
 }
 
 TEST(TextNumbers, FormatAndParseIgnoreTheUsersLocale) {
