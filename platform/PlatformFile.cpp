@@ -176,27 +176,41 @@ size_t CPlatformFile::BufferedReadable() const {
 
 // Reads the block at the current position; false at the end of the file or on failure.
 bool CPlatformFile::FillBuffer() {
+    m_buffer.resize(BUFFER_SIZE);
+    size_t nRead = ReadAtPosition(m_buffer.data(), m_buffer.size());
+    m_bufferUse = BufferUse::Reading;
+    m_nBufferStart = m_nPosition;
+    m_nBufferFill = nRead;
+    return nRead > 0;
+}
+
+// A read as large as the buffer goes straight to the caller's memory, so
+// that a reader with a buffer of its own has its bytes copied only once.
+size_t CPlatformFile::ReadDirectly(char* pOut, size_t nCount) {
+    size_t nRead = ReadAtPosition(pOut, nCount);
+    m_nPosition += nRead;
+    return nRead;
+}
+
+// Reads without moving the position; 0 at the end of the file or on failure.
+size_t CPlatformFile::ReadAtPosition(char* pOut, size_t nCount) {
     if (m_fd < 0 || HasFailed() || !Flush() || m_target.IsTruncatePending()) {
-        return false;
+        return 0;
     }
     if (StopRequested()) {
-        return Fail(ECANCELED);
+        Fail(ECANCELED);
+        return 0;
     }
-    m_buffer.resize(BUFFER_SIZE);
     for (;;) {
-        ssize_t nRead =
-            ::pread(m_fd, m_buffer.data(), m_buffer.size(), static_cast<off_t>(m_nPosition));
+        ssize_t nRead = ::pread(m_fd, pOut, nCount, static_cast<off_t>(m_nPosition));
         if (nRead < 0 && errno == EINTR) {
             continue;
         }
         if (nRead < 0) {
-            DropReadBuffer();
-            return Fail(errno);
+            Fail(errno);
+            return 0;
         }
-        m_bufferUse = BufferUse::Reading;
-        m_nBufferStart = m_nPosition;
-        m_nBufferFill = static_cast<size_t>(nRead);
-        return nRead > 0;
+        return static_cast<size_t>(nRead);
     }
 }
 
@@ -212,6 +226,14 @@ size_t CPlatformFile::Read(void* pBuffer, size_t nCount) {
     size_t nDone = 0;
     while (nDone < nCount) {
         size_t nAvailable = BufferedReadable();
+        if (nAvailable == 0 && nCount - nDone >= BUFFER_SIZE) {
+            size_t nRead = ReadDirectly(pOut + nDone, nCount - nDone);
+            nDone += nRead;
+            if (nRead == 0) {
+                break;
+            }
+            continue;
+        }
         if (nAvailable == 0) {
             if (!FillBuffer()) {
                 break;

@@ -79,6 +79,8 @@ private:
     bool StopRequested() const { return m_pStop != nullptr && m_pStop->load(); }
     bool Fail(int nErrno, const char* pReason = nullptr);
     bool FillBuffer();
+    size_t ReadDirectly(char* pOut, size_t nCount);
+    size_t ReadAtPosition(char* pOut, size_t nCount);
     void DropReadBuffer();
     size_t BufferedReadable() const;
 

@@ -45,6 +45,34 @@ TEST(PlatformFile, AStagedTargetChangesOnlyOnCommit) {
     EXPECT_EQ(dir.List(), std::vector<std::string>{"target.txt"});
 }
 
+// Small reads come from the file's buffer and large ones straight from the
+// system; mixed, and after a write that is still buffered, they read the
+// bytes in order, up to a short read at the end.
+TEST(PlatformFile, ReadsOfAnySizeSeeTheBytesInOrder) {
+    CTempDir dir;
+    std::string path = dir.File("bytes.bin");
+    std::string bytes;
+    for (int i = 0; i < 300000; ++i) {
+        bytes.push_back(static_cast<char>(i * 7 + i / 251));
+    }
+    WriteBytes(path, bytes);
+    CPlatformFile file;
+    ASSERT_TRUE(file.OpenStaged(path, OPEN_TARGET_APPEND));
+    file.Write("written", 7);  // buffered: a read must see it
+    ASSERT_TRUE(file.Seek(0, CPlatformFile::SeekFrom::Begin));
+    std::string expected = "written" + bytes.substr(7);
+    size_t nOffset = 0;
+    for (size_t nSize : {size_t{1}, size_t{70000}, size_t{3}, size_t{65536}, size_t{200000}}) {
+        std::string read(nSize, '\0');
+        size_t nRead = file.Read(read.data(), nSize);
+        ASSERT_EQ(read.substr(0, nRead), expected.substr(nOffset, nSize)) << nSize;
+        nOffset += nRead;
+        EXPECT_EQ(file.GetPosition(), nOffset);
+    }
+    EXPECT_EQ(nOffset, expected.size());
+    EXPECT_FALSE(file.HasFailed());
+}
+
 // A link is followed to the file it names, also one that does not exist yet.
 TEST(PlatformFile, ReplacingThroughALinkReplacesTheFileItNames) {
     CTempDir dir;
