@@ -26,12 +26,12 @@ std::string& CTextFieldCodec::Field(int nField) {
     return m_fields[nColumn];
 }
 
-void CTextFieldCodec::FromFile(const std::string& field, std::string& text) {
+void CTextFieldCodec::FromFile(std::string_view field, std::string& text) {
     if (m_encoding == TextEncoding::Windows1252) {
         text = Windows1252ToUtf8(field);
         return;
     }
-    text = field;
+    text.assign(field);
     if (m_bCheckUtf8) {
         m_nReplaced += RepairUtf8(text);
     }
@@ -48,7 +48,7 @@ void CTextFieldCodec::ToFile(const std::string& text, std::string& field) {
 
 // Marks such as the degree sign are looked for in UTF-8.
 double CTextFieldCodec::ReadWindows1252Coordinate(int nField, CoordinateAxis axis) {
-    const std::string& field = FieldRead(nField);
+    std::string_view field = FieldRead(nField);
     if (IsAscii(field)) {
         return ParseCoordinate(field, axis, true);
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "files/Coordinates.h"
@@ -32,19 +33,19 @@ public:
     // The template's column of the field, the row grown to hold it.
     std::string& Field(int nField);
     // The template's column of the field as read; empty when the row has no such column.
-    const std::string& FieldRead(int nField) const {
-        static const std::string empty;
+    std::string_view FieldRead(int nField) const {
         auto nColumn = static_cast<size_t>(ColumnOf(nField));
-        return nColumn < m_fields.size() ? m_fields[nColumn] : empty;
+        return nColumn < m_fieldsRead.size() ? m_fieldsRead[nColumn] : std::string_view();
     }
 
-    std::vector<std::string> m_fields;
+    std::vector<std::string> m_fields;  // to write
+    std::vector<std::string_view> m_fieldsRead;
     // Characters that the file's encoding could not hold, or invalid sequences read.
     int m_nReplaced = 0;
 
 private:
     int ColumnOf(int nField) const;
-    void FromFile(const std::string& field, std::string& text);
+    void FromFile(std::string_view field, std::string& text);
     void ToFile(const std::string& text, std::string& field);
     void SetDegrees(std::string& field, double dDegrees) const;
     double ReadWindows1252Coordinate(int nField, CoordinateAxis axis);

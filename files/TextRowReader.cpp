@@ -80,17 +80,57 @@ void CTextRowReader::ChooseLineEnd() {
     m_bCrEndsLines = bCr;
 }
 
-// Keeps the unread bytes and reads more after them; false when nothing more came.
+// Keeps the row being read and reads more after it, in a buffer grown when
+// the row fills it; false when nothing more came.
 bool CTextRowReader::Fill() {
-    if (m_nPos > 0) {
-        std::memmove(m_buffer.data(), m_buffer.data() + m_nPos, m_nEnd - m_nPos);
-        m_nBufferOffset += m_nPos;
-        m_nEnd -= m_nPos;
-        m_nPos = 0;
+    if (m_nRowPos > 0) {
+        std::memmove(m_buffer.data(), m_buffer.data() + m_nRowPos, m_nEnd - m_nRowPos);
+        m_nBufferOffset += m_nRowPos;
+        m_nEnd -= m_nRowPos;
+        m_nPos -= m_nRowPos;
+        m_nRowPos = 0;
+    }
+    if (m_buffer.size() - m_nEnd < BUFFER_SIZE / 2) {
+        m_buffer.resize(m_buffer.size() * 2);
     }
     size_t nRead = m_file.Read(m_buffer.data() + m_nEnd, m_buffer.size() - m_nEnd);
     m_nEnd += nRead;
     return nRead > 0;
+}
+
+void CTextRowReader::AddRun(Span& field, size_t nPos, size_t nLength) {
+    size_t nStart = nPos - m_nRowPos;
+    if (!field.bCopied && field.nLength == 0) {
+        field.nStart = nStart;
+    } else if (field.bCopied || field.nStart + field.nLength != nStart) {
+        Copy(field);
+        m_copies.append(m_buffer.data() + nPos, nLength);
+    }
+    field.nLength += nLength;
+}
+
+void CTextRowReader::AddCopied(Span& field, char c) {
+    Copy(field);
+    m_copies.push_back(c);
+    ++field.nLength;
+}
+
+// Only the row's last field grows, so its copy is always at the end.
+void CTextRowReader::Copy(Span& field) {
+    if (!field.bCopied) {
+        size_t nAt = m_copies.size();
+        m_copies.append(m_buffer.data() + m_nRowPos + field.nStart, field.nLength);
+        field.nStart = nAt;
+        field.bCopied = true;
+    }
+}
+
+void CTextRowReader::ViewFields(std::vector<std::string_view>& fields) const {
+    fields.clear();
+    for (const Span& span : m_spans) {
+        const char* pBase = span.bCopied ? m_copies.data() : m_buffer.data() + m_nRowPos;
+        fields.emplace_back(pBase + span.nStart, span.nLength);
+    }
 }
 
 int CTextRowReader::PeekNext() {
@@ -100,8 +140,15 @@ int CTextRowReader::PeekNext() {
     return static_cast<unsigned char>(m_buffer[m_nPos + 1]);
 }
 
-CTextRowReader::Result CTextRowReader::Next(std::vector<std::string>& fields) {
-    fields.clear();
+CTextRowReader::Result CTextRowReader::Next(std::vector<std::string_view>& fields) {
+    Result result = ReadRow();
+    ViewFields(fields);
+    return result;
+}
+
+CTextRowReader::Result CTextRowReader::ReadRow() {
+    m_spans.clear();
+    m_copies.clear();
     if (!m_bStarted && !Start()) {
         return Result::Failed;
     }
@@ -109,20 +156,21 @@ CTextRowReader::Result CTextRowReader::Next(std::vector<std::string>& fields) {
         return Result::End;
     }
     m_nRowLine = m_nLine;
+    m_nRowPos = m_nPos;
     const uint64_t nRowStart = Offset();
-    bool bFieldOpen = false;  // the field being read has been added to fields
+    bool bFieldOpen = false;  // the field being read has been added to m_spans
     bool bQuoted = false;     // inside a quoted field
     bool bCut = false;        // the field being read has had its NUL byte
     auto openField = [&] {
         if (!bFieldOpen) {
-            fields.emplace_back();
+            m_spans.emplace_back();
             bFieldOpen = true;
             bCut = false;
         }
     };
-    auto add = [&](const char* p, size_t n) {
+    auto add = [&](size_t nPos, size_t nLength) {
         if (!bCut) {
-            fields.back().append(p, n);
+            AddRun(m_spans.back(), nPos, nLength);
         }
     };
     auto endRow = [&](size_t nLineEndSize) {
@@ -160,7 +208,7 @@ CTextRowReader::Result CTextRowReader::Next(std::vector<std::string>& fields) {
         }
         if (nRun > m_nPos) {
             openField();
-            add(m_buffer.data() + m_nPos, nRun - m_nPos);
+            add(m_nPos, nRun - m_nPos);
             m_nPos = nRun;
             continue;
         }
@@ -173,10 +221,12 @@ CTextRowReader::Result CTextRowReader::Next(std::vector<std::string>& fields) {
                                                    : 0;
             if (nLineEnd == 0) {
                 openField();
-                add(&c, 1);
+                add(m_nPos, 1);
                 ++m_nPos;
             } else if (bQuoted) {
-                add("\n", 1);  // a line break inside the field, as text streams read it
+                if (!bCut) {  // a line break inside the field, as text streams read it
+                    AddCopied(m_spans.back(), '\n');
+                }
                 m_nPos += nLineEnd;
                 ++m_nLine;
             } else {
@@ -188,7 +238,7 @@ CTextRowReader::Result CTextRowReader::Next(std::vector<std::string>& fields) {
             ++m_nPos;
         } else if (bQuoted) {  // a quote: two stand for one, one closes the field
             if (PeekNext() == '"') {
-                add("\"", 1);
+                add(m_nPos, 1);
                 m_nPos += 2;
             } else {
                 bQuoted = false;

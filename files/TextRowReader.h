@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class CPlatformFile;
@@ -24,18 +25,32 @@ public:
     // Reads the file from its current position, which must be its start.
     CTextRowReader(CPlatformFile& file, char delimiter);
 
-    // Row: fields holds the row's fields (none for an empty line). End: the
+    // Row: fields holds the row's fields (none for an empty line), valid until
+    // the next call; most are views of the reader's buffer. End: the
     // text ended. TooLong: the row has more than MAX_ROW_LENGTH bytes, of which
     // no more than the limit and a buffer were read. OpenQuote: the file ended
     // inside a quoted field. Failed: the system failed to read.
-    Result Next(std::vector<std::string>& fields);
+    Result Next(std::vector<std::string_view>& fields);
     // The line, counted from 1, on which the last row began.
     uint64_t RowLine() const { return m_nRowLine; }
 
 private:
     enum ByteClass : unsigned char { PLAIN_STOP = 1, QUOTED_STOP = 2 };
 
+    // A field within the row: a run of its bytes in the buffer, from the row's
+    // start, or, once it is more than one such run, a copy in m_copies.
+    struct Span {
+        size_t nStart = 0;
+        size_t nLength = 0;
+        bool bCopied = false;
+    };
+
+    Result ReadRow();
     bool Start();
+    void AddRun(Span& field, size_t nPos, size_t nLength);
+    void AddCopied(Span& field, char c);
+    void Copy(Span& field);
+    void ViewFields(std::vector<std::string_view>& fields) const;
     void ChooseLineEnd();
     bool Fill();
     // The byte after the current one, or -1 at the end of the file.
@@ -48,7 +63,10 @@ private:
     bool m_bStarted = false;
     bool m_bEnded = false;
     unsigned char m_classes[256] = {};
-    std::vector<char> m_buffer;
+    std::vector<char> m_buffer;  // grows to hold the longest row
+    std::vector<Span> m_spans;
+    std::string m_copies;
+    size_t m_nRowPos = 0;  // where the row being read begins in m_buffer
     size_t m_nPos = 0;
     size_t m_nEnd = 0;
     uint64_t m_nBufferOffset = 0;  // file offset of m_buffer[0]

@@ -70,7 +70,7 @@ Status CTextWaypointFile::ReadWaypoints(CWaypointTable& table, bool bFromTarget)
     // Every row replaces all fields of the last, so one codec serves them all.
     CTextFieldCodec codec(&m_template, encoding, m_template.encoding == TextEncoding::Utf8);
     for (uint64_t nRow = 1;; ++nRow) {
-        switch (reader.Next(codec.m_fields)) {
+        switch (reader.Next(codec.m_fieldsRead)) {
             case CTextRowReader::Result::Row:
                 break;
             case CTextRowReader::Result::End:

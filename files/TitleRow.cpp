@@ -38,7 +38,9 @@ bool ReadFirstRow(CPlatformFile& file, char delimiter, std::vector<std::string>&
     auto result = CTextRowReader::Result::Failed;
     if (file.Seek(0, CPlatformFile::SeekFrom::Begin)) {
         CTextRowReader reader(file, delimiter);
-        result = reader.Next(fields);
+        std::vector<std::string_view> views;
+        result = reader.Next(views);
+        fields.assign(views.begin(), views.end());
     }
     const std::string quoted = "\"" + file.GetFilePath() + "\"";
     switch (result) {

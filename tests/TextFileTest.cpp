@@ -19,9 +19,9 @@ protected:
         EXPECT_TRUE(file.Open(path, OPEN_SOURCE));
         CTextRowReader reader(file, delimiter);
         Rows rows;
-        std::vector<std::string> fields;
+        std::vector<std::string_view> fields;
         while (reader.Next(fields) == CTextRowReader::Result::Row) {
-            rows.push_back(fields);
+            rows.emplace_back(fields.begin(), fields.end());
         }
         return rows;
     }
@@ -84,6 +84,26 @@ TEST_F(TextFile, RowsFieldsAndLineEnds) {
     for (const Case& c : cases) {
         EXPECT_EQ(RowsOf(c.bytes, c.delimiter), c.rows) << c.bytes;
     }
+}
+
+// Fields are views of the reader's buffer, or copies where quotes split
+// them; rows that cross where the buffer is refilled, or that outgrow it,
+// read the same.
+TEST_F(TextFile, RowsAcrossBufferRefillsReadTheSame) {
+    const std::string tail = "\"a\"\"b\r\nc\",plain,\"x\"y,\"\"\r\nlast,\"q\"\n";
+    const Rows tailRows = {{"a\"b\nc", "plain", "xy", ""}, {"last", "q"}};
+    for (size_t nBoundary : {size_t{1} << 16, size_t{1} << 17, size_t{3} << 17}) {
+        for (size_t nFiller = nBoundary - 24; nFiller < nBoundary + 2; ++nFiller) {
+            std::string filler(nFiller - 1, 'f');
+            Rows rows = RowsOf(filler + "\n" + tail, ',');
+            ASSERT_EQ(rows.size(), 3u) << nFiller;
+            EXPECT_EQ(rows[0], std::vector<std::string>{filler}) << nFiller;
+            EXPECT_EQ(Rows(rows.begin() + 1, rows.end()), tailRows) << nFiller;
+        }
+    }
+    std::string wide(300000, 'w');
+    EXPECT_EQ(RowsOf("\"" + wide + "\"\"\"," + wide + "\nz", ','),
+              (Rows{{wide + "\"", wide}, {"z"}}));
 }
 
 TEST_F(TextFile, LongRowsAndOpenQuotesAreRefusedWithTheirLine) {
