@@ -51,12 +51,7 @@ void CWaypointMap::Reserve(std::string_view key) {
 
 void CWaypointMap::Append(CWaypoint record, uint32_t nHash, bool bReserved) {
     MakeRoomForOneMore();
-    Slot slot;
-    slot.record = std::move(record);
-    slot.hash = nHash;
-    slot.live = true;
-    slot.reserved = bReserved;
-    m_slots.push_back(std::move(slot));
+    m_slots.push_back(Slot{std::move(record), nHash, true, bReserved});
     InsertBucket(m_slots.size() - 1, nHash);
     ++m_nCount;
 }
@@ -137,20 +132,27 @@ void CWaypointMap::ReleaseSlot(Slot& slot) {
 void CWaypointMap::MakeRoomForOneMore() {
     size_t nDeadSlots = m_slots.size() - m_nCount;
     if (nDeadSlots >= MIN_DEAD_SLOTS_TO_COMPACT && nDeadSlots > m_nCount) {
-        Rebuild(true);
+        Rebuild(true, (m_nCount + 1) * 3 / 2);
     } else if ((m_nUsedBuckets + 1) * 2 > m_buckets.size()) {
-        Rebuild(false);
+        Rebuild(false, (m_nCount + 1) * 3 / 2);
     }
 }
 
-// Sizes the buckets for three times the live entries and drops the deleted
-// ones; with bCompactSlots also closes the gaps that removed entries left.
-void CWaypointMap::Rebuild(bool bCompactSlots) {
+void CWaypointMap::ExpectMore(size_t nMore) {
+    size_t nEntries = m_nCount + nMore;
+    if (nMore > 0 && (m_nUsedBuckets + nMore) * 2 > m_buckets.size()) {
+        Rebuild(false, nEntries);
+    }
+}
+
+// Sizes the buckets for twice nEntries, at least the live ones, and drops the
+// deleted ones; with bCompactSlots also closes the gaps that removed entries left.
+void CWaypointMap::Rebuild(bool bCompactSlots, size_t nEntries) {
     if (bCompactSlots) {
         CompactSlots();
     }
     size_t nBuckets = MIN_BUCKETS;
-    while (nBuckets < (m_nCount + 1) * 3) {
+    while (nBuckets < std::max(nEntries, m_nCount + 1) * 2) {
         nBuckets *= 2;
     }
     m_buckets.assign(nBuckets, EMPTY_BUCKET);

@@ -45,6 +45,9 @@ public:
     bool RemoveKey(std::string_view key);
     // Empties the map; its memory stays for the entries to come.
     void RemoveAll();
+    // Makes room for nMore entries besides the present ones at once, rather
+    // than growing step by step.
+    void ExpectMore(size_t nMore);
 
     Position GetStartPosition() const { return NextLiveSlot(0); }
     void GetNextAssoc(Position& position, std::string& key, const CWaypoint*& pRecord) const;
@@ -78,7 +81,7 @@ private:
     void InsertBucket(size_t nSlot, uint32_t nHash);
     void ReleaseSlot(Slot& slot);
     void MakeRoomForOneMore();
-    void Rebuild(bool bCompactSlots);
+    void Rebuild(bool bCompactSlots, size_t nEntries);
     void CompactSlots();
     Position NextLiveSlot(size_t nFrom) const;
 

@@ -1,5 +1,6 @@
 #include "engine/WaypointTable.h"
 
+#include <algorithm>
 #include <charconv>
 #include <new>
 #include <utility>
@@ -237,6 +238,15 @@ int CWaypointTable::NextCounterValue(const CWaypoint& waypoint) {
         return nEntries;
     }
     return nEntries - m_nScanCount;
+}
+
+void CWaypointTable::ExpectWaypoints(uint64_t nWaypoints) {
+    constexpr uint64_t MAX_EXPECTED = uint64_t{1} << 21;
+    try {
+        ExpectMore(static_cast<size_t>(std::min(nWaypoints, MAX_EXPECTED)));
+    } catch (const std::bad_alloc&) {
+        // Only a guess: the table grows as the waypoints come.
+    }
 }
 
 bool CWaypointTable::RemoveKey(std::string_view key) {

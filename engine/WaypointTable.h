@@ -68,6 +68,11 @@ public:
     // (stopped by an Abort or the job's stop, or failed at a limit).
     Status AddWaypoint(CWaypoint& waypoint, const WaypointOrigin& origin = {});
 
+    // Sizes the table for about this many waypoints to come, as a reader
+    // guesses them from its file's length; a guess past a few million is taken
+    // as that, so that a huge or sparse file reserves no more.
+    void ExpectWaypoints(uint64_t nWaypoints);
+
     // While AddWaypoint runs (the person settles a fault, the progress shows it
     // stored): the waypoint, lowered, and where it was read. Null otherwise.
     const CWaypoint* PendingWaypoint() const { return m_pPending; }

@@ -9,6 +9,10 @@
 
 namespace {
 
+// A waypoint record with a short name and comment, rather long: a guess too
+// high costs memory, one too low only a regrowth.
+constexpr uint64_t TYPICAL_RECORD_BYTES = 112;
+
 std::string Quoted(const std::string& path) {
     return "\"" + path + "\"";
 }
@@ -24,6 +28,7 @@ std::string DescribeLetter(unsigned char c) {
 }  // namespace
 
 Status CMapSourceFile::ReadWaypoints(CWaypointTable& table, bool bFromTarget) {
+    table.ExpectWaypoints(m_file.GetLength() / TYPICAL_RECORD_BYTES);
     Structure structure;
     return Walk(&table, bFromTarget, structure) == ReadEnd::EndRecord ? Status() : m_readStatus;
 }

@@ -11,6 +11,14 @@
 #include "platform/Excerpt.h"
 #include "platform/Utf8.h"
 
+namespace {
+
+// A row of a name, two coordinates of six decimals and a short comment,
+// rather long: a guess too high costs memory, one too low only a regrowth.
+constexpr uint64_t TYPICAL_ROW_BYTES = 48;
+
+}  // namespace
+
 Status CTextWaypointFile::ChooseTemplate(TemplateUse use) {
     if (m_layout) {
         m_template = *m_layout;
@@ -66,6 +74,7 @@ Status CTextWaypointFile::ReadWaypoints(CWaypointTable& table, bool bFromTarget)
     if (!m_file.Seek(0, CPlatformFile::SeekFrom::Begin)) {
         return FileFailure("read");
     }
+    table.ExpectWaypoints(m_file.GetLength() / TYPICAL_ROW_BYTES);
     CTextRowReader reader(m_file, m_template.delimiter);
     // Every row replaces all fields of the last, so one codec serves them all.
     CTextFieldCodec codec(&m_template, encoding, m_template.encoding == TextEncoding::Utf8);
