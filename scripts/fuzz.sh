@@ -26,8 +26,13 @@ run() {
     local target="$1" seeds="$2"
     shift 2
     echo "== $target for ${seconds}s"
-    "$build_dir/fuzz/$target" -max_total_time="$seconds" -max_len=65536 -timeout=10 -rss_limit_mb=2048 \
-        -print_final_stats=1 "$@" "$seeds" 2>&1 | tail -n 12
+    local log="$build_dir/$target.log"
+    if ! "$build_dir/fuzz/$target" -max_total_time="$seconds" -max_len=65536 -timeout=10 \
+        -rss_limit_mb=2048 -print_final_stats=1 "$@" "$seeds" >"$log" 2>&1; then
+        grep -v '^#[0-9]' "$log" | tail -n 80  # the finding, its stack and the input
+        return 1
+    fi
+    tail -n 12 "$log"
 }
 run MapSourceReaderFuzz "$corpus/mapsource"
 run TextReaderFuzz "$corpus/text"
