@@ -1,5 +1,6 @@
 #include "engine/Waypoint.h"
 
+#include <cmath>
 #include <cstdio>
 
 namespace {
@@ -35,6 +36,8 @@ std::string WaypointErrorMessage(int nError, int nMaxNameLength) {
             return "Waypoint latitude is invalid";
         case WaypointError::LongitudeInvalid:
             return "Waypoint longitude is invalid";
+        case WaypointError::ElevationInvalid:
+            return "Waypoint elevation is invalid";
         default:
             return std::string();
     }
@@ -65,6 +68,9 @@ WaypointError CWaypoint::Validate(int nMaxNameLength) const {
     }
     if (IsZeroCoordinate(m_dLongitude)) {
         return WaypointError::LongitudeInvalid;
+    }
+    if (m_bHasElevation && !std::isfinite(m_dElevation)) {
+        return WaypointError::ElevationInvalid;
     }
     return WaypointError::None;
 }

@@ -3,13 +3,14 @@
 #include <string>
 #include <vector>
 
+#include "files/GpxFile.h"
 #include "files/MapSourceFile.h"
 #include "files/TextWaypointFile.h"
 #include "tests/WaypointFileFixture.h"
 
 namespace {
 
-using FileTypes = ::testing::Types<CMapSourceFile, CTextWaypointFile>;
+using FileTypes = ::testing::Types<CMapSourceFile, CTextWaypointFile, CGpxFile>;
 TYPED_TEST_SUITE(WaypointFile, FileTypes);
 
 // Comments come back byte for byte, whatever they hold; a NUL byte ends one.

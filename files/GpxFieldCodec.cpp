@@ -1,0 +1,194 @@
+#include "files/GpxFieldCodec.h"
+
+#include <charconv>
+#include <cmath>
+#include <limits>
+
+#include "files/GarminSymbols.h"
+#include "files/Windows1252.h"
+
+namespace {
+
+// The shortest fixed-point text that reads back as the same double, so a
+// coordinate from MapSource semicircles survives the way through GPX.
+std::string FormatDecimal(double dValue) {
+    char text[400];  // the widest double in fixed notation has 309 digits before the point
+    auto result = std::to_chars(text, text + sizeof text, dValue, std::chars_format::fixed);
+    return std::string(text, result.ptr);
+}
+
+// GPX longitudes run from -180 up to, not including, 180; another turn of the
+// earth is the same place.
+double NormalLongitude(double dLongitude) {
+    if (dLongitude >= -180.0 && dLongitude < 180.0) {
+        return dLongitude;
+    }
+    double dTurned = std::fmod(dLongitude + 180.0, 360.0);
+    return (dTurned < 0 ? dTurned + 360.0 : dTurned) - 180.0;
+}
+
+bool IsXmlBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
+}
+
+std::string_view TrimXmlBlanks(std::string_view text) {
+    while (!text.empty() && IsXmlBlank(text.front())) {
+        text.remove_prefix(1);
+    }
+    while (!text.empty() && IsXmlBlank(text.back())) {
+        text.remove_suffix(1);
+    }
+    return text;
+}
+
+// XML cannot hold the control characters other than tab, line feed and CR at
+// all; they travel as the pictures of control characters (U+2401 for 0x01).
+constexpr uint32_t CONTROL_PICTURES = 0x2400;
+
+bool IsForbiddenControl(uint32_t nCodePoint) {
+    return nCodePoint < 0x20 && nCodePoint != '\t' && nCodePoint != '\n' && nCodePoint != '\r';
+}
+
+// Appends text as element content: markup characters escaped, a CR kept as a
+// reference (a reader would turn a raw one into a line feed).
+void AppendContent(std::string& out, std::string_view utf8, bool bAsciiOnly) {
+    for (size_t i = 0; i < utf8.size();) {
+        uint32_t nCodePoint = 0;
+        size_t nLength = NextCodePoint(utf8, i, nCodePoint);
+        switch (nCodePoint) {
+            case '&':
+                out += "&amp;";
+                break;
+            case '<':
+                out += "&lt;";
+                break;
+            case '>':
+                out += "&gt;";
+                break;
+            case '\r':
+                out += "&#13;";
+                break;
+            default:
+                if (IsForbiddenControl(nCodePoint)) {
+                    nCodePoint += CONTROL_PICTURES;
+                }
+                if (nCodePoint >= 0x80 && bAsciiOnly) {
+                    out += "&#" + std::to_string(nCodePoint) + ";";
+                } else {
+                    AppendUtf8(out, nCodePoint);
+                }
+        }
+        i += nLength;
+    }
+}
+
+void AppendChild(std::string& out, std::string_view prefix, const char* pName,
+                 std::string_view utf8, bool bAsciiOnly) {
+    out.append("    <").append(prefix).append(pName).push_back('>');
+    AppendContent(out, utf8, bAsciiOnly);
+    out.append("</").append(prefix).append(pName).append(">\n");
+}
+
+// Single-byte text of the file's UTF-8 text; a character that Windows-1252
+// lacks becomes '?'.
+std::string TextOf(std::string_view utf8) {
+    std::string text;
+    text.reserve(utf8.size());
+    for (size_t i = 0; i < utf8.size();) {
+        uint32_t nCodePoint = 0;
+        i += NextCodePoint(utf8, i, nCodePoint);
+        // The picture of NUL stays a character: a NUL would end the text.
+        uint32_t nControl = nCodePoint - CONTROL_PICTURES;
+        text.push_back(nControl != 0 && IsForbiddenControl(nControl)
+                           ? static_cast<char>(nControl)
+                           : Windows1252OfCodePoint(nCodePoint));
+    }
+    return text;
+}
+
+// Text up to its first NUL byte, which ends it in every kind of file.
+std::string Utf8UpToNul(const std::string& text) {
+    return Utf8FromWindows1252(std::string_view(text).substr(0, text.find('\0')));
+}
+
+double CoordinateOf(const std::string& text) {
+    double dValue = 0.0;
+    return ParseXmlDecimal(text, dValue) ? dValue : 0.0;
+}
+
+}  // namespace
+
+bool ParseXmlDecimal(std::string_view text, double& dValue) {
+    text = TrimXmlBlanks(text);
+    if (!text.empty() && text.front() == '+') {
+        text.remove_prefix(1);
+        if (!text.empty() && text.front() == '-') {
+            return false;
+        }
+    }
+    bool bDigit = false;
+    bool bPoint = false;
+    for (size_t i = 0; i < text.size(); ++i) {
+        char c = text[i];
+        if (c >= '0' && c <= '9') {
+            bDigit = true;
+        } else if (c == '.' && !bPoint) {
+            bPoint = true;
+        } else if (!(c == '-' && i == 0)) {
+            return false;
+        }
+    }
+    if (!bDigit) {
+        return false;
+    }
+    auto result =
+        std::from_chars(text.data(), text.data() + text.size(), dValue, std::chars_format::fixed);
+    // A number past the range of a double is no number a file should hold.
+    return result.ec == std::errc() && std::isfinite(dValue);
+}
+
+void CGpxFieldCodec::Encode(const CWaypoint& waypoint) {
+    m_strLatitude = FormatDecimal(waypoint.m_dLatitude);
+    m_strLongitude = FormatDecimal(NormalLongitude(waypoint.m_dLongitude));
+    m_bHasElevation = waypoint.m_bHasElevation;
+    m_strElevation = m_bHasElevation ? FormatDecimal(waypoint.m_dElevation) : std::string();
+    m_strName = Utf8UpToNul(waypoint.m_strName);
+    m_strComment = Utf8UpToNul(waypoint.m_strComment);
+    m_strDescription = m_strComment;
+    m_bHasComment = !m_strComment.empty();
+    m_bHasSymbol = waypoint.m_bHasSymbol;
+    m_strSymbol = m_bHasSymbol ? std::string(SymbolName(waypoint.m_nSymbol)) : std::string();
+}
+
+void CGpxFieldCodec::Decode(CWaypoint& waypoint) {
+    waypoint.m_strName = TextOf(m_strName);
+    waypoint.m_strComment = TextOf(m_bHasComment ? m_strComment : m_strDescription);
+    waypoint.m_dLatitude = CoordinateOf(m_strLatitude);
+    waypoint.m_dLongitude = CoordinateOf(m_strLongitude);
+    if (m_bHasElevation) {
+        double dElevation = 0.0;
+        bool bNumber = ParseXmlDecimal(m_strElevation, dElevation);
+        waypoint.SetElevation(bNumber ? dElevation : std::numeric_limits<double>::quiet_NaN());
+    }
+    if (m_bHasSymbol) {
+        waypoint.SetSymbol(SymbolNumber(TrimXmlBlanks(m_strSymbol)));
+    }
+}
+
+void CGpxFieldCodec::AppendElement(std::string& out, std::string_view prefix,
+                                   bool bAsciiOnly) const {
+    out.append("  <").append(prefix).append("wpt lat=\"").append(m_strLatitude);
+    out.append("\" lon=\"").append(m_strLongitude).append("\">\n");
+    if (m_bHasElevation) {
+        AppendChild(out, prefix, "ele", m_strElevation, bAsciiOnly);
+    }
+    AppendChild(out, prefix, "name", m_strName, bAsciiOnly);
+    if (m_bHasComment) {
+        AppendChild(out, prefix, "cmt", m_strComment, bAsciiOnly);
+        AppendChild(out, prefix, "desc", m_strDescription, bAsciiOnly);
+    }
+    if (m_bHasSymbol) {
+        AppendChild(out, prefix, "sym", m_strSymbol, bAsciiOnly);
+    }
+    out.append("  </").append(prefix).append("wpt>\n");
+}

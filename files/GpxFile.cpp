@@ -1,0 +1,158 @@
+#include "files/GpxFile.h"
+
+#include <algorithm>
+
+#include "files/GpxFieldCodec.h"
+#include "files/GpxFormat.h"
+
+namespace {
+
+// No more blanks than this are taken for the indentation of an element.
+constexpr uint64_t MAX_INDENT = 256;
+
+std::string Quoted(const std::string& path) {
+    return "\"" + path + "\"";
+}
+
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+
+}  // namespace
+
+void CGpxFile::GetFilter(const char*& pFilter, std::string& defaultExtension) const {
+    pFilter = "GPX Files (*.gpx)|*.gpx|All Files (*.*)|*.*||";
+    defaultExtension = "gpx";
+}
+
+bool CGpxFile::ReadWaypoints(CWaypointTable& table, bool bFromTarget) {
+    return Read(&table, bFromTarget);
+}
+
+bool CGpxFile::Read(CWaypointTable* pTable, bool bFromTarget) {
+    const std::string file = "File " + Quoted(m_file.GetFilePath());
+    switch (m_reader.Read(m_file, pTable, bFromTarget)) {
+        case CGpxReader::Result::Done:
+            return true;
+        case CGpxReader::Result::Stopped:
+            return false;
+        case CGpxReader::Result::Failed:
+            return ReportFailure("read");
+        case CGpxReader::Result::NotGpx:
+            ShowMessage(file + " is not a GPX file: at line " +
+                        std::to_string(m_reader.ProblemLine()) + " " + m_reader.Problem());
+            return false;
+        case CGpxReader::Result::NotRead:
+            ShowMessage(file + " cannot be read as GPX at line " +
+                        std::to_string(m_reader.ProblemLine()) + ": " + m_reader.Problem());
+            return false;
+    }
+    return false;
+}
+
+bool CGpxFile::CanInsert() {
+    const CGpxReader::Structure& structure = m_reader.GetStructure();
+    const std::string file = "File " + Quoted(m_file.GetFilePath());
+    if (structure.bUtf16) {
+        ShowMessage(file +
+                    " is in UTF-16: waypoints can be added only to a GPX file in UTF-8 or "
+                    "another encoding that writes ASCII as it is");
+        return false;
+    }
+    if (structure.bHasEntities) {
+        ShowMessage(file + " declares entities of its own: waypoints cannot be added to it");
+        return false;
+    }
+    return true;
+}
+
+bool CGpxFile::BeginWriting() {
+    m_tail.clear();
+    uint64_t nLength = m_file.GetLength();
+    if (m_file.HasFailed()) {
+        return ReportFailure("write");
+    }
+    if (nLength == 0) {
+        m_prefix.clear();
+        m_bAsciiOnly = false;
+        m_file.Write(GPX_HEADER.data(), GPX_HEADER.size());
+        m_tail = GPX_FOOTER;
+        return true;
+    }
+    if (!Read(nullptr, true) || !CanInsert()) {
+        return false;
+    }
+    const CGpxReader::Structure& structure = m_reader.GetStructure();
+    m_prefix = structure.prefix;
+    m_bAsciiOnly = !structure.bUtf8;
+    uint64_t nInsertAt = structure.nInsertAt;
+    if (!m_file.Seek(static_cast<int64_t>(nInsertAt), CPlatformFile::SeekFrom::Begin)) {
+        return ReportFailure("read");
+    }
+    m_tail.resize(nLength - nInsertAt);
+    if (m_file.Read(m_tail.data(), m_tail.size()) != m_tail.size()) {
+        return ReportFailure("read");
+    }
+    std::string lead;
+    if (structure.bEmptyRoot) {
+        // "<gpx .../>" becomes "<gpx ...>", the new waypoints and the end tag.
+        lead = ">\n";
+        m_tail = "</" + m_prefix + "gpx>" + m_tail.substr(2);
+    } else if (!StartLine(nInsertAt, lead)) {
+        return false;
+    }
+    if (!m_file.Seek(static_cast<int64_t>(nInsertAt), CPlatformFile::SeekFrom::Begin)) {
+        return ReportFailure("write");
+    }
+    m_file.Write(lead.data(), lead.size());
+    return true;
+}
+
+// Moves the insertion point to the start of a line: back over the blanks
+// that indent the element it stands before, or past the line end after the
+// element it follows; else the new waypoints begin with a line end of their own.
+bool CGpxFile::StartLine(uint64_t& nInsertAt, std::string& lead) {
+    size_t nBefore = static_cast<size_t>(std::min<uint64_t>(nInsertAt, MAX_INDENT));
+    std::string before(nBefore, '\0');
+    if (!m_file.Seek(static_cast<int64_t>(nInsertAt - nBefore), CPlatformFile::SeekFrom::Begin) ||
+        m_file.Read(before.data(), nBefore) != nBefore) {
+        return ReportFailure("read");
+    }
+    size_t nIndent = 0;
+    while (nIndent < nBefore && IsBlank(before[nBefore - 1 - nIndent])) {
+        ++nIndent;
+    }
+    if (nIndent == nBefore || before[nBefore - 1 - nIndent] == '\n') {
+        m_tail.insert(0, before, nBefore - nIndent, nIndent);
+        nInsertAt -= nIndent;
+        return true;
+    }
+    size_t nBlanks = 0;
+    while (nBlanks < m_tail.size() && IsBlank(m_tail[nBlanks])) {
+        ++nBlanks;
+    }
+    size_t nLineEnd = m_tail.compare(nBlanks, 1, "\n") == 0     ? 1
+                      : m_tail.compare(nBlanks, 2, "\r\n") == 0 ? 2
+                                                                : 0;
+    if (nLineEnd == 0) {
+        lead = "\n";
+        return true;
+    }
+    nInsertAt += nBlanks + nLineEnd;
+    m_tail.erase(0, nBlanks + nLineEnd);
+    return true;
+}
+
+void CGpxFile::WriteWaypoint(const CWaypoint& waypoint) {
+    CGpxFieldCodec codec;
+    codec.Encode(waypoint);
+    m_element.clear();
+    codec.AppendElement(m_element, m_prefix, m_bAsciiOnly);
+    m_file.Write(m_element.data(), m_element.size());
+}
+
+void CGpxFile::EndWriting() {
+    m_file.Write(m_tail.data(), m_tail.size());
+    m_tail.clear();
+    m_tail.shrink_to_fit();
+}

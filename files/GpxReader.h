@@ -1,0 +1,79 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "files/GpxFieldCodec.h"
+
+class CPlatformFile;
+class CWaypointTable;
+struct XML_ParserStruct;
+
+// Reads a GPX file (1.0 or 1.1) with expat: every waypoint that the root
+// element holds, and where new waypoints would go. Routes, tracks, extensions
+// and elements of other namespaces are passed over. No external entity is
+// ever read, and entities that expand far beyond the file's own size end the
+// reading.
+class CGpxReader {
+public:
+    enum class Result {
+        Done,     // the whole file was read
+        Stopped,  // the table said stop
+        Failed,   // the system failed to read
+        NotGpx,   // XML whose root is not a GPX root
+        NotRead,  // not XML, cut off, or refused (Problem says why)
+    };
+
+    // What a writer appending to the file needs to know of it.
+    struct Structure {
+        // After the last waypoint, or else before the first route, track or
+        // extensions, or else before the root's end tag.
+        uint64_t nInsertAt = 0;
+        // A root written as an empty element ("<gpx .../>"): the "/>" at
+        // nInsertAt must become ">" and the end tag follow the new waypoints.
+        bool bEmptyRoot = false;
+        std::string prefix;         // of the GPX elements, with its colon ("gpx:"), or empty
+        bool bUtf8 = true;          // else new text goes in as character references
+        bool bUtf16 = false;        // new text cannot go in at all
+        bool bHasEntities = false;  // the file declares entities of its own
+    };
+
+    // Reads the file from its start; the waypoints go to the table when there is one.
+    Result Read(CPlatformFile& file, CWaypointTable* pTable, bool bFromTarget);
+    const Structure& GetStructure() const { return m_structure; }
+    // Where and why the reading went wrong: the line and what is wrong there.
+    uint64_t ProblemLine() const { return m_nProblemLine; }
+    const std::string& Problem() const { return m_problem; }
+
+private:
+    struct Callbacks;  // expat's handlers
+
+    void Start(const char* pName, const char** ppAttributes);
+    void StartRoot(const std::string& space, const std::string& local, const std::string& prefix);
+    void StartWaypoint(const char** ppAttributes);
+    void End();
+    void EndWaypoint();
+    uint64_t EventEnd() const;
+    void Refuse(Result result, const std::string& problem);
+    Result ParseError();
+    Result Parse(CPlatformFile& file);
+    void Reset(CWaypointTable* pTable, bool bFromTarget);
+
+    XML_ParserStruct* m_parser = nullptr;  // while Read runs
+    CWaypointTable* m_pTable = nullptr;
+    bool m_bFromTarget = false;
+    Result m_result = Result::Done;
+    Structure m_structure;
+    uint64_t m_nProblemLine = 0;
+    std::string m_problem;
+
+    int m_nDepth = 0;
+    bool m_bRootSeen = false;
+    std::string m_namespace;  // of the root
+    bool m_bWaypointSeen = false;
+    bool m_bInsertBeforeFound = false;  // a route, track or extensions came before any waypoint
+    bool m_bInWaypoint = false;
+    uint64_t m_nTagEnd = 0;  // of the last start tag at depth 1 or 2
+    CGpxFieldCodec m_codec;
+    std::string* m_pField = nullptr;  // the child of a waypoint being read
+};
