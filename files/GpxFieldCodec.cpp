@@ -10,21 +10,16 @@
 namespace {
 
 // The shortest fixed-point text that reads back as the same double, so a
-// coordinate from MapSource semicircles survives the way through GPX.
+// coordinate from MapSource semicircles survives the way through GPX. An
+// infinite coordinate, which no file can hold, is written as none (0), as
+// MapSource files write it.
 std::string FormatDecimal(double dValue) {
+    if (!std::isfinite(dValue)) {
+        return "0";
+    }
     char text[400];  // the widest double in fixed notation has 309 digits before the point
     auto result = std::to_chars(text, text + sizeof text, dValue, std::chars_format::fixed);
     return std::string(text, result.ptr);
-}
-
-// GPX longitudes run from -180 up to, not including, 180; another turn of the
-// earth is the same place.
-double NormalLongitude(double dLongitude) {
-    if (dLongitude >= -180.0 && dLongitude < 180.0) {
-        return dLongitude;
-    }
-    double dTurned = std::fmod(dLongitude + 180.0, 360.0);
-    return (dTurned < 0 ? dTurned + 360.0 : dTurned) - 180.0;
 }
 
 bool IsXmlBlank(char c) {
@@ -118,6 +113,14 @@ double CoordinateOf(const std::string& text) {
 
 }  // namespace
 
+double GpxLongitude(double dLongitude) {
+    if (dLongitude >= -180.0 && dLongitude < 180.0) {
+        return dLongitude;
+    }
+    double dTurned = std::fmod(dLongitude + 180.0, 360.0);
+    return (dTurned < 0 ? dTurned + 360.0 : dTurned) - 180.0;
+}
+
 bool ParseXmlDecimal(std::string_view text, double& dValue) {
     text = TrimXmlBlanks(text);
     if (!text.empty() && text.front() == '+') {
@@ -149,7 +152,7 @@ bool ParseXmlDecimal(std::string_view text, double& dValue) {
 
 void CGpxFieldCodec::Encode(const CWaypoint& waypoint) {
     m_strLatitude = FormatDecimal(waypoint.m_dLatitude);
-    m_strLongitude = FormatDecimal(NormalLongitude(waypoint.m_dLongitude));
+    m_strLongitude = FormatDecimal(GpxLongitude(waypoint.m_dLongitude));
     m_bHasElevation = waypoint.m_bHasElevation;
     m_strElevation = m_bHasElevation ? FormatDecimal(waypoint.m_dElevation) : std::string();
     m_strName = Utf8UpToNul(waypoint.m_strName);

@@ -34,6 +34,10 @@ public:
     bool m_bHasSymbol = false;
 };
 
+// GPX longitudes run from -180 up to, not including, 180; another turn of the
+// earth is the same place.
+double GpxLongitude(double dLongitude);
+
 // A decimal number as XML Schema writes one (blanks around it allowed, no
 // exponent); false for anything else.
 bool ParseXmlDecimal(std::string_view text, double& dValue);

@@ -1,9 +1,13 @@
 #pragma once
 
+#include <cmath>
 #include <cstdlib>
 #include <vector>
 
 #include "files/Coordinates.h"
+#include "files/GarminSymbols.h"
+#include "files/GpxFieldCodec.h"
+#include "files/GpxFile.h"
 #include "files/MapSourceFile.h"
 #include "files/TextWaypointFile.h"
 #include "fuzz/FuzzSupport.h"
@@ -25,12 +29,39 @@ inline bool Holds(const CMapSourceFile*, double dDegrees) {
 inline bool Holds(const CTextWaypointFile*, double dDegrees) {
     return std::strtod(FormatDegrees(dDegrees).c_str(), nullptr) != 0.0;
 }
+inline bool Holds(const CGpxFile*, double dDegrees) {
+    return std::isfinite(dDegrees);
+}
 // What a coordinate reads back as: the semicircle below it, or six decimals.
 inline bool SameCoordinate(const CMapSourceFile*, double dWritten, double dRead) {
     return dRead == SemicirclesToDegrees(DegreesToSemicircles(dWritten));
 }
 inline bool SameCoordinate(const CTextWaypointFile*, double dWritten, double dRead) {
     return FormatDegrees(dRead) == FormatDegrees(dWritten);
+}
+// Exactly, but for a longitude past 180 degrees, which comes back turned into range.
+inline bool SameCoordinate(const CGpxFile*, double dWritten, double dRead) {
+    return dRead == dWritten || dRead == GpxLongitude(dWritten);
+}
+
+// The elevation and symbol that come back: none from text; from MapSource the
+// plain waypoint when there was no symbol; from GPX also for a number it cannot name.
+inline bool SameAttributes(const CTextWaypointFile*, const CWaypoint&, const CWaypoint&) {
+    return true;
+}
+inline int32_t SymbolOf(const CWaypoint& waypoint) {
+    return waypoint.m_bHasSymbol ? waypoint.m_nSymbol : PLAIN_WAYPOINT_SYMBOL;
+}
+inline bool SameElevation(const CWaypoint& written, const CWaypoint& read) {
+    return written.m_bHasElevation == read.m_bHasElevation &&
+           (!written.m_bHasElevation || written.m_dElevation == read.m_dElevation);
+}
+inline bool SameAttributes(const CMapSourceFile*, const CWaypoint& written, const CWaypoint& read) {
+    return SameElevation(written, read) && SymbolOf(read) == SymbolOf(written);
+}
+inline bool SameAttributes(const CGpxFile*, const CWaypoint& written, const CWaypoint& read) {
+    return SameElevation(written, read) && read.m_bHasSymbol == written.m_bHasSymbol &&
+           SymbolOf(read) == SymbolNumber(SymbolName(SymbolOf(written)));
 }
 
 // Every waypoint the gate accepted, written to a new file of the kind and read
@@ -71,16 +102,18 @@ void CheckRoundTrip(const std::vector<CWaypoint>& accepted, CUnattendedUserInter
         if (read[i].m_strName != expected[i].m_strName ||
             read[i].m_strComment != expected[i].m_strComment ||
             !SameCoordinate(pKind, expected[i].m_dLatitude, read[i].m_dLatitude) ||
-            !SameCoordinate(pKind, expected[i].m_dLongitude, read[i].m_dLongitude)) {
+            !SameCoordinate(pKind, expected[i].m_dLongitude, read[i].m_dLongitude) ||
+            !SameAttributes(pKind, expected[i], read[i])) {
             __builtin_trap();
         }
     }
 }
 
-// Both kinds; text files in the layout given.
+// Every kind; text files in the layout given.
 inline void CheckRoundTrips(const std::vector<CWaypoint>& accepted, const CTextTemplate& layout) {
     CUnattendedUserInterface ui;
     ui.m_layout = layout;
     CheckRoundTrip<CMapSourceFile>(accepted, ui);
     CheckRoundTrip<CTextWaypointFile>(accepted, ui);
+    CheckRoundTrip<CGpxFile>(accepted, ui);
 }
