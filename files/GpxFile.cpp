@@ -20,103 +20,99 @@ bool IsBlank(char c) {
 
 }  // namespace
 
-void CGpxFile::GetFilter(const char*& pFilter, std::string& defaultExtension) const {
-    pFilter = "GPX Files (*.gpx)|*.gpx|All Files (*.*)|*.*||";
-    defaultExtension = "gpx";
-}
-
-bool CGpxFile::ReadWaypoints(CWaypointTable& table, bool bFromTarget) {
+Status CGpxFile::ReadWaypoints(CWaypointTable& table, bool bFromTarget) {
     return Read(&table, bFromTarget);
 }
 
-bool CGpxFile::Read(CWaypointTable* pTable, bool bFromTarget) {
+Status CGpxFile::Read(CWaypointTable* pTable, bool bFromTarget) {
     const std::string file = "File " + Quoted(m_file.GetFilePath());
     switch (m_reader.Read(m_file, pTable, bFromTarget)) {
         case CGpxReader::Result::Done:
-            return true;
+            return Status();
         case CGpxReader::Result::Stopped:
-            return false;
+            return m_reader.TableStatus();
         case CGpxReader::Result::Failed:
-            return ReportFailure("read");
+            return FileFailure("read");
         case CGpxReader::Result::NotGpx:
-            ShowMessage(file + " is not a GPX file: at line " +
-                        std::to_string(m_reader.ProblemLine()) + " " + m_reader.Problem());
-            return false;
+            return Status::Failed(file + " is not a GPX file: at line " +
+                                  std::to_string(m_reader.ProblemLine()) + " " +
+                                  m_reader.Problem());
         case CGpxReader::Result::NotRead:
-            ShowMessage(file + " cannot be read as GPX at line " +
-                        std::to_string(m_reader.ProblemLine()) + ": " + m_reader.Problem());
-            return false;
+            break;
     }
-    return false;
+    return Status::Failed(file + " cannot be read as GPX at line " +
+                          std::to_string(m_reader.ProblemLine()) + ": " + m_reader.Problem());
 }
 
-bool CGpxFile::CanInsert() {
+Status CGpxFile::CanInsert() const {
     const CGpxReader::Structure& structure = m_reader.GetStructure();
     const std::string file = "File " + Quoted(m_file.GetFilePath());
     if (structure.bUtf16) {
-        ShowMessage(file +
-                    " is in UTF-16: waypoints can be added only to a GPX file in UTF-8 or "
-                    "another encoding that writes ASCII as it is");
-        return false;
+        return Status::Failed(file +
+                              " is in UTF-16: waypoints can be added only to a GPX file in UTF-8 "
+                              "or another encoding that writes ASCII as it is");
     }
     if (structure.bHasEntities) {
-        ShowMessage(file + " declares entities of its own: waypoints cannot be added to it");
-        return false;
+        return Status::Failed(file +
+                              " declares entities of its own: waypoints cannot be added to it");
     }
-    return true;
+    return Status();
 }
 
-bool CGpxFile::BeginWriting() {
+Status CGpxFile::BeginWriting() {
     m_tail.clear();
     uint64_t nLength = m_file.GetLength();
     if (m_file.HasFailed()) {
-        return ReportFailure("write");
+        return FileFailure("write");
     }
     if (nLength == 0) {
         m_prefix.clear();
         m_bAsciiOnly = false;
         m_file.Write(GPX_HEADER.data(), GPX_HEADER.size());
         m_tail = GPX_FOOTER;
-        return true;
+        return Status();
     }
-    if (!Read(nullptr, true) || !CanInsert()) {
-        return false;
+    if (Status status = Read(nullptr, true); !status.IsOk()) {
+        return status;
+    }
+    if (Status status = CanInsert(); !status.IsOk()) {
+        return status;
     }
     const CGpxReader::Structure& structure = m_reader.GetStructure();
     m_prefix = structure.prefix;
     m_bAsciiOnly = !structure.bUtf8;
     uint64_t nInsertAt = structure.nInsertAt;
     if (!m_file.Seek(static_cast<int64_t>(nInsertAt), CPlatformFile::SeekFrom::Begin)) {
-        return ReportFailure("read");
+        return FileFailure("read");
     }
     m_tail.resize(nLength - nInsertAt);
     if (m_file.Read(m_tail.data(), m_tail.size()) != m_tail.size()) {
-        return ReportFailure("read");
+        return FileFailure("read");
     }
     std::string lead;
     if (structure.bEmptyRoot) {
         // "<gpx .../>" becomes "<gpx ...>", the new waypoints and the end tag.
         lead = ">\n";
         m_tail = "</" + m_prefix + "gpx>" + m_tail.substr(2);
-    } else if (!StartLine(nInsertAt, lead)) {
-        return false;
+    } else if (Status status = StartLine(nInsertAt, lead); !status.IsOk()) {
+        return status;
     }
     if (!m_file.Seek(static_cast<int64_t>(nInsertAt), CPlatformFile::SeekFrom::Begin)) {
-        return ReportFailure("write");
+        return FileFailure("write");
     }
     m_file.Write(lead.data(), lead.size());
-    return true;
+    return Status();
 }
 
 // Moves the insertion point to the start of a line: back over the blanks
 // that indent the element it stands before, or past the line end after the
 // element it follows; else the new waypoints begin with a line end of their own.
-bool CGpxFile::StartLine(uint64_t& nInsertAt, std::string& lead) {
+Status CGpxFile::StartLine(uint64_t& nInsertAt, std::string& lead) {
     size_t nBefore = static_cast<size_t>(std::min<uint64_t>(nInsertAt, MAX_INDENT));
     std::string before(nBefore, '\0');
     if (!m_file.Seek(static_cast<int64_t>(nInsertAt - nBefore), CPlatformFile::SeekFrom::Begin) ||
         m_file.Read(before.data(), nBefore) != nBefore) {
-        return ReportFailure("read");
+        return FileFailure("read");
     }
     size_t nIndent = 0;
     while (nIndent < nBefore && IsBlank(before[nBefore - 1 - nIndent])) {
@@ -125,7 +121,7 @@ bool CGpxFile::StartLine(uint64_t& nInsertAt, std::string& lead) {
     if (nIndent == nBefore || before[nBefore - 1 - nIndent] == '\n') {
         m_tail.insert(0, before, nBefore - nIndent, nIndent);
         nInsertAt -= nIndent;
-        return true;
+        return Status();
     }
     size_t nBlanks = 0;
     while (nBlanks < m_tail.size() && IsBlank(m_tail[nBlanks])) {
@@ -136,11 +132,11 @@ bool CGpxFile::StartLine(uint64_t& nInsertAt, std::string& lead) {
                                                                 : 0;
     if (nLineEnd == 0) {
         lead = "\n";
-        return true;
+        return Status();
     }
     nInsertAt += nBlanks + nLineEnd;
     m_tail.erase(0, nBlanks + nLineEnd);
-    return true;
+    return Status();
 }
 
 void CGpxFile::WriteWaypoint(const CWaypoint& waypoint) {

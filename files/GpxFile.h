@@ -2,33 +2,34 @@
 
 #include <string>
 
+#include "files/FileKinds.h"
 #include "files/GpxReader.h"
 #include "files/WaypointFile.h"
 
 // A GPX waypoint file (.gpx): read in versions 1.0 and 1.1, written in 1.1.
 class CGpxFile : public CWaypointFile {
 public:
-    explicit CGpxFile(CWaypointFileUserInterface* pOwner) : CWaypointFile(&m_file, pOwner) {}
+    explicit CGpxFile(CWaypointFileUserInterface* pOwner, const WaypointFileOptions& = {})
+        : CWaypointFile(&m_file, pOwner) {}
 
-    // Hands the waypoint of every "wpt" to the table. True only when the whole
-    // file was read; a file that is not GPX, not XML, cut off or hostile is
-    // reported with the line where it goes wrong.
-    bool ReadWaypoints(CWaypointTable& table, bool bFromTarget) override;
-    void GetFilter(const char*& pFilter, std::string& defaultExtension) const override;
+    // Hands the waypoint of every "wpt" to the table. Ok only when the whole
+    // file was read; a file that is not GPX, not XML, cut off or hostile fails
+    // with the line where it goes wrong.
+    Status ReadWaypoints(CWaypointTable& table, bool bFromTarget) override;
 
 private:
     // A new file gets the header. An existing one must read cleanly; the new
     // waypoints then go after its last waypoint, and what followed it (routes,
     // tracks, extensions, the end tag) after them, byte for byte.
-    bool BeginWriting() override;
+    Status BeginWriting() override;
     void WriteWaypoint(const CWaypoint& waypoint) override;
     void EndWriting() override;
 
-    // Reads the whole file and reports what keeps it from being read.
-    bool Read(CWaypointTable* pTable, bool bFromTarget);
+    // Reads the whole file; fails with what keeps it from being read.
+    Status Read(CWaypointTable* pTable, bool bFromTarget);
     // Whether new waypoints can be written into the file as it was read.
-    bool CanInsert();
-    bool StartLine(uint64_t& nInsertAt, std::string& lead);
+    Status CanInsert() const;
+    Status StartLine(uint64_t& nInsertAt, std::string& lead);
 
     CPlatformFile m_file;
     CGpxReader m_reader;

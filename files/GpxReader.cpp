@@ -4,6 +4,7 @@
 #include <expat.h>
 
 #include <memory>
+#include <utility>
 
 #include "engine/WaypointTable.h"
 #include "files/GpxFormat.h"
@@ -105,6 +106,7 @@ void CGpxReader::Reset(CWaypointTable* pTable, bool bFromTarget) {
     m_pTable = pTable;
     m_bFromTarget = bFromTarget;
     m_result = Result::Done;
+    m_tableStatus = Status();
     m_structure = Structure();
     m_nProblemLine = 0;
     m_problem.clear();
@@ -286,7 +288,8 @@ void CGpxReader::EndWaypoint() {
     CWaypoint waypoint;
     m_codec.Decode(waypoint);
     waypoint.m_bFromTarget = m_bFromTarget;
-    if (!m_pTable->AddWaypoint(waypoint)) {
+    if (Status status = m_pTable->AddWaypoint(waypoint); !status.IsOk()) {
+        m_tableStatus = std::move(status);
         m_result = Result::Stopped;
         XML_StopParser(m_parser, XML_FALSE);
     }

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "files/GpxFieldCodec.h"
+#include "platform/Status.h"
 
 class CPlatformFile;
 class CWaypointTable;
@@ -44,6 +45,7 @@ public:
     // Where and why the reading went wrong: the line and what is wrong there.
     uint64_t ProblemLine() const { return m_nProblemLine; }
     const std::string& Problem() const { return m_problem; }
+    const Status& TableStatus() const { return m_tableStatus; }
 
 private:
     struct Callbacks;  // expat's handlers
@@ -63,6 +65,7 @@ private:
     CWaypointTable* m_pTable = nullptr;
     bool m_bFromTarget = false;
     Result m_result = Result::Done;
+    Status m_tableStatus;
     Structure m_structure;
     uint64_t m_nProblemLine = 0;
     std::string m_problem;

@@ -43,17 +43,17 @@ protected:
         CWaypointTable table(&ui);
         From source(&ui);
         ASSERT_TRUE(source.File().Open(from, OPEN_SOURCE));
-        ASSERT_TRUE(source.ReadWaypoints(table, false)) << from;
+        ASSERT_TRUE(ui.Shown(source.ReadWaypoints(table, false))) << from;
         To target(&ui);
         ASSERT_TRUE(target.File().Open(to, OPEN_TARGET_NEW));
-        ASSERT_TRUE(target.Export(table)) << to;
+        ASSERT_TRUE(ui.Shown(target.Export(table))) << to;
     }
     template <typename FileType>
     std::vector<std::string> DescribeFile(const std::string& file) {
         CWaypointTable table(&ui);
         FileType reader(&ui);
         EXPECT_TRUE(reader.File().Open(file, OPEN_SOURCE));
-        EXPECT_TRUE(reader.ReadWaypoints(table, false)) << file;
+        EXPECT_TRUE(ui.Shown(reader.ReadWaypoints(table, false))) << file;
         std::vector<std::string> lines;
         for (const CWaypoint& waypoint : DrainTable(table)) {
             lines.push_back(Describe(waypoint));
