@@ -4,6 +4,7 @@
 #include <cmath>
 #include <limits>
 
+#include "files/Coordinates.h"
 #include "files/GarminSymbols.h"
 #include "files/Windows1252.h"
 
@@ -20,6 +21,26 @@ std::string FormatDecimal(double dValue) {
     char text[400];  // the widest double in fixed notation has 309 digits before the point
     auto result = std::to_chars(text, text + sizeof text, dValue, std::chars_format::fixed);
     return std::string(text, result.ptr);
+}
+
+// A coordinate within a millionth of a MapSource semicircle is taken for that
+// semicircle, as read from a MapSource file. A MapSource writer truncates
+// toward zero, and the double nearest a semicircle may lie just short of it;
+// the coordinate moves by the few units in the last place that put it at or
+// just beyond it, so that the way through GPX gives back the same semicircle.
+double OnItsSemicircle(double dDegrees) {
+    double dProduct = dDegrees * SEMICIRCLES_PER_DEGREE;
+    double dNearest = std::nearbyint(dProduct);
+    if (!(std::abs(dProduct - dNearest) < 1e-6 && std::abs(dNearest) < 2147483648.0)) {
+        return dDegrees;
+    }
+    auto nSemicircle = static_cast<int32_t>(dNearest);
+    double dAway = dDegrees < 0 ? -HUGE_VAL : HUGE_VAL;
+    double dMoved = dDegrees;
+    for (int i = 0; i < 8 && DegreesToSemicircles(dMoved) != nSemicircle; ++i) {
+        dMoved = std::nextafter(dMoved, dAway);
+    }
+    return DegreesToSemicircles(dMoved) == nSemicircle ? dMoved : dDegrees;
 }
 
 bool IsXmlBlank(char c) {
@@ -151,8 +172,8 @@ bool ParseXmlDecimal(std::string_view text, double& dValue) {
 }
 
 void CGpxFieldCodec::Encode(const CWaypoint& waypoint) {
-    m_strLatitude = FormatDecimal(waypoint.m_dLatitude);
-    m_strLongitude = FormatDecimal(GpxLongitude(waypoint.m_dLongitude));
+    m_strLatitude = FormatDecimal(OnItsSemicircle(waypoint.m_dLatitude));
+    m_strLongitude = FormatDecimal(OnItsSemicircle(GpxLongitude(waypoint.m_dLongitude)));
     m_bHasElevation = waypoint.m_bHasElevation;
     m_strElevation = m_bHasElevation ? FormatDecimal(waypoint.m_dElevation) : std::string();
     m_strName = Utf8UpToNul(waypoint.m_strName);

@@ -39,9 +39,13 @@ inline bool SameCoordinate(const CMapSourceFile*, double dWritten, double dRead)
 inline bool SameCoordinate(const CTextWaypointFile*, double dWritten, double dRead) {
     return FormatDegrees(dRead) == FormatDegrees(dWritten);
 }
-// Exactly, but for a longitude past 180 degrees, which comes back turned into range.
+// Exactly, but for a longitude past 180 degrees, which comes back turned into
+// range, and a coordinate on a MapSource semicircle, which may move by a few
+// units in the last place.
 inline bool SameCoordinate(const CGpxFile*, double dWritten, double dRead) {
-    return dRead == dWritten || dRead == GpxLongitude(dWritten);
+    double dExpected = GpxLongitude(dWritten);
+    return dRead == dWritten || dRead == dExpected ||
+           std::abs(dRead - dExpected) <= 8 * std::abs(std::nextafter(dExpected, 0.0) - dExpected);
 }
 
 // The elevation and symbol that come back: none from text; from MapSource the
