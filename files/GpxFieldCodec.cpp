@@ -139,7 +139,8 @@ double GpxLongitude(double dLongitude) {
         return dLongitude;
     }
     double dTurned = std::fmod(dLongitude + 180.0, 360.0);
-    return (dTurned < 0 ? dTurned + 360.0 : dTurned) - 180.0;
+    dTurned = (dTurned < 0 ? dTurned + 360.0 : dTurned) - 180.0;
+    return dTurned != 0.0 ? dTurned : dLongitude;
 }
 
 bool ParseXmlDecimal(std::string_view text, double& dValue) {

@@ -35,7 +35,8 @@ public:
 };
 
 // GPX longitudes run from -180 up to, not including, 180; another turn of the
-// earth is the same place.
+// earth is the same place. One that would turn into 0, which is no coordinate
+// to this program, stays as it is.
 double GpxLongitude(double dLongitude);
 
 // A decimal number as XML Schema writes one (blanks around it allowed, no

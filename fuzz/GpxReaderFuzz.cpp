@@ -15,7 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize) {
     CWaypointTable table(&ui);
     CGpxFile reader(&ui);
     if (reader.File().Open(source.Path(), OPEN_SOURCE)) {
-        reader.ReadWaypoints(table, false);
+        static_cast<void>(reader.ReadWaypoints(table, false));
     }
     reader.Close();
     std::vector<CWaypoint> accepted = TakeAll(table);
@@ -27,13 +27,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize) {
         CWaypointTable scanned(&ui);
         CWaypointTable added(&ui);
         for (CWaypoint& waypoint : accepted) {
-            added.AddWaypoint(waypoint);
+            static_cast<void>(added.AddWaypoint(waypoint));
         }
         size_t nAdded = added.GetCount();
-        if (writer.ReadWaypoints(scanned, true) && writer.Export(added)) {
+        if (writer.ReadWaypoints(scanned, true).IsOk() && writer.Export(added).IsOk()) {
             size_t nBefore = scanned.GetCount();
             CWaypointTable again(&ui);
-            if (!writer.ReadWaypoints(again, true) || again.GetCount() < nBefore + nAdded) {
+            if (!writer.ReadWaypoints(again, true).IsOk() || again.GetCount() < nBefore + nAdded) {
                 __builtin_trap();
             }
         }

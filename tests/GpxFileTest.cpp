@@ -94,18 +94,20 @@ TEST_F(GpxFile, ReadsTheWaypointsAndPassesOverEverythingElse) {
 }
 
 TEST_F(GpxFile, WritesStrictGpx11) {
-    ASSERT_TRUE(Write(
-        {WithAttributes(MakeWaypoint("home", 32.5, -117.25, "front & <door>"), 120.5, 10),
-         WithAttributes(
-             MakeWaypoint("cafe", 48.85837, 2.294481, "caf\xE9 \x80 tab\there\r\nline\x1A"), -0.25,
-             9999),
-         MakeWaypoint("plain", -33.856784, 151.215297), MakeWaypoint("wrapped", 1.5, 190.0)}));
+    ASSERT_TRUE(
+        Write({WithAttributes(MakeWaypoint("home", 32.5, -117.25, "front & <door>"), 120.5, 10),
+               WithAttributes(
+                   MakeWaypoint("cafe", 48.85837, 2.294481, "caf\xE9 \x80 tab\there\r\nline\x1A"),
+                   -0.25, 9999),
+               MakeWaypoint("plain", -33.856784, 151.215297), MakeWaypoint("wrapped", 1.5, 190.0),
+               MakeWaypoint("whole turn", 1.5, 360.0)}));
     EXPECT_EQ(ReadBytes(path), Sample("written.gpx"));
     EXPECT_EQ(DescribedFully(),
               (std::vector<std::string>{
                   "home|32.500000|-117.250000|front & <door>|120.500000|10",
                   "cafe|48.858370|2.294481|caf\xE9 \x80 tab\there\r\nline\x1A|-0.250000|18",
-                  "plain|-33.856784|151.215297||-|-", "wrapped|1.500000|-170.000000||-|-"}));
+                  "plain|-33.856784|151.215297||-|-", "wrapped|1.500000|-170.000000||-|-",
+                  "whole turn|1.500000|360.000000||-|-"}));
 }
 
 // What MapSource files of every version hold comes back from GPX: names,
