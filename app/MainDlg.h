@@ -8,8 +8,9 @@
 #include "job/Converter.h"
 #include "ui/TemplateDialog.h"
 
-// The program's window: the two conversion buttons, the status area that the
-// conversion job drives, Help and Exit, and the About entry.
+// The program's window: a conversion button for each direction between the
+// kinds of file, the status area that the conversion job drives, Help and
+// Exit, and the About entry.
 class CMainDlg : public CTemplateDialog {
     Q_OBJECT
 public:
@@ -28,8 +29,6 @@ protected:
     void contextMenuEvent(QContextMenuEvent* pEvent) override;
 
 private:
-    void OnTextToMapSource();
-    void OnMapSourceToText();
     // Asks the person for the two files and starts the job on them.
     void Convert(FileKind sourceKind, FileKind targetKind);
     void EnableConversionButtons(bool bEnable);

@@ -1,6 +1,6 @@
 #pragma once
 
-// Controls of the main dialog that show the state of a conversion.
+// Controls of the main dialog that start a conversion or show its state.
 enum MainDlgControl : int {
     IDC_TEXT_TO_MAPSOURCE = 1000,
     IDC_MAPSOURCE_TO_TEXT = 1001,
@@ -11,4 +11,13 @@ enum MainDlgControl : int {
     IDC_SCAN_LABEL = 1007,
     IDC_IMPORT_LABEL = 1008,
     IDC_EXPORT_LABEL = 1009,
+    IDC_TEXT_TO_GPX = 1010,
+    IDC_GPX_TO_TEXT = 1011,
+    IDC_MAPSOURCE_TO_GPX = 1012,
+    IDC_GPX_TO_MAPSOURCE = 1013,
 };
+
+// The buttons that start a conversion, one for each direction.
+constexpr int CONVERSION_BUTTONS[] = {IDC_TEXT_TO_MAPSOURCE, IDC_MAPSOURCE_TO_TEXT,
+                                      IDC_TEXT_TO_GPX,       IDC_GPX_TO_TEXT,
+                                      IDC_MAPSOURCE_TO_GPX,  IDC_GPX_TO_MAPSOURCE};
