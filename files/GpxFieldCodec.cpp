@@ -65,9 +65,23 @@ bool IsForbiddenControl(uint32_t nCodePoint) {
     return nCodePoint < 0x20 && nCodePoint != '\t' && nCodePoint != '\n' && nCodePoint != '\r';
 }
 
+// Printable ASCII without markup characters: most text, which passes as it is.
+bool IsPlainText(std::string_view text) {
+    for (char c : text) {
+        if (c < 0x20 || c > 0x7E || c == '&' || c == '<' || c == '>') {
+            return false;
+        }
+    }
+    return true;
+}
+
 // Appends text as element content: markup characters escaped, a CR kept as a
 // reference (a reader would turn a raw one into a line feed).
 void AppendContent(std::string& out, std::string_view utf8, bool bAsciiOnly) {
+    if (IsPlainText(utf8)) {
+        out.append(utf8);
+        return;
+    }
     for (size_t i = 0; i < utf8.size();) {
         uint32_t nCodePoint = 0;
         size_t nLength = NextCodePoint(utf8, i, nCodePoint);
@@ -108,6 +122,9 @@ void AppendChild(std::string& out, std::string_view prefix, const char* pName,
 // Single-byte text of the file's UTF-8 text; a character that Windows-1252
 // lacks becomes '?'.
 std::string TextOf(std::string_view utf8) {
+    if (IsPlainText(utf8)) {
+        return std::string(utf8);
+    }
     std::string text;
     text.reserve(utf8.size());
     for (size_t i = 0; i < utf8.size();) {
@@ -198,6 +215,16 @@ void CGpxFieldCodec::Decode(CWaypoint& waypoint) {
     if (m_bHasSymbol) {
         waypoint.SetSymbol(SymbolNumber(TrimXmlBlanks(m_strSymbol)));
     }
+}
+
+void CGpxFieldCodec::Clear() {
+    for (std::string* pField : {&m_strLatitude, &m_strLongitude, &m_strElevation, &m_strName,
+                                &m_strComment, &m_strDescription, &m_strSymbol}) {
+        pField->clear();
+    }
+    m_bHasElevation = false;
+    m_bHasComment = false;
+    m_bHasSymbol = false;
 }
 
 void CGpxFieldCodec::AppendElement(std::string& out, std::string_view prefix,

@@ -21,6 +21,8 @@ public:
     // elements carry a namespace prefix, "p:"); with bAsciiOnly every other
     // character is a character reference, for a file in another encoding.
     void AppendElement(std::string& out, std::string_view prefix, bool bAsciiOnly) const;
+    // Empties every field, keeping the memory for the next waypoint.
+    void Clear();
 
     std::string m_strLatitude;
     std::string m_strLongitude;

@@ -20,31 +20,33 @@ constexpr size_t CHUNK_SIZE = 1 << 16;
 // expansion against the file and ends a reading that grows out of proportion.
 constexpr unsigned long long EXPANSION_THRESHOLD = 1 << 20;
 
-// An expanded name: "namespace\nlocal\nprefix", the prefix only when there is one.
+// An expanded name: "namespace\nlocal\nprefix", the prefix only when there
+// is one, and only the local name for an element of no namespace. Views into
+// expat's text, which lives as long as the event.
 struct ExpandedName {
-    std::string space;
-    std::string local;
-    std::string prefix;
+    std::string_view space;
+    std::string_view local;
+    std::string_view prefix;
 };
 
 ExpandedName Split(const XML_Char* pName) {
-    std::string name(pName);
+    std::string_view name(pName);
     ExpandedName expanded;
     size_t nFirst = name.find(NAME_SEPARATOR);
-    if (nFirst == std::string::npos) {
+    if (nFirst == std::string_view::npos) {
         expanded.local = name;
         return expanded;
     }
     size_t nSecond = name.find(NAME_SEPARATOR, nFirst + 1);
     expanded.space = name.substr(0, nFirst);
     expanded.local = name.substr(nFirst + 1, nSecond - nFirst - 1);
-    if (nSecond != std::string::npos) {
+    if (nSecond != std::string_view::npos) {
         expanded.prefix = name.substr(nSecond + 1);
     }
     return expanded;
 }
 
-bool IsGpxNamespace(const std::string& space) {
+bool IsGpxNamespace(std::string_view space) {
     return space.empty() || space == GPX11_NAMESPACE || space == GPX10_NAMESPACE;
 }
 
@@ -235,20 +237,20 @@ void CGpxReader::Start(const char* pName, const char** ppAttributes) {
     }
 }
 
-void CGpxReader::StartRoot(const std::string& space, const std::string& local,
-                           const std::string& prefix) {
+void CGpxReader::StartRoot(std::string_view space, std::string_view local,
+                           std::string_view prefix) {
     if (local != "gpx" || !IsGpxNamespace(space)) {
-        Refuse(Result::NotGpx, "the root element is \"" + local + "\"");
+        Refuse(Result::NotGpx, "the root element is \"" + std::string(local) + "\"");
         return;
     }
     m_bRootSeen = true;
     m_namespace = space;
-    m_structure.prefix = prefix.empty() ? prefix : prefix + ":";
+    m_structure.prefix = prefix.empty() ? std::string() : std::string(prefix) + ":";
 }
 
 void CGpxReader::StartWaypoint(const char** ppAttributes) {
     m_bInWaypoint = true;
-    m_codec = CGpxFieldCodec();
+    m_codec.Clear();
     for (const char** pp = ppAttributes; *pp != nullptr; pp += 2) {
         std::string_view attribute(pp[0]);
         if (attribute == "lat") {

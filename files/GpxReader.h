@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "files/GpxFieldCodec.h"
 #include "platform/Status.h"
@@ -51,7 +52,7 @@ private:
     struct Callbacks;  // expat's handlers
 
     void Start(const char* pName, const char** ppAttributes);
-    void StartRoot(const std::string& space, const std::string& local, const std::string& prefix);
+    void StartRoot(std::string_view space, std::string_view local, std::string_view prefix);
     void StartWaypoint(const char** ppAttributes);
     void End();
     void EndWaypoint();
