@@ -12,7 +12,6 @@ trap 'rm -rf "$scratch"' EXIT
 build/bench/files_bench "$scratch"
 build/bench/store_bench "$scratch"
 bash bench/cli_bench.sh build
-bash bench/gpx_bench.sh build
 bash bench/concurrent_append.sh build
 bash bench/long_line.sh build
 bash bench/gui_bench.sh build

@@ -3,8 +3,12 @@
 #define XML_DTD 1  // as Debian builds expat: entity declarations and their limits
 #include <expat.h>
 
+#include <exception>
 #include <memory>
+#include <system_error>
+#include <thread>
 #include <utility>
+#include <vector>
 
 #include "engine/WaypointTable.h"
 #include "files/GpxFormat.h"
@@ -127,6 +131,67 @@ CGpxReader::Result CGpxReader::Read(CPlatformFile& file, CWaypointTable* pTable,
     if (!file.Seek(0, CPlatformFile::SeekFrom::Begin)) {
         return Result::Failed;
     }
+    return pTable != nullptr ? ReadAlongside(file, *pTable) : ParseFile(file);
+}
+
+// Parsing takes longer than storing: the file is parsed on a thread of its
+// own while this one stores the waypoints (without a thread, in turns).
+CGpxReader::Result CGpxReader::ReadAlongside(CPlatformFile& file, CWaypointTable& table) {
+    CWaypointQueue queue;
+    Result result = Result::Done;
+    std::exception_ptr failure;
+    std::thread parser;
+    m_pQueue = &queue;
+    try {
+        parser = std::thread([&] {
+            try {
+                result = ParseFile(file);
+            } catch (...) {
+                failure = std::current_exception();
+            }
+            queue.Finish();
+        });
+    } catch (const std::system_error&) {
+        m_pQueue = nullptr;
+        return ParseFile(file);
+    }
+    struct JoinAtExit {
+        CWaypointQueue& queue;
+        std::thread& thread;
+        ~JoinAtExit() {
+            queue.Close();
+            thread.join();
+        }
+    };
+    Status status;
+    {
+        JoinAtExit join{queue, parser};
+        status = Store(queue, table);
+    }
+    m_pQueue = nullptr;
+    if (failure) {
+        std::rethrow_exception(failure);
+    }
+    if (!status.IsOk()) {
+        m_tableStatus = std::move(status);
+        return Result::Stopped;
+    }
+    return result;
+}
+
+Status CGpxReader::Store(CWaypointQueue& queue, CWaypointTable& table) {
+    std::vector<CWaypoint> batch;
+    while (queue.Pop(batch)) {
+        for (CWaypoint& waypoint : batch) {
+            if (Status status = table.AddWaypoint(waypoint); !status.IsOk()) {
+                return status;
+            }
+        }
+    }
+    return Status();
+}
+
+CGpxReader::Result CGpxReader::ParseFile(CPlatformFile& file) {
     std::unique_ptr<XML_ParserStruct, void (*)(XML_Parser)> parser(
         XML_ParserCreateNS(nullptr, NAME_SEPARATOR), XML_ParserFree);
     if (parser == nullptr) {
@@ -290,9 +355,16 @@ void CGpxReader::EndWaypoint() {
     CWaypoint waypoint;
     m_codec.Decode(waypoint);
     waypoint.m_bFromTarget = m_bFromTarget;
-    if (Status status = m_pTable->AddWaypoint(waypoint); !status.IsOk()) {
-        m_tableStatus = std::move(status);
+    if (!Deliver(std::move(waypoint))) {
         m_result = Result::Stopped;
         XML_StopParser(m_parser, XML_FALSE);
     }
+}
+
+bool CGpxReader::Deliver(CWaypoint&& waypoint) {
+    if (m_pQueue != nullptr) {
+        return m_pQueue->Push(std::move(waypoint));
+    }
+    m_tableStatus = m_pTable->AddWaypoint(waypoint);
+    return m_tableStatus.IsOk();
 }

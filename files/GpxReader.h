@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "files/GpxFieldCodec.h"
+#include "files/WaypointQueue.h"
 #include "platform/Status.h"
 
 class CPlatformFile;
@@ -59,11 +60,17 @@ private:
     uint64_t EventEnd() const;
     void Refuse(Result result, const std::string& problem);
     Result ParseError();
+    Result ReadAlongside(CPlatformFile& file, CWaypointTable& table);
+    static Status Store(CWaypointQueue& queue, CWaypointTable& table);
+    Result ParseFile(CPlatformFile& file);
     Result Parse(CPlatformFile& file);
+    // Hands a waypoint on to be stored; false when no more are wanted.
+    bool Deliver(CWaypoint&& waypoint);
     void Reset(CWaypointTable* pTable, bool bFromTarget);
 
     XML_ParserStruct* m_parser = nullptr;  // while Read runs
     CWaypointTable* m_pTable = nullptr;
+    CWaypointQueue* m_pQueue = nullptr;  // while the file is parsed on a thread of its own
     bool m_bFromTarget = false;
     Result m_result = Result::Done;
     Status m_tableStatus;

@@ -122,3 +122,43 @@ inline void CheckRoundTrips(const std::vector<CWaypoint>& accepted, const CTextT
     CheckRoundTrip<CTextWaypointFile>(accepted, ui);
     CheckRoundTrip<CGpxFile>(accepted, ui);
 }
+
+// Arbitrary bytes as a file of the kind: read them, check that what was read
+// comes back the same from every kind of file, and append it to a copy of the
+// same bytes, which must then read cleanly, with the new waypoints, if it did
+// before.
+template <typename FileType>
+void CheckReadAndAppend(const uint8_t* pData, size_t nSize) {
+    static CMemoryFile source;
+    static CMemoryFile target;
+    source.Fill(pData, nSize);
+    target.Fill(pData, nSize);
+    CUnattendedUserInterface ui;
+
+    CWaypointTable table(&ui);
+    FileType reader(&ui);
+    if (reader.File().Open(source.Path(), OPEN_SOURCE)) {
+        static_cast<void>(reader.ReadWaypoints(table, false));
+    }
+    reader.Close();
+    std::vector<CWaypoint> accepted = TakeAll(table);
+    CheckRoundTrips(accepted, CTextTemplate::DefaultLayout());
+
+    FileType writer(&ui);
+    if (writer.File().Open(target.Path(), OPEN_TARGET_APPEND)) {
+        CWaypointTable scanned(&ui);
+        CWaypointTable added(&ui);
+        for (CWaypoint& waypoint : accepted) {
+            static_cast<void>(added.AddWaypoint(waypoint));
+        }
+        size_t nAdded = added.GetCount();
+        if (writer.ReadWaypoints(scanned, true).IsOk() && writer.Export(added).IsOk()) {
+            CWaypointTable again(&ui);
+            if (!writer.ReadWaypoints(again, true).IsOk() ||
+                again.GetCount() < scanned.GetCount() + nAdded) {
+                __builtin_trap();
+            }
+        }
+    }
+    writer.Close();
+}

@@ -240,14 +240,7 @@ TEST_F(GpxFile, DamagedAndHostileFilesAreRefusedWithTheirLine) {
         {"<?xml version=\"1.0\" encoding=\"EBCDIC\"?><gpx/>", NotRead(1, "unknown encoding")},
     };
     for (const Case& c : cases) {
-        WriteBytes(path, c.bytes);
-        ui.messages.clear();
-        bool bResult = true;
-        Read(&bResult);
-        EXPECT_FALSE(bResult) << c.message;
-        EXPECT_FALSE(Write({MakeWaypoint("new")}, OPEN_TARGET_APPEND)) << c.message;
-        EXPECT_EQ(ReadBytes(path), c.bytes) << c.message;
-        EXPECT_EQ(ui.messages, (std::vector<std::string>{c.message, c.message}));
+        ExpectAppendRefused(c.bytes, c.message, false);
     }
 }
 
@@ -269,15 +262,26 @@ TEST_F(GpxFile, ATargetThatCannotTakeNewWaypointsIsLeftAsItWas) {
          "File \"" + path + "\" declares entities of its own: waypoints cannot be added to it"},
     };
     for (const Case& c : cases) {
-        WriteBytes(path, c.bytes);
-        ui.messages.clear();
-        bool bResult = false;
-        Read(&bResult);
-        EXPECT_TRUE(bResult) << c.message;
-        EXPECT_FALSE(Write({MakeWaypoint("new")}, OPEN_TARGET_APPEND)) << c.message;
-        EXPECT_EQ(ReadBytes(path), c.bytes) << c.message;
-        EXPECT_EQ(ui.messages, (std::vector<std::string>{c.message}));
+        ExpectAppendRefused(c.bytes, c.message, true);
     }
+}
+
+// A large file is parsed while its waypoints are stored; an Abort in the
+// middle ends both, and what came before it is stored in order.
+TEST_F(GpxFile, AnAbortInALargeFileEndsTheReading) {
+    std::string gpx = "<gpx xmlns=\"http://www.topografix.com/GPX/1/1\">\n";
+    for (int i = 0; i < 50000; ++i) {
+        std::string name = i == 30000 ? "" : "w" + std::to_string(i);
+        gpx += "<wpt lat=\"1\" lon=\"2\"><name>" + name + "</name></wpt>\n";
+    }
+    WriteBytes(path, gpx + "</gpx>\n");
+    bool bResult = true;
+    std::vector<CWaypoint> read = Read(&bResult);
+    EXPECT_FALSE(bResult);
+    EXPECT_EQ(ui.prompts, std::vector<WaypointError>{WaypointError::NameEmpty});
+    ASSERT_EQ(read.size(), 30000u);
+    EXPECT_EQ(read.front().m_strName + " " + read.back().m_strName, "w0 w29999");
+    EXPECT_TRUE(ui.messages.empty());
 }
 
 // A coordinate or an elevation that is not a number makes the waypoint

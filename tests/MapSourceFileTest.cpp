@@ -150,14 +150,7 @@ TEST_F(MapSourceFile, DamageIsReportedWithItsOffsetAndNeverReadAsSuccess) {
         {cut(4), "File \"" + path + "\" is not a MapSource waypoint file"},
     };
     for (const Case& c : cases) {
-        WriteBytes(path, c.bytes);
-        ui.messages.clear();
-        bool bResult = true;
-        Read(&bResult);
-        EXPECT_FALSE(bResult) << c.message;
-        EXPECT_FALSE(Write({MakeWaypoint("new")}, OPEN_TARGET_APPEND)) << c.message;
-        EXPECT_EQ(ReadBytes(path), c.bytes) << c.message;
-        EXPECT_EQ(ui.messages, (std::vector<std::string>{c.message, c.message}));
+        ExpectAppendRefused(c.bytes, c.message, false);
     }
 }
 
