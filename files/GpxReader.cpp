@@ -117,7 +117,6 @@ void CGpxReader::Reset(CWaypointTable* pTable, bool bFromTarget) {
     m_nProblemLine = 0;
     m_problem.clear();
     m_nDepth = 0;
-    m_bRootSeen = false;
     m_namespace.clear();
     m_bWaypointSeen = false;
     m_bInsertBeforeFound = false;
@@ -208,12 +207,12 @@ CGpxReader::Result CGpxReader::ParseFile(CPlatformFile& file) {
     XML_SetParamEntityParsing(m_parser, XML_PARAM_ENTITY_PARSING_NEVER);
     XML_SetExternalEntityRefHandler(m_parser, Callbacks::OnExternalEntity);
     XML_SetBillionLaughsAttackProtectionActivationThreshold(m_parser, EXPANSION_THRESHOLD);
-    Result result = Parse(file);
+    Result result = Feed(file);
     m_parser = nullptr;
     return result;
 }
 
-CGpxReader::Result CGpxReader::Parse(CPlatformFile& file) {
+CGpxReader::Result CGpxReader::Feed(CPlatformFile& file) {
     for (bool bFirst = true;; bFirst = false) {
         void* pBuffer = XML_GetBuffer(m_parser, CHUNK_SIZE);
         if (pBuffer == nullptr) {
@@ -308,7 +307,6 @@ void CGpxReader::StartRoot(std::string_view space, std::string_view local,
         Refuse(Result::NotGpx, "the root element is \"" + std::string(local) + "\"");
         return;
     }
-    m_bRootSeen = true;
     m_namespace = space;
     m_structure.prefix = prefix.empty() ? std::string() : std::string(prefix) + ":";
 }

@@ -62,8 +62,9 @@ private:
     Result ParseError();
     Result ReadAlongside(CPlatformFile& file, CWaypointTable& table);
     static Status Store(CWaypointQueue& queue, CWaypointTable& table);
+    // Parses the whole file; Feed hands it to expat chunk by chunk.
     Result ParseFile(CPlatformFile& file);
-    Result Parse(CPlatformFile& file);
+    Result Feed(CPlatformFile& file);
     // Hands a waypoint on to be stored; false when no more are wanted.
     bool Deliver(CWaypoint&& waypoint);
     void Reset(CWaypointTable* pTable, bool bFromTarget);
@@ -79,7 +80,6 @@ private:
     std::string m_problem;
 
     int m_nDepth = 0;
-    bool m_bRootSeen = false;
     std::string m_namespace;  // of the root
     bool m_bWaypointSeen = false;
     bool m_bInsertBeforeFound = false;  // a route, track or extensions came before any waypoint

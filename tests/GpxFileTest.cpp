@@ -90,6 +90,14 @@ TEST_F(GpxFile, ReadsTheWaypointsAndPassesOverEverythingElse) {
                   "hut-a|46.558000|7.835000|water, wood, 12 beds|1034.000000|240",
                   "pass_2|46.570200|7.891100|col|-|-", "queenstown|-45.031200|168.662600||-|-"}));
     EXPECT_TRUE(bResult);
+    // Text in an encoding the file declares, one that expat does not know by itself.
+    WriteBytes(path,
+               "<?xml version=\"1.0\" encoding=\"Windows-1252\"?>\n<gpx "
+               "xmlns=\"http://www.topografix.com/GPX/1/0\"><wpt lat=\"1\" lon=\"2\"><name>a</name>"
+               "<desc>\x80 caf\xE9 \x81</desc></wpt></gpx>");
+    EXPECT_EQ(DescribedFully(&bResult),
+              std::vector<std::string>{"a|1.000000|2.000000|\x80 caf\xE9 \x81|-|-"});
+    EXPECT_TRUE(bResult);
     EXPECT_TRUE(ui.messages.empty());
 }
 
