@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <string>
 #include <vector>
 
@@ -13,17 +12,14 @@
 
 namespace {
 
+// A file of tests/data.
 std::string Sample(const std::string& name) {
     return mps::Sample(name);
 }
 
 CWaypoint WithAttributes(CWaypoint waypoint, double dElevation, int32_t nSymbol) {
-    if (!std::isnan(dElevation)) {
-        waypoint.SetElevation(dElevation);
-    }
-    if (nSymbol >= 0) {
-        waypoint.SetSymbol(nSymbol);
-    }
+    waypoint.SetElevation(dElevation);
+    waypoint.SetSymbol(nSymbol);
     return waypoint;
 }
 
