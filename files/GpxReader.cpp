@@ -23,6 +23,9 @@ constexpr size_t CHUNK_SIZE = 1 << 16;
 // Entities may expand a file to at most this size before expat weighs the
 // expansion against the file and ends a reading that grows out of proportion.
 constexpr unsigned long long EXPANSION_THRESHOLD = 1 << 20;
+// No waypoint needs more text than this in one element; a longer one is
+// refused before it fills the memory, as a text file's long line is.
+constexpr size_t MAX_FIELD_SIZE = 1 << 20;
 
 // An expanded name: "namespace\nlocal\nprefix", the prefix only when there
 // is one, and only the local name for an element of no namespace. Views into
@@ -75,8 +78,13 @@ struct CGpxReader::Callbacks {
     }
     static void XMLCALL OnText(void* pData, const XML_Char* pText, int nLength) {
         auto* pReader = static_cast<CGpxReader*>(pData);
-        if (pReader->m_pField != nullptr && pReader->m_nDepth == 3) {
-            pReader->m_pField->append(pText, static_cast<size_t>(nLength));
+        if (pReader->m_pField == nullptr || pReader->m_nDepth != 3) {
+            return;
+        }
+        pReader->m_pField->append(pText, static_cast<size_t>(nLength));
+        if (pReader->m_pField->size() > MAX_FIELD_SIZE) {
+            pReader->m_pField = nullptr;
+            pReader->Refuse(Result::NotRead, "a waypoint's element holds more than 1 MiB of text");
         }
     }
     static void XMLCALL OnXmlDeclaration(void* pData, const XML_Char*, const XML_Char* pEncoding,

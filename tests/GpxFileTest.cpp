@@ -242,6 +242,8 @@ TEST_F(GpxFile, DamagedAndHostileFilesAreRefusedWithTheirLine) {
          NotRead(14, "limit on input amplification factor (from DTD and entities) breached")},
         {external, NotRead(6, "error in processing external entity reference")},
         {"<?xml version=\"1.0\" encoding=\"EBCDIC\"?><gpx/>", NotRead(1, "unknown encoding")},
+        {"<gpx>\n<wpt lat=\"1\" lon=\"2\"><cmt>" + std::string(3 << 20, 'c') + "</cmt></wpt></gpx>",
+         NotRead(2, "a waypoint's element holds more than 1 MiB of text")},
     };
     for (const Case& c : cases) {
         ExpectAppendRefused(c.bytes, c.message, false);
