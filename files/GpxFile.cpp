@@ -18,6 +18,16 @@ bool IsBlank(char c) {
     return c == ' ' || c == '\t';
 }
 
+// How far into a file its first line end is looked for.
+constexpr size_t LINE_END_WINDOW = 4096;
+
+// Ends each line with CR LF instead of LF.
+void UseCrLf(std::string& text) {
+    for (size_t i = text.find('\n'); i != std::string::npos; i = text.find('\n', i + 2)) {
+        text.insert(i, 1, '\r');
+    }
+}
+
 }  // namespace
 
 Status CGpxFile::ReadWaypoints(CWaypointTable& table, bool bFromTarget) {
@@ -68,6 +78,7 @@ Status CGpxFile::BeginWriting() {
     if (nLength == 0) {
         m_prefix.clear();
         m_bAsciiOnly = false;
+        m_bCrLf = false;
         m_file.Write(GPX_HEADER.data(), GPX_HEADER.size());
         m_tail = GPX_FOOTER;
         return Status();
@@ -81,6 +92,9 @@ Status CGpxFile::BeginWriting() {
     const CGpxReader::Structure& structure = m_reader.GetStructure();
     m_prefix = structure.prefix;
     m_bAsciiOnly = !structure.bUtf8;
+    if (Status status = FindLineEnds(nLength); !status.IsOk()) {
+        return status;
+    }
     uint64_t nInsertAt = structure.nInsertAt;
     if (!m_file.Seek(static_cast<int64_t>(nInsertAt), CPlatformFile::SeekFrom::Begin)) {
         return FileFailure("read");
@@ -100,7 +114,22 @@ Status CGpxFile::BeginWriting() {
     if (!m_file.Seek(static_cast<int64_t>(nInsertAt), CPlatformFile::SeekFrom::Begin)) {
         return FileFailure("write");
     }
+    if (m_bCrLf) {
+        UseCrLf(lead);
+    }
     m_file.Write(lead.data(), lead.size());
+    return Status();
+}
+
+// New lines end as the file's first line does.
+Status CGpxFile::FindLineEnds(uint64_t nLength) {
+    std::string head(static_cast<size_t>(std::min<uint64_t>(nLength, LINE_END_WINDOW)), '\0');
+    if (!m_file.Seek(0, CPlatformFile::SeekFrom::Begin) ||
+        m_file.Read(head.data(), head.size()) != head.size()) {
+        return FileFailure("read");
+    }
+    size_t nLineEnd = head.find('\n');
+    m_bCrLf = nLineEnd != std::string::npos && nLineEnd > 0 && head[nLineEnd - 1] == '\r';
     return Status();
 }
 
@@ -144,6 +173,9 @@ void CGpxFile::WriteWaypoint(const CWaypoint& waypoint) {
     codec.Encode(waypoint);
     m_element.clear();
     codec.AppendElement(m_element, m_prefix, m_bAsciiOnly);
+    if (m_bCrLf) {
+        UseCrLf(m_element);
+    }
     m_file.Write(m_element.data(), m_element.size());
 }
 

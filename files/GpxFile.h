@@ -30,11 +30,13 @@ private:
     // Whether new waypoints can be written into the file as it was read.
     Status CanInsert() const;
     Status StartLine(uint64_t& nInsertAt, std::string& lead);
+    Status FindLineEnds(uint64_t nLength);
 
     CPlatformFile m_file;
     CGpxReader m_reader;
     std::string m_prefix;  // of the GPX elements in the file written
     bool m_bAsciiOnly = false;
+    bool m_bCrLf = false;   // the file written ends its lines with CR LF
     std::string m_element;  // reused for every waypoint written
     std::string m_tail;     // what follows the new waypoints
 };

@@ -149,14 +149,19 @@ TEST_F(GpxFile, TextToGpxAndBackKeepsEveryField) {
 }
 
 // New waypoints go after the last waypoint, before routes, tracks and
-// extensions, in the file's namespace prefix and, for a file in another
-// encoding, as character references; the rest stays byte for byte.
+// extensions, on lines of their own ending as the file's do, in the file's
+// namespace prefix and, for a file in another encoding, as character
+// references; the rest stays byte for byte.
 TEST_F(GpxFile, AppendsAfterTheLastWaypointAndKeepsTheRest) {
     const std::string root =
         "<gpx xmlns=\"http://www.topografix.com/GPX/1/1\" version=\"1.1\" creator=\"x\">";
     const std::string added =
         "  <wpt lat=\"1.5\" lon=\"2.5\">\n    <name>new</name>\n"
         "    <cmt>\xC3\xA9</cmt>\n    <desc>\xC3\xA9</desc>\n  </wpt>\n";
+    std::string addedCrLf;  // as a file of CR LF lines gets it
+    for (char c : added) {
+        addedCrLf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    }
     struct Case {
         std::string original;
         std::string expected;
@@ -173,7 +178,7 @@ TEST_F(GpxFile, AppendsAfterTheLastWaypointAndKeepsTheRest) {
         between(root + "<metadata/>\n", "<trk/><extensions/></gpx>", added),
         between(root + "\n", "<extensions><wpt lat=\"1\" lon=\"1\"/></extensions></gpx>\n", added),
         between(root + "<wpt lat=\"3\" lon=\"4\"/>", "</gpx>", "\n" + added),
-        between(root + "\r\n  <wpt lat=\"3\" lon=\"4\"/> \r\n", "  <rte/>\r\n</gpx>", added),
+        between(root + "\r\n  <wpt lat=\"3\" lon=\"4\"/> \r\n", "  <rte/>\r\n</gpx>", addedCrLf),
         {gpx10 + "/>", gpx10 + ">\n" + added + "</gpx>"},
         between("<g:gpx xmlns:g=\"http://www.topografix.com/GPX/1/1\"><g:wpt lat=\"3\" "
                 "lon=\"4\"></g:wpt>",
