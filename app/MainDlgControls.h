@@ -11,10 +11,12 @@ enum MainDlgControl : int {
     IDC_SCAN_LABEL = 1007,
     IDC_IMPORT_LABEL = 1008,
     IDC_EXPORT_LABEL = 1009,
-    IDC_TEXT_TO_GPX = 1010,
-    IDC_GPX_TO_TEXT = 1011,
-    IDC_MAPSOURCE_TO_GPX = 1012,
-    IDC_GPX_TO_MAPSOURCE = 1013,
+    IDC_JOB_RESULT = 1010,  // how the last job ended, when it did not succeed
+    IDC_ABOUT = 1011,
+    IDC_TEXT_TO_GPX = 1012,
+    IDC_GPX_TO_TEXT = 1013,
+    IDC_MAPSOURCE_TO_GPX = 1014,
+    IDC_GPX_TO_MAPSOURCE = 1015,
 };
 
 // The buttons that start a conversion, one for each direction.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QTimer>
 #include <string>
 #include <vector>
 
@@ -10,7 +11,6 @@
 
 // The control IDs of the text templates dialog.
 enum TemplatesDlgControl {
-    IDD_TEXT_TEMPLATES = 131,
     IDC_COMMA = 1000,
     IDC_TAB = 1001,
     IDC_NAME_INDEX = 1010,
@@ -24,10 +24,14 @@ enum TemplatesDlgControl {
     IDC_TEMPLATE_NAME = 1019,
     IDC_DELETE_CURRENT = 1023,
     IDC_DELETE_ALL = 1024,
+    IDC_PREVIEW = 1040,
+    IDC_PREVIEW_MESSAGE = 1041,
 };
 
 // The dialog in which the person picks the template of a text file, defines a
-// new one or deletes stored ones.
+// new one or deletes stored ones. Beside the fields, a preview shows the first
+// rows of the file as the fields read them, marking the rows a conversion
+// would question; it follows every change of the fields.
 //
 // exec() loads the store; it returns Accepted (IDOK) when the chosen template
 // is in the caller's record, Rejected (IDCANCEL) when the person gave up or
@@ -44,9 +48,6 @@ public:
     // Escape and the close box: IDCANCEL at once, nothing saved (not while the
     // spreadsheet program runs).
     void reject() override;
-
-    // The spreadsheet program found when the dialog was made, or empty.
-    const std::string& ExcelPath() const { return m_viewer.ProgramPath(); }
 
 protected:
     void closeEvent(QCloseEvent* pEvent) override;
@@ -67,7 +68,12 @@ private:
     void EnableDefinition(bool bEnable);
     void MakeOkDefault();
     bool ReadFields(CTextTemplate& record);
+    char ChosenDelimiter() const;
     void SaveStore();
+    // The layout the fields give as they stand: a column without valid letters
+    // reads nothing, a row without a number is the first.
+    CTextTemplate LayoutOfFields() const;
+    void ShowPreview();
 
     CTextTemplate* m_pChosenTemplate;
     std::string m_textFilePath;
@@ -80,4 +86,5 @@ private:
     bool m_bModified = false;
     int m_nListTop = -1;      // the list entry to show at the top when the list opens
     bool m_bViewing = false;  // the spreadsheet program runs; the dialog takes no input
+    QTimer m_previewTimer;    // one preview for a burst of changes
 };

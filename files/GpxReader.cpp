@@ -135,6 +135,7 @@ void CGpxReader::Reset(CWaypointTable* pTable, bool bFromTarget) {
 
 CGpxReader::Result CGpxReader::Read(CPlatformFile& file, CWaypointTable* pTable, bool bFromTarget) {
     Reset(pTable, bFromTarget);
+    m_filePath = file.GetFilePath();
     if (!file.Seek(0, CPlatformFile::SeekFrom::Begin)) {
         return Result::Failed;
     }
@@ -187,10 +188,10 @@ CGpxReader::Result CGpxReader::ReadAlongside(CPlatformFile& file, CWaypointTable
 }
 
 Status CGpxReader::Store(CWaypointQueue& queue, CWaypointTable& table) {
-    std::vector<CWaypoint> batch;
+    std::vector<QueuedWaypoint> batch;
     while (queue.Pop(batch)) {
-        for (CWaypoint& waypoint : batch) {
-            if (Status status = table.AddWaypoint(waypoint); !status.IsOk()) {
+        for (QueuedWaypoint& queued : batch) {
+            if (Status status = table.AddWaypoint(queued.waypoint, queued.origin); !status.IsOk()) {
                 return status;
             }
         }
@@ -321,6 +322,7 @@ void CGpxReader::StartRoot(std::string_view space, std::string_view local,
 
 void CGpxReader::StartWaypoint(const char** ppAttributes) {
     m_bInWaypoint = true;
+    m_nWaypointLine = XML_GetCurrentLineNumber(m_parser);
     m_codec.Clear();
     for (const char** pp = ppAttributes; *pp != nullptr; pp += 2) {
         std::string_view attribute(pp[0]);
@@ -358,19 +360,20 @@ void CGpxReader::EndWaypoint() {
     if (m_pTable == nullptr) {
         return;
     }
-    CWaypoint waypoint;
-    m_codec.Decode(waypoint);
-    waypoint.m_bFromTarget = m_bFromTarget;
-    if (!Deliver(std::move(waypoint))) {
+    QueuedWaypoint read{CWaypoint(),
+                        WaypointOrigin{WaypointOrigin::Unit::Line, m_nWaypointLine, m_filePath}};
+    m_codec.Decode(read.waypoint);
+    read.waypoint.m_bFromTarget = m_bFromTarget;
+    if (!Deliver(std::move(read))) {
         m_result = Result::Stopped;
         XML_StopParser(m_parser, XML_FALSE);
     }
 }
 
-bool CGpxReader::Deliver(CWaypoint&& waypoint) {
+bool CGpxReader::Deliver(QueuedWaypoint&& read) {
     if (m_pQueue != nullptr) {
-        return m_pQueue->Push(std::move(waypoint));
+        return m_pQueue->Push(std::move(read));
     }
-    m_tableStatus = m_pTable->AddWaypoint(waypoint);
+    m_tableStatus = m_pTable->AddWaypoint(read.waypoint, read.origin);
     return m_tableStatus.IsOk();
 }

@@ -66,13 +66,14 @@ private:
     Result ParseFile(CPlatformFile& file);
     Result Feed(CPlatformFile& file);
     // Hands a waypoint on to be stored; false when no more are wanted.
-    bool Deliver(CWaypoint&& waypoint);
+    bool Deliver(QueuedWaypoint&& read);
     void Reset(CWaypointTable* pTable, bool bFromTarget);
 
     XML_ParserStruct* m_parser = nullptr;  // while Read runs
     CWaypointTable* m_pTable = nullptr;
     CWaypointQueue* m_pQueue = nullptr;  // while the file is parsed on a thread of its own
     bool m_bFromTarget = false;
+    std::string_view m_filePath;  // while Read runs
     Result m_result = Result::Done;
     Status m_tableStatus;
     Structure m_structure;
@@ -84,7 +85,8 @@ private:
     bool m_bWaypointSeen = false;
     bool m_bInsertBeforeFound = false;  // a route, track or extensions came before any waypoint
     bool m_bInWaypoint = false;
-    uint64_t m_nTagEnd = 0;  // of the last start tag at depth 1 or 2
+    uint64_t m_nWaypointLine = 0;  // where the waypoint being read begins
+    uint64_t m_nTagEnd = 0;        // of the last start tag at depth 1 or 2
     CGpxFieldCodec m_codec;
     std::string* m_pField = nullptr;  // the child of a waypoint being read
 };

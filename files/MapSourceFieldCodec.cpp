@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "files/Coordinates.h"
+#include "platform/LittleEndian.h"
 
 namespace {
 
@@ -60,23 +61,6 @@ std::string UpToNul(const std::string& text) {
     return text.substr(0, text.find('\0'));
 }
 
-int32_t LoadInt32(const unsigned char* p) {
-    uint32_t nValue = p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24);
-    return static_cast<int32_t>(nValue);
-}
-
-void AppendInt32(std::string& out, uint32_t nValue) {
-    for (int i = 0; i < 4; ++i) {
-        out.push_back(static_cast<char>(nValue >> (8 * i)));
-    }
-}
-
-void StoreInt32(char* p, uint32_t nValue) {
-    for (int i = 0; i < 4; ++i) {
-        p[i] = static_cast<char>(nValue >> (8 * i));
-    }
-}
-
 // A flag byte (1: present) and a little-endian double; all zero when absent.
 void AppendOptionalDouble(std::string& out, bool bPresent, double dValue) {
     uint64_t nBits = 0;
@@ -84,9 +68,8 @@ void AppendOptionalDouble(std::string& out, bool bPresent, double dValue) {
         std::memcpy(&nBits, &dValue, sizeof nBits);
     }
     out.push_back(bPresent ? 1 : 0);
-    for (int i = 0; i < 8; ++i) {
-        out.push_back(static_cast<char>(nBits >> (8 * i)));
-    }
+    AppendLittleEndian(out, static_cast<uint32_t>(nBits), 4);
+    AppendLittleEndian(out, static_cast<uint32_t>(nBits >> 32), 4);
 }
 
 template <size_t N>
@@ -125,17 +108,15 @@ public:
         if (m_nLeft < 4) {
             return false;
         }
-        nValue = LoadInt32(m_p);
+        nValue = static_cast<int32_t>(LoadLittleEndian(m_p, 4));
         return Skip(4);
     }
     bool OptionalDouble(bool& bPresent, double& dValue) {
         if (m_nLeft < OPTIONAL_DOUBLE_SIZE) {
             return false;
         }
-        uint64_t nBits = 0;
-        for (int i = 8; i >= 1; --i) {
-            nBits = (nBits << 8) | m_p[i];
-        }
+        uint64_t nBits = (static_cast<uint64_t>(LoadLittleEndian(m_p + 5, 4)) << 32) |
+                         LoadLittleEndian(m_p + 1, 4);
         bPresent = m_p[0] != 0;
         std::memcpy(&dValue, &nBits, sizeof dValue);
         return Skip(OPTIONAL_DOUBLE_SIZE);
@@ -190,7 +171,7 @@ void CMapSourceFieldCodec::AppendRecord(std::string& out, MapSourceLayout layout
                               : sizeof V3_AFTER_NAME + sizeof V3_AFTER_COMMENT;
     size_t nBody =
         m_strName.size() + 1 + 8 + OPTIONAL_DOUBLE_SIZE + m_strComment.size() + 1 + nFixed;
-    AppendInt32(out, static_cast<uint32_t>(nBody));
+    AppendLittleEndian(out, static_cast<uint32_t>(nBody), 4);
     out.push_back(MPS_WAYPOINT_TYPE);
     out.append(m_strName).push_back('\0');
     if (bVersion4) {
@@ -198,8 +179,8 @@ void CMapSourceFieldCodec::AppendRecord(std::string& out, MapSourceLayout layout
     } else {
         AppendBytes(out, V3_AFTER_NAME);
     }
-    AppendInt32(out, static_cast<uint32_t>(m_nLatitude));
-    AppendInt32(out, static_cast<uint32_t>(m_nLongitude));
+    AppendLittleEndian(out, static_cast<uint32_t>(m_nLatitude), 4);
+    AppendLittleEndian(out, static_cast<uint32_t>(m_nLongitude), 4);
     AppendOptionalDouble(out, m_bHasAltitude, m_dAltitude);
     out.append(m_strComment).push_back('\0');
     size_t nAfterComment = out.size();
@@ -208,5 +189,6 @@ void CMapSourceFieldCodec::AppendRecord(std::string& out, MapSourceLayout layout
     } else {
         AppendBytes(out, V3_AFTER_COMMENT);
     }
-    StoreInt32(&out[nAfterComment + SYMBOL_AFTER_COMMENT], static_cast<uint32_t>(m_nSymbol));
+    StoreLittleEndian(reinterpret_cast<unsigned char*>(&out[nAfterComment + SYMBOL_AFTER_COMMENT]),
+                      static_cast<uint32_t>(m_nSymbol), 4);
 }

@@ -5,12 +5,9 @@
 
 #include "engine/WaypointTable.h"
 #include "files/MapSourceFieldCodec.h"
+#include "platform/LittleEndian.h"
 
 namespace {
-
-uint32_t LoadUint32(const unsigned char* p) {
-    return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24);
-}
 
 std::string Quoted(const std::string& path) {
     return "\"" + path + "\"";
@@ -28,8 +25,7 @@ std::string DescribeLetter(unsigned char c) {
 
 Status CMapSourceFile::ReadWaypoints(CWaypointTable& table, bool bFromTarget) {
     Structure structure;
-    m_lastReadEnd = Walk(&table, bFromTarget, structure);
-    return m_lastReadEnd == ReadEnd::EndRecord ? Status() : m_readStatus;
+    return Walk(&table, bFromTarget, structure) == ReadEnd::EndRecord ? Status() : m_readStatus;
 }
 
 CMapSourceFile::ReadEnd CMapSourceFile::Walk(CWaypointTable* pTable, bool bFromTarget,
@@ -60,7 +56,7 @@ CMapSourceFile::ReadEnd CMapSourceFile::Walk(CWaypointTable* pTable, bool bFromT
             return m_file.HasFailed() ? Failed()
                                       : Damaged(nOffset, "a record runs past the end of the file");
         }
-        uint32_t nBody = LoadUint32(head);
+        uint32_t nBody = LoadLittleEndian(head, 4);
         char type = static_cast<char>(head[4]);
         if (nBody > nLength - nOffset - MPS_RECORD_HEAD_SIZE) {
             return Damaged(nOffset, "a record of " + std::to_string(nBody) +
@@ -70,7 +66,8 @@ CMapSourceFile::ReadEnd CMapSourceFile::Walk(CWaypointTable* pTable, bool bFromT
         if (structure.layout == MapSourceLayout::None) {
             end = ReadFormat(nOffset, nBody, type, structure);
         } else if (type == MPS_WAYPOINT_TYPE) {
-            end = ReadWaypoint(nOffset, nBody, structure.layout, pTable, bFromTarget);
+            ++structure.nWaypointRecords;
+            end = ReadWaypoint(nOffset, nBody, structure, pTable, bFromTarget);
             structure.nInsertAt = nOffset + MPS_RECORD_HEAD_SIZE + nBody;
             bInsertPointFound = true;
         } else if (type == MPS_ROUTE_TYPE || type == MPS_TRACK_TYPE ||
@@ -114,8 +111,8 @@ CMapSourceFile::ReadEnd CMapSourceFile::ReadFormat(uint64_t nOffset, uint32_t nB
 }
 
 CMapSourceFile::ReadEnd CMapSourceFile::ReadWaypoint(uint64_t nOffset, uint32_t nBody,
-                                                     MapSourceLayout layout, CWaypointTable* pTable,
-                                                     bool bFromTarget) {
+                                                     const Structure& structure,
+                                                     CWaypointTable* pTable, bool bFromTarget) {
     if (nBody > MPS_MAX_WAYPOINT_BODY) {
         return Damaged(nOffset, "a waypoint record of " + std::to_string(nBody) +
                                     " bytes is longer than any waypoint");
@@ -126,7 +123,7 @@ CMapSourceFile::ReadEnd CMapSourceFile::ReadWaypoint(uint64_t nOffset, uint32_t 
                                   : Damaged(nOffset, "a record runs past the end of the file");
     }
     CMapSourceFieldCodec codec;
-    if (!codec.ParseBody(m_body.data(), nBody, layout)) {
+    if (!codec.ParseBody(m_body.data(), nBody, structure.layout)) {
         return Damaged(nOffset, "the fields of a waypoint record do not fit inside its length of " +
                                     std::to_string(nBody) + " bytes");
     }
@@ -136,7 +133,9 @@ CMapSourceFile::ReadEnd CMapSourceFile::ReadWaypoint(uint64_t nOffset, uint32_t 
     CWaypoint waypoint;
     codec.Decode(waypoint);
     waypoint.m_bFromTarget = bFromTarget;
-    if (Status status = pTable->AddWaypoint(waypoint); !status.IsOk()) {
+    const WaypointOrigin origin{WaypointOrigin::Unit::Record, structure.nWaypointRecords,
+                                m_file.GetFilePath()};
+    if (Status status = pTable->AddWaypoint(waypoint, origin); !status.IsOk()) {
         m_readStatus = std::move(status);
         return ReadEnd::Stopped;
     }

@@ -11,9 +11,9 @@
 // A MapSource waypoint file (.mps) of version 3, 4 or 5.
 class CMapSourceFile : public CWaypointFile {
 public:
-    // How the last ReadWaypoints ended.
+    // How a walk through the file ended.
     enum class ReadEnd {
-        None,           // nothing read yet
+        None,           // not yet: the walk goes on
         EndRecord,      // the whole file was read (the only success)
         Stopped,        // the table said stop
         Failed,         // the system failed to read (reported)
@@ -32,13 +32,13 @@ public:
     // record to the table; other records are skipped. Ok only when the end
     // record was reached.
     Status ReadWaypoints(CWaypointTable& table, bool bFromTarget) override;
-    ReadEnd LastReadEnd() const { return m_lastReadEnd; }
 
 private:
     // What a writer appending to the file needs to know of it.
     struct Structure {
         MapSourceLayout layout = MapSourceLayout::None;
-        uint64_t nInsertAt = 0;  // after the last 'W' record, or before routes and the rest
+        uint64_t nInsertAt = 0;         // after the last 'W' record, or before routes and the rest
+        uint64_t nWaypointRecords = 0;  // 'W' records walked so far
     };
 
     // A new file gets the header. An existing one must read cleanly; the new
@@ -51,14 +51,13 @@ private:
     // Reads the whole file; waypoints go to the table when there is one.
     ReadEnd Walk(CWaypointTable* pTable, bool bFromTarget, Structure& structure);
     ReadEnd ReadFormat(uint64_t nOffset, uint32_t nBody, char type, Structure& structure);
-    ReadEnd ReadWaypoint(uint64_t nOffset, uint32_t nBody, MapSourceLayout layout,
+    ReadEnd ReadWaypoint(uint64_t nOffset, uint32_t nBody, const Structure& structure,
                          CWaypointTable* pTable, bool bFromTarget);
     ReadEnd Damaged(uint64_t nOffset, const std::string& what);
     ReadEnd Failed();
     ReadEnd Refused(ReadEnd end, std::string message);
 
     CPlatformFile m_file;
-    ReadEnd m_lastReadEnd = ReadEnd::None;
     Status m_readStatus;                // why the last walk ended, when it failed or stopped
     std::vector<unsigned char> m_body;  // reused for every waypoint record read
     MapSourceLayout m_writeLayout = MapSourceLayout::Version3;

@@ -2,7 +2,7 @@
 
 #include <utility>
 
-bool CWaypointQueue::Push(CWaypoint&& waypoint) {
+bool CWaypointQueue::Push(QueuedWaypoint&& waypoint) {
     m_filling.push_back(std::move(waypoint));
     if (m_filling.size() < BATCH_SIZE) {
         return true;
@@ -28,7 +28,7 @@ void CWaypointQueue::Finish() {
     m_changed.notify_all();
 }
 
-bool CWaypointQueue::Pop(std::vector<CWaypoint>& batch) {
+bool CWaypointQueue::Pop(std::vector<QueuedWaypoint>& batch) {
     std::unique_lock<std::mutex> lock(m_mutex);
     m_changed.wait(lock, [this] { return m_bFinished || !m_ready.empty(); });
     if (m_ready.empty()) {

@@ -11,16 +11,21 @@
 // to the thread that stores them, so that the two work at once. Either side
 // may end it: the reader when the file has no more, the storer when it wants
 // no more.
+struct QueuedWaypoint {
+    CWaypoint waypoint;
+    WaypointOrigin origin;
+};
+
 class CWaypointQueue {
 public:
     // The reader's side. False once the storer wants no more.
-    bool Push(CWaypoint&& waypoint);
+    bool Push(QueuedWaypoint&& waypoint);
     // Hands over what is left; no waypoint comes after.
     void Finish();
 
     // The storer's side: the next batch; false when the reader has finished
     // and every batch has been taken.
-    bool Pop(std::vector<CWaypoint>& batch);
+    bool Pop(std::vector<QueuedWaypoint>& batch);
     // No more waypoints are wanted; a reader waiting for room goes on.
     void Close();
 
@@ -30,8 +35,8 @@ private:
 
     std::mutex m_mutex;
     std::condition_variable m_changed;
-    std::deque<std::vector<CWaypoint>> m_ready;
+    std::deque<std::vector<QueuedWaypoint>> m_ready;
     bool m_bFinished = false;
     bool m_bClosed = false;
-    std::vector<CWaypoint> m_filling;  // the reader's own
+    std::vector<QueuedWaypoint> m_filling;  // the reader's own
 };
