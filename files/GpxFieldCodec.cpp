@@ -6,7 +6,7 @@
 
 #include "files/Coordinates.h"
 #include "files/GarminSymbols.h"
-#include "files/Windows1252.h"
+#include "platform/Utf8.h"
 
 namespace {
 
@@ -59,10 +59,13 @@ std::string_view TrimXmlBlanks(std::string_view text) {
 
 // XML cannot hold the control characters other than tab, line feed and CR at
 // all; they travel as the pictures of control characters (U+2401 for 0x01).
-constexpr uint32_t CONTROL_PICTURES = 0x2400;
+constexpr char32_t CONTROL_PICTURES = 0x2400;
+// Nor these two, written as the replacement character.
+constexpr char32_t NOT_CHARACTERS[] = {0xFFFE, 0xFFFF};
+constexpr char32_t REPLACEMENT_CHARACTER = 0xFFFD;
 
-bool IsForbiddenControl(uint32_t nCodePoint) {
-    return nCodePoint < 0x20 && nCodePoint != '\t' && nCodePoint != '\n' && nCodePoint != '\r';
+bool IsForbiddenControl(char32_t c) {
+    return c < 0x20 && c != '\t' && c != '\n' && c != '\r';
 }
 
 // Printable ASCII without markup characters: most text, which passes as it is.
@@ -83,9 +86,8 @@ void AppendContent(std::string& out, std::string_view utf8, bool bAsciiOnly) {
         return;
     }
     for (size_t i = 0; i < utf8.size();) {
-        uint32_t nCodePoint = 0;
-        size_t nLength = NextCodePoint(utf8, i, nCodePoint);
-        switch (nCodePoint) {
+        char32_t c = NextCharacter(utf8, i);
+        switch (c) {
             case '&':
                 out += "&amp;";
                 break;
@@ -99,16 +101,17 @@ void AppendContent(std::string& out, std::string_view utf8, bool bAsciiOnly) {
                 out += "&#13;";
                 break;
             default:
-                if (IsForbiddenControl(nCodePoint)) {
-                    nCodePoint += CONTROL_PICTURES;
+                if (IsForbiddenControl(c)) {
+                    c += CONTROL_PICTURES;
+                } else if (c == NOT_CHARACTERS[0] || c == NOT_CHARACTERS[1]) {
+                    c = REPLACEMENT_CHARACTER;
                 }
-                if (nCodePoint >= 0x80 && bAsciiOnly) {
-                    out += "&#" + std::to_string(nCodePoint) + ";";
+                if (c >= 0x80 && bAsciiOnly) {
+                    out += "&#" + std::to_string(static_cast<uint32_t>(c)) + ";";
                 } else {
-                    AppendUtf8(out, nCodePoint);
+                    AppendUtf8(out, c);
                 }
         }
-        i += nLength;
     }
 }
 
@@ -119,8 +122,8 @@ void AppendChild(std::string& out, std::string_view prefix, const char* pName,
     out.append("</").append(prefix).append(pName).append(">\n");
 }
 
-// Single-byte text of the file's UTF-8 text; a character that Windows-1252
-// lacks becomes '?'.
+// The waypoint's text of an element's text: the pictures of the control
+// characters stand for them again.
 std::string TextOf(std::string_view utf8) {
     if (IsPlainText(utf8)) {
         return std::string(utf8);
@@ -128,20 +131,19 @@ std::string TextOf(std::string_view utf8) {
     std::string text;
     text.reserve(utf8.size());
     for (size_t i = 0; i < utf8.size();) {
-        uint32_t nCodePoint = 0;
-        i += NextCodePoint(utf8, i, nCodePoint);
+        char32_t c = NextCharacter(utf8, i);
         // The picture of NUL stays a character: a NUL would end the text.
-        uint32_t nControl = nCodePoint - CONTROL_PICTURES;
-        text.push_back(nControl != 0 && IsForbiddenControl(nControl)
-                           ? static_cast<char>(nControl)
-                           : Windows1252OfCodePoint(nCodePoint));
+        char32_t control = c - CONTROL_PICTURES;
+        AppendUtf8(text, c >= CONTROL_PICTURES && control != 0 && IsForbiddenControl(control)
+                             ? control
+                             : c);
     }
     return text;
 }
 
 // Text up to its first NUL byte, which ends it in every kind of file.
-std::string Utf8UpToNul(const std::string& text) {
-    return Utf8FromWindows1252(std::string_view(text).substr(0, text.find('\0')));
+std::string UpToNul(const std::string& text) {
+    return text.substr(0, text.find('\0'));
 }
 
 double CoordinateOf(const std::string& text) {
@@ -194,8 +196,8 @@ void CGpxFieldCodec::Encode(const CWaypoint& waypoint) {
     m_strLongitude = FormatDecimal(OnItsSemicircle(GpxLongitude(waypoint.m_dLongitude)));
     m_bHasElevation = waypoint.m_bHasElevation;
     m_strElevation = m_bHasElevation ? FormatDecimal(waypoint.m_dElevation) : std::string();
-    m_strName = Utf8UpToNul(waypoint.m_strName);
-    m_strComment = Utf8UpToNul(waypoint.m_strComment);
+    m_strName = UpToNul(waypoint.m_strName);
+    m_strComment = UpToNul(waypoint.m_strComment);
     m_strDescription = m_strComment;
     m_bHasComment = !m_strComment.empty();
     m_bHasSymbol = waypoint.m_bHasSymbol;

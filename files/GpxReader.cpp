@@ -12,9 +12,9 @@
 
 #include "engine/WaypointTable.h"
 #include "files/GpxFormat.h"
-#include "files/Windows1252.h"
 #include "platform/AsciiCase.h"
 #include "platform/PlatformFile.h"
+#include "platform/Windows1252.h"
 
 namespace {
 
@@ -107,7 +107,9 @@ struct CGpxReader::Callbacks {
             return XML_STATUS_ERROR;
         }
         for (int i = 0; i < 256; ++i) {
-            pInfo->map[i] = static_cast<int>(CodePointOfWindows1252(static_cast<unsigned char>(i)));
+            std::string character = Windows1252ToUtf8(std::string(1, static_cast<char>(i)));
+            size_t nAt = 0;
+            pInfo->map[i] = static_cast<int>(NextCharacter(character, nAt));
         }
         pInfo->data = nullptr;
         pInfo->convert = nullptr;

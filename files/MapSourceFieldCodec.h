@@ -9,9 +9,11 @@
 
 // One MapSource waypoint record: of its many fields a waypoint needs the name,
 // the coordinates (in semicircles), the altitude, the comment and the symbol.
+// The record's text is Windows-1252, the waypoint's UTF-8.
 class CMapSourceFieldCodec : public CFieldCodec {
 public:
-    // A string is written up to its first NUL byte, which would end it in the file.
+    // A string is written up to its first NUL byte, which would end it in the
+    // file; a character that Windows-1252 lacks is replaced (see m_nReplaced).
     void Encode(const CWaypoint& waypoint) override;
     void Decode(CWaypoint& waypoint) override;
 
@@ -30,4 +32,5 @@ public:
     bool m_bHasAltitude = false;
     double m_dAltitude = 0.0;
     int32_t m_nSymbol = PLAIN_WAYPOINT_SYMBOL;
+    int m_nReplaced = 0;  // characters replaced by Encode
 };
