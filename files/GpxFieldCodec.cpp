@@ -11,13 +11,8 @@
 namespace {
 
 // The shortest fixed-point text that reads back as the same double, so a
-// coordinate from MapSource semicircles survives the way through GPX. An
-// infinite coordinate, which no file can hold, is written as none (0), as
-// MapSource files write it.
+// coordinate from MapSource semicircles survives the way through GPX.
 std::string FormatDecimal(double dValue) {
-    if (!std::isfinite(dValue)) {
-        return "0";
-    }
     char text[400];  // the widest double in fixed notation has 309 digits before the point
     auto result = std::to_chars(text, text + sizeof text, dValue, std::chars_format::fixed);
     return std::string(text, result.ptr);
@@ -154,12 +149,7 @@ double CoordinateOf(const std::string& text) {
 }  // namespace
 
 double GpxLongitude(double dLongitude) {
-    if (dLongitude >= -180.0 && dLongitude < 180.0) {
-        return dLongitude;
-    }
-    double dTurned = std::fmod(dLongitude + 180.0, 360.0);
-    dTurned = (dTurned < 0 ? dTurned + 360.0 : dTurned) - 180.0;
-    return dTurned != 0.0 ? dTurned : dLongitude;
+    return dLongitude == 180.0 ? -180.0 : dLongitude;
 }
 
 bool ParseXmlDecimal(std::string_view text, double& dValue) {

@@ -36,9 +36,8 @@ public:
     bool m_bHasSymbol = false;
 };
 
-// GPX longitudes run from -180 up to, not including, 180; another turn of the
-// earth is the same place. One that would turn into 0, which is no coordinate
-// to this program, stays as it is.
+// GPX longitudes stop short of 180: 180 itself, the meridian of -180, is
+// written as -180.
 double GpxLongitude(double dLongitude);
 
 // A decimal number as XML Schema writes one (blanks around it allowed, no
