@@ -1,7 +1,9 @@
 #include "engine/WaypointMap.h"
 
 #include <algorithm>
+#include <cstring>
 #include <functional>
+#include <new>
 #include <utility>
 
 namespace {
@@ -10,6 +12,9 @@ constexpr uint64_t EMPTY_BUCKET = UINT64_MAX;
 constexpr uint64_t DELETED_BUCKET = UINT64_MAX - 1;
 constexpr size_t MIN_BUCKETS = 16;
 constexpr size_t MIN_DEAD_SLOTS_TO_COMPACT = 1024;
+constexpr size_t MIN_DEAD_TEXT_BYTES_TO_COMPACT = size_t{1} << 20;
+// Longer names than a slot can measure are refused as if memory had run out.
+constexpr size_t MAX_NAME_BYTES = size_t{1} << 27;
 
 }  // namespace
 
@@ -17,25 +22,36 @@ uint32_t CWaypointMap::Hash(std::string_view key) {
     return static_cast<uint32_t>(std::hash<std::string_view>()(key));
 }
 
-bool CWaypointMap::Lookup(std::string_view key, const CWaypoint*& pRecord) const {
-    size_t nBucket = FindBucket(key, Hash(key));
-    if (nBucket == NO_BUCKET) {
+bool CWaypointMap::Lookup(std::string_view key, CWaypoint& record) const {
+    const Slot* pSlot = FindSlot(key);
+    if (pSlot == nullptr || pSlot->reserved) {
         return false;
     }
-    const Slot& slot = m_slots[SlotOf(m_buckets[nBucket])];
-    pRecord = slot.reserved ? nullptr : &slot.record;
+    record = WaypointOf(*pSlot);
     return true;
 }
 
-void CWaypointMap::SetAt(CWaypoint waypoint) {
+bool CWaypointMap::IsReserved(std::string_view key) const {
+    const Slot* pSlot = FindSlot(key);
+    return pSlot != nullptr && pSlot->reserved;
+}
+
+const CWaypointMap::Slot* CWaypointMap::FindSlot(std::string_view key) const {
+    size_t nBucket = FindBucket(key, Hash(key));
+    return nBucket == NO_BUCKET ? nullptr : &m_slots[SlotOf(m_buckets[nBucket])];
+}
+
+void CWaypointMap::SetAt(const CWaypoint& waypoint) {
     uint32_t nHash = Hash(waypoint.m_strName);
     size_t nBucket = FindBucket(waypoint.m_strName, nHash);
     if (nBucket == NO_BUCKET) {
-        Append(std::move(waypoint), nHash, false);
+        Append(waypoint, nHash, false);
         return;
     }
     Slot& slot = m_slots[SlotOf(m_buckets[nBucket])];
-    slot.record = std::move(waypoint);
+    size_t nReplacedBytes = StoredBytesOf(slot);
+    Fill(slot, waypoint);
+    m_nLiveTextBytes -= nReplacedBytes;
     slot.reserved = false;
 }
 
@@ -45,15 +61,83 @@ void CWaypointMap::Reserve(std::string_view key) {
         CWaypoint placeholder;
         placeholder.m_strName.assign(key);
         placeholder.m_bFromTarget = true;
-        Append(std::move(placeholder), nHash, true);
+        Append(placeholder, nHash, true);
     }
 }
 
-void CWaypointMap::Append(CWaypoint record, uint32_t nHash, bool bReserved) {
+void CWaypointMap::Append(const CWaypoint& record, uint32_t nHash, bool bReserved) {
     MakeRoomForOneMore();
-    m_slots.push_back(Slot{std::move(record), nHash, true, bReserved});
+    Slot slot;
+    Fill(slot, record);
+    slot.live = true;
+    slot.reserved = bReserved;
+    try {
+        m_slots.push_back(std::move(slot));
+    } catch (const std::bad_alloc&) {
+        m_nLiveTextBytes -= StoredBytesOf(slot);
+        throw;
+    }
     InsertBucket(m_slots.size() - 1, nHash);
     ++m_nCount;
+}
+
+size_t CWaypointMap::StoredBytesOf(const Slot& slot) {
+    return size_t{slot.nameLength} + slot.commentLength + (slot.hasElevation ? sizeof(double) : 0) +
+           (slot.hasSymbol ? sizeof(int32_t) : 0);
+}
+
+// The arena first: should it find no memory, the slot stays as it was.
+void CWaypointMap::Fill(Slot& slot, const CWaypoint& waypoint) {
+    CompactTextsIfMostlyDead();
+    const std::string& name = waypoint.m_strName;
+    const std::string& comment = waypoint.m_strComment;
+    if (name.size() >= MAX_NAME_BYTES || comment.size() > UINT32_MAX) {
+        throw std::bad_alloc();
+    }
+    size_t nBytes = name.size() + comment.size() + (waypoint.m_bHasElevation ? sizeof(double) : 0) +
+                    (waypoint.m_bHasSymbol ? sizeof(int32_t) : 0);
+    CTextArena::Place place = m_texts.Allocate(nBytes);
+    char* pAt = m_texts.At(place);
+    pAt = std::copy(name.begin(), name.end(), pAt);
+    pAt = std::copy(comment.begin(), comment.end(), pAt);
+    if (waypoint.m_bHasElevation) {
+        std::memcpy(pAt, &waypoint.m_dElevation, sizeof(double));
+        pAt += sizeof(double);
+    }
+    if (waypoint.m_bHasSymbol) {
+        std::memcpy(pAt, &waypoint.m_nSymbol, sizeof(int32_t));
+    }
+    slot.text = place;
+    slot.latitude = waypoint.m_dLatitude;
+    slot.longitude = waypoint.m_dLongitude;
+    slot.fromTarget = waypoint.m_bFromTarget ? 1 : 0;
+    slot.hasElevation = waypoint.m_bHasElevation ? 1 : 0;
+    slot.hasSymbol = waypoint.m_bHasSymbol ? 1 : 0;
+    slot.nameLength = static_cast<uint32_t>(name.size());
+    slot.commentLength = static_cast<uint32_t>(comment.size());
+    m_nLiveTextBytes += nBytes;
+}
+
+CWaypoint CWaypointMap::WaypointOf(const Slot& slot) const {
+    CWaypoint waypoint;
+    waypoint.m_strName.assign(NameOf(slot));
+    waypoint.m_strComment.assign(CommentOf(slot));
+    waypoint.m_dLatitude = slot.latitude;
+    waypoint.m_dLongitude = slot.longitude;
+    waypoint.m_bFromTarget = slot.fromTarget;
+    const char* pExtras = m_texts.At(slot.text) + slot.nameLength + slot.commentLength;
+    if (slot.hasElevation) {
+        double dElevation = 0.0;
+        std::memcpy(&dElevation, pExtras, sizeof(double));
+        waypoint.SetElevation(dElevation);
+        pExtras += sizeof(double);
+    }
+    if (slot.hasSymbol) {
+        int32_t nSymbol = 0;
+        std::memcpy(&nSymbol, pExtras, sizeof(int32_t));
+        waypoint.SetSymbol(nSymbol);
+    }
+    return waypoint;
 }
 
 bool CWaypointMap::RemoveKey(std::string_view key) {
@@ -69,23 +153,24 @@ bool CWaypointMap::RemoveKey(std::string_view key) {
 
 void CWaypointMap::RemoveAll() {
     m_slots.shrink(0);
+    m_texts.Clear();
+    m_nLiveTextBytes = 0;
     std::fill(m_buckets.begin(), m_buckets.end(), EMPTY_BUCKET);
     m_nCount = 0;
     m_nUsedBuckets = 0;
 }
 
-void CWaypointMap::GetNextAssoc(Position& position, std::string& key,
-                                const CWaypoint*& pRecord) const {
+void CWaypointMap::GetNextAssoc(Position& position, std::string& key, bool& bReserved) const {
     const Slot& slot = m_slots[position];
-    key = slot.record.m_strName;
-    pRecord = slot.reserved ? nullptr : &slot.record;
+    key.assign(NameOf(slot));
+    bReserved = slot.reserved;
     position = NextLiveSlot(position + 1);
 }
 
 // The slot's bucket is left in place: pointing at a dead slot, it counts as deleted.
 CWaypoint CWaypointMap::TakeAt(Position& position) {
     Slot& slot = m_slots[position];
-    CWaypoint record = std::move(slot.record);
+    CWaypoint record = WaypointOf(slot);
     position = NextLiveSlot(position + 1);
     ReleaseSlot(slot);
     return record;
@@ -103,7 +188,7 @@ size_t CWaypointMap::FindBucket(std::string_view key, uint32_t nHash) const {
         }
         if (bucket != DELETED_BUCKET && HashOf(bucket) == nHash) {
             const Slot& slot = m_slots[SlotOf(bucket)];
-            if (slot.live && slot.record.m_strName == key) {
+            if (slot.live && NameOf(slot) == key) {
                 return i;
             }
         }
@@ -123,7 +208,7 @@ void CWaypointMap::InsertBucket(size_t nSlot, uint32_t nHash) {
 void CWaypointMap::ReleaseSlot(Slot& slot) {
     slot.live = false;
     slot.reserved = false;
-    slot.record = CWaypoint();
+    m_nLiveTextBytes -= StoredBytesOf(slot);
     if (--m_nCount == 0) {
         RemoveAll();
     }
@@ -159,7 +244,7 @@ void CWaypointMap::Rebuild(bool bCompactSlots, size_t nEntries) {
     m_nUsedBuckets = 0;
     for (size_t i = 0; i < m_slots.size(); ++i) {
         if (m_slots[i].live) {
-            InsertBucket(i, m_slots[i].hash);
+            InsertBucket(i, Hash(NameOf(m_slots[i])));
         }
     }
 }
@@ -177,6 +262,37 @@ void CWaypointMap::CompactSlots() {
         }
     }
     m_slots.shrink(nLive);
+}
+
+// Copies the texts of the live slots into a fresh arena, leaving those of
+// removed and replaced entries behind. The slots change only once all is
+// copied, so that a lack of memory leaves the map as it was.
+void CWaypointMap::CompactTextsIfMostlyDead() {
+    size_t nDeadBytes = m_texts.StoredBytes() - m_nLiveTextBytes;
+    if (nDeadBytes >= MIN_DEAD_TEXT_BYTES_TO_COMPACT && nDeadBytes > m_nLiveTextBytes) {
+        CompactTexts();
+    }
+}
+
+void CWaypointMap::CompactTexts() {
+    CTextArena texts;
+    std::vector<CTextArena::Place> places;
+    places.reserve(m_nCount);
+    for (size_t i = 0; i < m_slots.size(); ++i) {
+        if (m_slots[i].live) {
+            size_t nBytes = StoredBytesOf(m_slots[i]);
+            CTextArena::Place place = texts.Allocate(nBytes);
+            std::memcpy(texts.At(place), m_texts.At(m_slots[i].text), nBytes);
+            places.push_back(place);
+        }
+    }
+    auto place = places.begin();
+    for (size_t i = 0; i < m_slots.size(); ++i) {
+        if (m_slots[i].live) {
+            m_slots[i].text = *place++;
+        }
+    }
+    m_texts.Swap(texts);
 }
 
 CWaypointMap::Position CWaypointMap::NextLiveSlot(size_t nFrom) const {

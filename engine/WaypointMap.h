@@ -9,6 +9,7 @@
 
 #include "engine/ChunkedArray.h"
 #include "engine/HugePageAllocator.h"
+#include "engine/TextArena.h"
 #include "engine/Waypoint.h"
 
 // A hashed map of waypoints keyed by their names, exactly, that keeps its
@@ -20,9 +21,12 @@
 // every position; TakeAt removes the entry at a position and leaves the
 // advanced position valid, so a whole map can be drained in one walk.
 //
-// The buckets, the slots' fixed blocks and their huge pages are the program's
-// own because each saves more than a twentieth of a million-waypoint
-// conversion over its standard counterpart; bench/containers.sh measures them.
+// An entry keeps its numbers in a slot and its name and comment in an arena
+// of text, a third of what a waypoint object takes; waypoints go in and come
+// out as objects. The buckets, the slots' fixed blocks and their huge pages
+// are the program's own because each saves more than a twentieth of a
+// million-waypoint conversion over its standard counterpart;
+// bench/containers.sh measures them.
 class CWaypointMap {
 public:
     using Position = size_t;
@@ -34,12 +38,14 @@ public:
 
     size_t GetCount() const { return m_nCount; }
     bool Contains(std::string_view key) const { return FindBucket(key, Hash(key)) != NO_BUCKET; }
-    // True when the name is present; pRecord is null for a reservation.
-    bool Lookup(std::string_view key, const CWaypoint*& pRecord) const;
+    // True when a waypoint is stored under the name (not for a reservation); copies it.
+    bool Lookup(std::string_view key, CWaypoint& record) const;
+    // True when the name is present without a waypoint.
+    bool IsReserved(std::string_view key) const;
 
     // Stores the waypoint under its name: fills a reservation or replaces the
     // waypoint of a present name in its place, or appends a new entry.
-    void SetAt(CWaypoint waypoint);
+    void SetAt(const CWaypoint& waypoint);
     // Appends the name without a waypoint, unless it is present.
     void Reserve(std::string_view key);
     bool RemoveKey(std::string_view key);
@@ -50,20 +56,33 @@ public:
     void ExpectMore(size_t nMore);
 
     Position GetStartPosition() const { return NextLiveSlot(0); }
-    void GetNextAssoc(Position& position, std::string& key, const CWaypoint*& pRecord) const;
+    void GetNextAssoc(Position& position, std::string& key, bool& bReserved) const;
     // Removes the entry at the position, advances the position and hands the
     // waypoint over. A reservation comes out as a waypoint with only its name,
     // marked as read from the target, so that no writer writes it.
     CWaypoint TakeAt(Position& position);
 
 private:
-    // A reservation's record holds only the name.
+    // A waypoint without its texts, which are at text in m_texts: the name,
+    // the comment, then the elevation and the symbol where the waypoint has
+    // them. A reservation has only a name. 32 bytes: the name's hash is in its
+    // bucket, and worked out again when the buckets are rebuilt.
     struct Slot {
-        CWaypoint record;
-        uint32_t hash = 0;
-        bool live = false;
-        bool reserved = false;
+        double latitude = 0.0;
+        double longitude = 0.0;
+        CTextArena::Place text = 0;
+        uint32_t nameLength : 27;
+        uint32_t live : 1;
+        uint32_t reserved : 1;
+        uint32_t fromTarget : 1;
+        uint32_t hasElevation : 1;
+        uint32_t hasSymbol : 1;
+        uint32_t commentLength = 0;
+
+        Slot()
+            : nameLength(0), live(0), reserved(0), fromTarget(1), hasElevation(0), hasSymbol(0) {}
     };
+    static_assert(sizeof(Slot) == 32, "a slot of a million-waypoint table");
     // A bucket holds a slot index in its low half and the name's hash in its
     // high half. A bucket whose slot is no longer live counts as deleted.
     using Bucket = uint64_t;
@@ -76,16 +95,30 @@ private:
     static size_t SlotOf(Bucket bucket) { return static_cast<uint32_t>(bucket); }
     static uint32_t HashOf(Bucket bucket) { return static_cast<uint32_t>(bucket >> 32); }
 
+    std::string_view NameOf(const Slot& slot) const {
+        return m_texts.View(slot.text, 0, slot.nameLength);
+    }
+    std::string_view CommentOf(const Slot& slot) const {
+        return m_texts.View(slot.text, slot.nameLength, slot.commentLength);
+    }
+    static size_t StoredBytesOf(const Slot& slot);
+    void Fill(Slot& slot, const CWaypoint& waypoint);
+    CWaypoint WaypointOf(const Slot& slot) const;
+    const Slot* FindSlot(std::string_view key) const;
     size_t FindBucket(std::string_view key, uint32_t nHash) const;
-    void Append(CWaypoint record, uint32_t nHash, bool bReserved);
+    void Append(const CWaypoint& record, uint32_t nHash, bool bReserved);
     void InsertBucket(size_t nSlot, uint32_t nHash);
     void ReleaseSlot(Slot& slot);
     void MakeRoomForOneMore();
     void Rebuild(bool bCompactSlots, size_t nEntries);
     void CompactSlots();
+    void CompactTextsIfMostlyDead();
+    void CompactTexts();
     Position NextLiveSlot(size_t nFrom) const;
 
     CChunkedArray<Slot> m_slots;  // insertion order, with dead slots
+    CTextArena m_texts;
+    size_t m_nLiveTextBytes = 0;
     std::vector<Bucket, CHugePageAllocator<Bucket>> m_buckets;
     size_t m_nCount = 0;
     size_t m_nUsedBuckets = 0;  // not empty: live or deleted

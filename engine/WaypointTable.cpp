@@ -59,8 +59,7 @@ Status CWaypointTable::TryToStore(CWaypoint& waypoint) {
         return ResolveAndStore(waypoint);
     } catch (const std::bad_alloc&) {
         // A name reserved by the unique-name search must not stay without its record.
-        const CWaypoint* pRecord = nullptr;
-        if (Lookup(waypoint.m_strName, pRecord) && pRecord == nullptr) {
+        if (IsReserved(waypoint.m_strName)) {
             RemoveKey(waypoint.m_strName);
         }
         return Status::Failed("Not enough memory !");
@@ -149,7 +148,7 @@ void CWaypointTable::CountResolution(const CWaypoint& waypoint, Resolution resol
     if (waypoint.m_bFromTarget) {
         return;
     }
-    const CWaypoint* pEarlier = nullptr;
+    CWaypoint earlier;
     switch (resolution) {
         case Resolution::AddSuffix:
         case Resolution::Edit:
@@ -165,8 +164,7 @@ void CWaypointTable::CountResolution(const CWaypoint& waypoint, Resolution resol
             ++m_summary.nDiscarded[static_cast<int>(error)];
             break;
         case Resolution::Overwrite:
-            if (Lookup(waypoint.m_strName, pEarlier) && pEarlier != nullptr &&
-                !pEarlier->m_bFromTarget) {
+            if (Lookup(waypoint.m_strName, earlier) && !earlier.m_bFromTarget) {
                 ++m_summary.nOverwritten;
             }
             break;
@@ -215,14 +213,12 @@ std::string CWaypointTable::CoordinateNote(const CWaypoint& waypoint, WaypointEr
 }
 
 Status CWaypointTable::Store(const CWaypoint& waypoint) {
-    CWaypoint copy = waypoint;
-    size_t nCommentSize = copy.m_strComment.size();
-    TruncateText(copy.m_strComment, m_nMaxCommentLength);
-    if (!copy.m_bFromTarget && copy.m_strComment.size() != nCommentSize) {
-        ++m_summary.nCommentsCut;
-    }
     int nCounter = NextCounterValue(waypoint);
-    SetAt(std::move(copy));
+    if (MayCutComment(waypoint)) {
+        StoreWithCutComment(waypoint);
+    } else {
+        SetAt(waypoint);
+    }
     ShowCounter(nCounter);
     if (GetCount() >= static_cast<size_t>(m_nMaxEntries)) {
         return Status::Failed("The file is too large, only part of it can be checked/imported");
@@ -230,7 +226,22 @@ Status CWaypointTable::Store(const CWaypoint& waypoint) {
     return Status();
 }
 
-// Taken before the copy is stored, so the first waypoint of a stage shows 0.
+// Whether the comment has more bytes than the limit allows characters.
+bool CWaypointTable::MayCutComment(const CWaypoint& waypoint) const {
+    return m_nMaxCommentLength >= 0 &&
+           waypoint.m_strComment.size() > static_cast<size_t>(m_nMaxCommentLength);
+}
+
+void CWaypointTable::StoreWithCutComment(const CWaypoint& waypoint) {
+    CWaypoint copy = waypoint;
+    TruncateText(copy.m_strComment, m_nMaxCommentLength);
+    if (!copy.m_bFromTarget && copy.m_strComment.size() != waypoint.m_strComment.size()) {
+        ++m_summary.nCommentsCut;
+    }
+    SetAt(copy);
+}
+
+// Taken before the waypoint is stored, so the first waypoint of a stage shows 0.
 int CWaypointTable::NextCounterValue(const CWaypoint& waypoint) {
     int nEntries = static_cast<int>(GetCount());
     if (waypoint.m_bFromTarget) {

@@ -59,6 +59,7 @@ public:
     using CWaypointMap::GetCount;
     using CWaypointMap::GetNextAssoc;
     using CWaypointMap::GetStartPosition;
+    using CWaypointMap::IsReserved;
     using CWaypointMap::Lookup;
     // Removing a key offers it to the unique-name search again.
     bool RemoveKey(std::string_view key);
@@ -111,6 +112,8 @@ private:
     void ShowCounter(int nCount);
     // ResolveAndStore; a lack of memory fails the reading.
     Status TryToStore(CWaypoint& waypoint);
+    bool MayCutComment(const CWaypoint& waypoint) const;
+    void StoreWithCutComment(const CWaypoint& waypoint);
     Status ResolveAndStore(CWaypoint& waypoint);
     WaypointError Classify(const CWaypoint& waypoint) const;
     Resolution AskResolution(const CWaypoint& waypoint, WaypointError error, std::string& name);

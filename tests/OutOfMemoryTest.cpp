@@ -63,9 +63,9 @@ TEST(OutOfMemory, EveryFailedAllocationIsReportedAndLeavesNoHalfStoredEntry) {
         // Whatever failed, no name is left reserved without its waypoint.
         for (auto position = table.GetStartPosition(); position != CWaypointTable::END_POSITION;) {
             std::string name;
-            const CWaypoint* pRecord = nullptr;
-            table.GetNextAssoc(position, name, pRecord);
-            EXPECT_NE(pRecord, nullptr) << nFailAt << ": " << name;
+            bool bReserved = true;
+            table.GetNextAssoc(position, name, bReserved);
+            EXPECT_FALSE(bReserved) << nFailAt << ": " << name;
         }
     }
     EXPECT_TRUE(bEverSucceeded);

@@ -131,9 +131,9 @@ TEST_F(ImportPass, OverwriteAndTheCountersOfScanImportAndExport) {
     ASSERT_TRUE(Add(table, "a"));
     ASSERT_TRUE(Add(table, "d"));
     EXPECT_EQ(table.ScanCount(), 2);
-    const CWaypoint* pStored = nullptr;
-    ASSERT_TRUE(table.Lookup("a", pStored));
-    EXPECT_FALSE(pStored->m_bFromTarget);
+    CWaypoint stored;
+    ASSERT_TRUE(table.Lookup("a", stored));
+    EXPECT_FALSE(stored.m_bFromTarget);
     // Scan shows 0, 1; import 0, then 0 again after the overwrite lowered the count, then 1.
     EXPECT_EQ(ui.counters, (std::vector<int>{0, 1, 0, 0, 1}));
     ui.counters.clear();
@@ -251,16 +251,13 @@ protected:
         ASSERT_EQ(table.MakeUniqueName(actual), bPlainFound) << name;
         if (bPlainFound) {
             ASSERT_EQ(actual, expected);
-            const CWaypoint* pRecord = &sentinel;
-            ASSERT_TRUE(table.Lookup(actual, pRecord));
-            EXPECT_EQ(pRecord, nullptr) << "the name is reserved without a record";
+            EXPECT_TRUE(table.IsReserved(actual)) << "the name is reserved without a record";
             taken.insert(actual);
         }
     }
 
     CWaypointTable table{nullptr};
     std::set<std::string> taken;
-    CWaypoint sentinel;
 };
 
 TEST_F(UniqueNames, MatchesThePlainSearchWithScatteredTakenNames) {
@@ -321,6 +318,57 @@ TEST(WaypointMap, DrainingDuringIterationVisitsEveryEntryInOrder) {
     EXPECT_FALSE(map.Contains("k1"));
     map.SetAt(MakeWaypoint("again"));  // an emptied map takes entries again
     EXPECT_TRUE(map.Contains("again"));
+}
+
+// Every field comes out as it was last stored, whichever of the elevation and
+// the symbol a waypoint has, also after overwrites have left megabytes of
+// dropped texts behind and the map has copied the live ones together.
+TEST(WaypointMap, WaypointsComeOutAsLastStoredAfterTheirTextsAreCompacted) {
+    struct Case {
+        const char* name;
+        const char* comment;
+        bool bElevation;
+        bool bSymbol;
+    };
+    const Case cases[] = {
+        {"plain", "", false, false},         {"high", "a summit", true, false},
+        {"flagged", "", false, true},        {"both", "caf\xC3\xA9 du port", true, true},
+        {"", "an empty name", false, false},
+    };
+    auto make = [](const Case& c, int nRound) {
+        CWaypoint waypoint = MakeWaypoint(c.name);
+        waypoint.m_strComment = c.comment + std::string(nRound % 200, '.');
+        waypoint.m_dLatitude = 1.0 + nRound;
+        if (c.bElevation) {
+            waypoint.SetElevation(-12.5 - nRound);
+        }
+        if (c.bSymbol) {
+            waypoint.SetSymbol(nRound);
+        }
+        return waypoint;
+    };
+    CWaypointMap map;
+    map.Reserve("reserved");
+    for (int nRound = 0; nRound < 4000; ++nRound) {
+        for (const Case& c : cases) {
+            map.SetAt(make(c, nRound));
+        }
+    }
+    ASSERT_TRUE(map.IsReserved("reserved"));
+    auto position = map.GetStartPosition();
+    EXPECT_EQ(map.TakeAt(position).m_strName, "reserved");
+    for (const Case& c : cases) {
+        CWaypoint expected = make(c, 3999);
+        CWaypoint actual = map.TakeAt(position);
+        EXPECT_EQ(actual.m_strName, expected.m_strName);
+        EXPECT_EQ(actual.m_strComment, expected.m_strComment) << c.name;
+        EXPECT_EQ(actual.m_dLatitude, expected.m_dLatitude) << c.name;
+        EXPECT_EQ(actual.m_bHasElevation, c.bElevation) << c.name;
+        EXPECT_EQ(actual.m_dElevation, expected.m_dElevation) << c.name;
+        EXPECT_EQ(actual.m_bHasSymbol, c.bSymbol) << c.name;
+        EXPECT_EQ(actual.m_nSymbol, expected.m_nSymbol) << c.name;
+    }
+    EXPECT_EQ(position, CWaypointMap::END_POSITION);
 }
 
 // A reader guesses from its file's length, which a sparse file makes absurd.
