@@ -61,6 +61,7 @@ public:
     using CWaypointMap::GetStartPosition;
     using CWaypointMap::IsReserved;
     using CWaypointMap::Lookup;
+    using CWaypointMap::Prefetch;
     // Removing a key offers it to the unique-name search again.
     bool RemoveKey(std::string_view key);
 

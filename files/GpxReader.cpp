@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "engine/WaypointFeed.h"
 #include "engine/WaypointTable.h"
 #include "files/GpxFormat.h"
 #include "platform/AsciiCase.h"
@@ -26,6 +27,10 @@ constexpr unsigned long long EXPANSION_THRESHOLD = 1 << 20;
 // No waypoint needs more text than this in one element; a longer one is
 // refused before it fills the memory, as a text file's long line is.
 constexpr size_t MAX_FIELD_SIZE = 1 << 20;
+// A waypoint with an elevation, a name, a comment and a symbol as this program
+// writes it; most files hold more per waypoint, and a guess too low only makes
+// the table grow on the way.
+constexpr uint64_t TYPICAL_WAYPOINT_BYTES = 192;
 
 // An expanded name: "namespace\nlocal\nprefix", the prefix only when there
 // is one, and only the local name for an element of no namespace. Views into
@@ -147,6 +152,7 @@ CGpxReader::Result CGpxReader::Read(CPlatformFile& file, CWaypointTable* pTable,
 // Parsing takes longer than storing: the file is parsed on a thread of its
 // own while this one stores the waypoints (without a thread, in turns).
 CGpxReader::Result CGpxReader::ReadAlongside(CPlatformFile& file, CWaypointTable& table) {
+    table.ExpectWaypoints(file.GetLength() / TYPICAL_WAYPOINT_BYTES);
     CWaypointQueue queue;
     Result result = Result::Done;
     std::exception_ptr failure;
@@ -190,15 +196,17 @@ CGpxReader::Result CGpxReader::ReadAlongside(CPlatformFile& file, CWaypointTable
 }
 
 Status CGpxReader::Store(CWaypointQueue& queue, CWaypointTable& table) {
+    CWaypointFeed feed(table);
     std::vector<QueuedWaypoint> batch;
     while (queue.Pop(batch)) {
         for (QueuedWaypoint& queued : batch) {
-            if (Status status = table.AddWaypoint(queued.waypoint, queued.origin); !status.IsOk()) {
+            if (Status status = feed.Add(std::move(queued.waypoint), queued.origin, std::string());
+                !status.IsOk()) {
                 return status;
             }
         }
     }
-    return Status();
+    return feed.Flush();
 }
 
 CGpxReader::Result CGpxReader::ParseFile(CPlatformFile& file) {

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <utility>
 
+#include "engine/WaypointFeed.h"
 #include "engine/WaypointTable.h"
 #include "files/MapSourceFieldCodec.h"
 #include "platform/LittleEndian.h"
@@ -30,10 +31,18 @@ std::string DescribeLetter(unsigned char c) {
 Status CMapSourceFile::ReadWaypoints(CWaypointTable& table, bool bFromTarget) {
     table.ExpectWaypoints(m_file.GetLength() / TYPICAL_RECORD_BYTES);
     Structure structure;
-    return Walk(&table, bFromTarget, structure) == ReadEnd::EndRecord ? Status() : m_readStatus;
+    CWaypointFeed feed(table);
+    ReadEnd end = Walk(&feed, bFromTarget, structure);
+    // Waypoints read before a fault of the file come first.
+    if (end != ReadEnd::Stopped) {
+        if (Status status = feed.Flush(); !status.IsOk()) {
+            return status;
+        }
+    }
+    return end == ReadEnd::EndRecord ? Status() : m_readStatus;
 }
 
-CMapSourceFile::ReadEnd CMapSourceFile::Walk(CWaypointTable* pTable, bool bFromTarget,
+CMapSourceFile::ReadEnd CMapSourceFile::Walk(CWaypointFeed* pFeed, bool bFromTarget,
                                              Structure& structure) {
     m_readStatus = Status();
     uint64_t nLength = m_file.GetLength();
@@ -72,7 +81,7 @@ CMapSourceFile::ReadEnd CMapSourceFile::Walk(CWaypointTable* pTable, bool bFromT
             end = ReadFormat(nOffset, nBody, type, structure);
         } else if (type == MPS_WAYPOINT_TYPE) {
             ++structure.nWaypointRecords;
-            end = ReadWaypoint(nOffset, nBody, structure, pTable, bFromTarget);
+            end = ReadWaypoint(nOffset, nBody, structure, pFeed, bFromTarget);
             structure.nInsertAt = nOffset + MPS_RECORD_HEAD_SIZE + nBody;
             bInsertPointFound = true;
         } else if (type == MPS_ROUTE_TYPE || type == MPS_TRACK_TYPE ||
@@ -117,7 +126,7 @@ CMapSourceFile::ReadEnd CMapSourceFile::ReadFormat(uint64_t nOffset, uint32_t nB
 
 CMapSourceFile::ReadEnd CMapSourceFile::ReadWaypoint(uint64_t nOffset, uint32_t nBody,
                                                      const Structure& structure,
-                                                     CWaypointTable* pTable, bool bFromTarget) {
+                                                     CWaypointFeed* pFeed, bool bFromTarget) {
     if (nBody > MPS_MAX_WAYPOINT_BODY) {
         return Damaged(nOffset, "a waypoint record of " + std::to_string(nBody) +
                                     " bytes is longer than any waypoint");
@@ -132,7 +141,7 @@ CMapSourceFile::ReadEnd CMapSourceFile::ReadWaypoint(uint64_t nOffset, uint32_t 
         return Damaged(nOffset, "the fields of a waypoint record do not fit inside its length of " +
                                     std::to_string(nBody) + " bytes");
     }
-    if (pTable == nullptr) {
+    if (pFeed == nullptr) {
         return ReadEnd::None;
     }
     CWaypoint waypoint;
@@ -140,7 +149,7 @@ CMapSourceFile::ReadEnd CMapSourceFile::ReadWaypoint(uint64_t nOffset, uint32_t 
     waypoint.m_bFromTarget = bFromTarget;
     const WaypointOrigin origin{WaypointOrigin::Unit::Record, structure.nWaypointRecords,
                                 m_file.GetFilePath()};
-    if (Status status = pTable->AddWaypoint(waypoint, origin); !status.IsOk()) {
+    if (Status status = pFeed->Add(std::move(waypoint), origin, std::string()); !status.IsOk()) {
         m_readStatus = std::move(status);
         return ReadEnd::Stopped;
     }

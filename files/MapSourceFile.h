@@ -8,6 +8,8 @@
 #include "files/MapSourceFormat.h"
 #include "files/WaypointFile.h"
 
+class CWaypointFeed;
+
 // A MapSource waypoint file (.mps) of version 3, 4 or 5.
 class CMapSourceFile : public CWaypointFile {
 public:
@@ -49,10 +51,10 @@ private:
     void EndWriting() override;
 
     // Reads the whole file; waypoints go to the table when there is one.
-    ReadEnd Walk(CWaypointTable* pTable, bool bFromTarget, Structure& structure);
+    ReadEnd Walk(CWaypointFeed* pFeed, bool bFromTarget, Structure& structure);
     ReadEnd ReadFormat(uint64_t nOffset, uint32_t nBody, char type, Structure& structure);
     ReadEnd ReadWaypoint(uint64_t nOffset, uint32_t nBody, const Structure& structure,
-                         CWaypointTable* pTable, bool bFromTarget);
+                         CWaypointFeed* pFeed, bool bFromTarget);
     ReadEnd Damaged(uint64_t nOffset, const std::string& what);
     ReadEnd Failed();
     ReadEnd Refused(ReadEnd end, std::string message);

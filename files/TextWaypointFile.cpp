@@ -4,6 +4,7 @@
 #include <cstring>
 #include <vector>
 
+#include "engine/WaypointFeed.h"
 #include "engine/WaypointTable.h"
 #include "files/Coordinates.h"
 #include "files/TextFieldCodec.h"
@@ -83,8 +84,15 @@ Status CTextWaypointFile::ReadWaypoints(CWaypointTable& table, bool bFromTarget)
     // Every row replaces all fields of the last, so one codec serves them all.
     CTextFieldCodec codec(&m_template, encoding,
                           m_template.encoding == TextEncoding::Utf8 || bTextEndMet);
+    CWaypointFeed feed(table);
     for (uint64_t nRow = 1;; ++nRow) {
-        switch (reader.Next(codec.m_fieldsRead)) {
+        CTextRowReader::Result result = reader.Next(codec.m_fieldsRead);
+        if (result != CTextRowReader::Result::Row) {
+            if (Status status = feed.Flush(); !status.IsOk()) {
+                return status;
+            }
+        }
+        switch (result) {
             case CTextRowReader::Result::Row:
                 break;
             case CTextRowReader::Result::End:
@@ -109,10 +117,12 @@ Status CTextWaypointFile::ReadWaypoints(CWaypointTable& table, bool bFromTarget)
         waypoint.m_bFromTarget = bFromTarget;
         const WaypointOrigin origin{WaypointOrigin::Unit::Line, reader.RowLine(),
                                     m_file.GetFilePath()};
+        std::string coordinateNote;
         if (!IsValidLatitude(waypoint.m_dLatitude) || !IsValidLongitude(waypoint.m_dLongitude)) {
-            table.SetCoordinateNote(RefusedNotation(waypoint, codec));
+            coordinateNote = RefusedNotation(waypoint, codec);
         }
-        if (Status status = table.AddWaypoint(waypoint, origin); !status.IsOk()) {
+        if (Status status = feed.Add(std::move(waypoint), origin, std::move(coordinateNote));
+            !status.IsOk()) {
             return status;
         }
     }
