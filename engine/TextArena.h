@@ -7,12 +7,15 @@
 
 // Many short byte strings kept one after another in blocks of 2 MiB that never
 // move, instead of a string object and maybe a heap block for each. A place
-// names the block and the offset of a string in it. Strings are not removed one
-// by one: a holder that drops many copies the rest into a fresh arena.
+// names the block and the offset of a string in it, in PLACE_BITS bits. Strings
+// are not removed one by one: a holder that drops many copies the rest into a
+// fresh arena.
 class CTextArena {
 public:
     using Place = uint64_t;
-    static constexpr size_t BLOCK_BYTES = size_t{2} << 20;
+    static constexpr int OFFSET_BITS = 21;
+    static constexpr size_t BLOCK_BYTES = size_t{1} << OFFSET_BITS;
+    static constexpr int PLACE_BITS = 43;
 
     CTextArena() = default;
     CTextArena(const CTextArena&) = delete;
@@ -21,9 +24,9 @@ public:
 
     // Room for nBytes at the returned place, for the caller to fill.
     Place Allocate(size_t nBytes);
-    char* At(Place place) { return m_blocks[place >> 32].pBytes + static_cast<uint32_t>(place); }
+    char* At(Place place) { return m_blocks[place >> OFFSET_BITS].pBytes + OffsetOf(place); }
     const char* At(Place place) const {
-        return m_blocks[place >> 32].pBytes + static_cast<uint32_t>(place);
+        return m_blocks[place >> OFFSET_BITS].pBytes + OffsetOf(place);
     }
     std::string_view View(Place place, size_t nOffset, size_t nLength) const {
         return {At(place) + nOffset, nLength};
@@ -35,6 +38,8 @@ public:
     void Swap(CTextArena& other) noexcept;
 
 private:
+    static size_t OffsetOf(Place place) { return place & (BLOCK_BYTES - 1); }
+
     struct Block {
         char* pBytes;
         size_t nSize;

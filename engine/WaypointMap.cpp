@@ -13,8 +13,36 @@ constexpr uint64_t DELETED_BUCKET = UINT64_MAX - 1;
 constexpr size_t MIN_BUCKETS = 16;
 constexpr size_t MIN_DEAD_SLOTS_TO_COMPACT = 1024;
 constexpr size_t MIN_DEAD_TEXT_BYTES_TO_COMPACT = size_t{1} << 20;
-// Longer names than a slot can measure are refused as if memory had run out.
-constexpr size_t MAX_NAME_BYTES = size_t{1} << 27;
+
+// Lengths in a record take seven bits a byte, the last byte below 0x80.
+size_t LengthBytes(size_t nLength) {
+    size_t nBytes = 1;
+    while (nLength >= 0x80) {
+        nLength >>= 7;
+        ++nBytes;
+    }
+    return nBytes;
+}
+
+char* PutLength(char* pAt, size_t nLength) {
+    while (nLength >= 0x80) {
+        *pAt++ = static_cast<char>(0x80 | (nLength & 0x7F));
+        nLength >>= 7;
+    }
+    *pAt++ = static_cast<char>(nLength);
+    return pAt;
+}
+
+size_t GetLength(const char*& pAt) {
+    size_t nLength = 0;
+    for (int nShift = 0;; nShift += 7) {
+        auto byte = static_cast<unsigned char>(*pAt++);
+        nLength |= static_cast<size_t>(byte & 0x7F) << nShift;
+        if (byte < 0x80) {
+            return nLength;
+        }
+    }
+}
 
 }  // namespace
 
@@ -49,7 +77,7 @@ void CWaypointMap::SetAt(const CWaypoint& waypoint) {
         return;
     }
     Slot& slot = m_slots[SlotOf(m_buckets[nBucket])];
-    size_t nReplacedBytes = StoredBytesOf(slot);
+    size_t nReplacedBytes = RecordOf(slot).nBytes;
     Fill(slot, waypoint);
     m_nLiveTextBytes -= nReplacedBytes;
     slot.reserved = false;
@@ -74,16 +102,11 @@ void CWaypointMap::Append(const CWaypoint& record, uint32_t nHash, bool bReserve
     try {
         m_slots.push_back(std::move(slot));
     } catch (const std::bad_alloc&) {
-        m_nLiveTextBytes -= StoredBytesOf(slot);
+        m_nLiveTextBytes -= RecordOf(slot).nBytes;
         throw;
     }
     InsertBucket(m_slots.size() - 1, nHash);
     ++m_nCount;
-}
-
-size_t CWaypointMap::StoredBytesOf(const Slot& slot) {
-    return size_t{slot.nameLength} + slot.commentLength + (slot.hasElevation ? sizeof(double) : 0) +
-           (slot.hasSymbol ? sizeof(int32_t) : 0);
 }
 
 // The arena first: should it find no memory, the slot stays as it was.
@@ -91,13 +114,13 @@ void CWaypointMap::Fill(Slot& slot, const CWaypoint& waypoint) {
     CompactTextsIfMostlyDead();
     const std::string& name = waypoint.m_strName;
     const std::string& comment = waypoint.m_strComment;
-    if (name.size() >= MAX_NAME_BYTES || comment.size() > UINT32_MAX) {
-        throw std::bad_alloc();
-    }
-    size_t nBytes = name.size() + comment.size() + (waypoint.m_bHasElevation ? sizeof(double) : 0) +
+    size_t nBytes = LengthBytes(name.size()) + LengthBytes(comment.size()) + name.size() +
+                    comment.size() + (waypoint.m_bHasElevation ? sizeof(double) : 0) +
                     (waypoint.m_bHasSymbol ? sizeof(int32_t) : 0);
     CTextArena::Place place = m_texts.Allocate(nBytes);
     char* pAt = m_texts.At(place);
+    pAt = PutLength(pAt, name.size());
+    pAt = PutLength(pAt, comment.size());
     pAt = std::copy(name.begin(), name.end(), pAt);
     pAt = std::copy(comment.begin(), comment.end(), pAt);
     if (waypoint.m_bHasElevation) {
@@ -113,19 +136,33 @@ void CWaypointMap::Fill(Slot& slot, const CWaypoint& waypoint) {
     slot.fromTarget = waypoint.m_bFromTarget ? 1 : 0;
     slot.hasElevation = waypoint.m_bHasElevation ? 1 : 0;
     slot.hasSymbol = waypoint.m_bHasSymbol ? 1 : 0;
-    slot.nameLength = static_cast<uint32_t>(name.size());
-    slot.commentLength = static_cast<uint32_t>(comment.size());
     m_nLiveTextBytes += nBytes;
 }
 
+CWaypointMap::Record CWaypointMap::RecordOf(const Slot& slot) const {
+    const char* pStart = m_texts.At(slot.text);
+    const char* pAt = pStart;
+    size_t nName = GetLength(pAt);
+    size_t nComment = GetLength(pAt);
+    Record record;
+    record.name = std::string_view(pAt, nName);
+    record.comment = std::string_view(pAt + nName, nComment);
+    record.pExtras = pAt + nName + nComment;
+    record.nBytes = static_cast<size_t>(record.pExtras - pStart) +
+                    (slot.hasElevation ? sizeof(double) : 0) +
+                    (slot.hasSymbol ? sizeof(int32_t) : 0);
+    return record;
+}
+
 CWaypoint CWaypointMap::WaypointOf(const Slot& slot) const {
+    Record record = RecordOf(slot);
     CWaypoint waypoint;
-    waypoint.m_strName.assign(NameOf(slot));
-    waypoint.m_strComment.assign(CommentOf(slot));
+    waypoint.m_strName.assign(record.name);
+    waypoint.m_strComment.assign(record.comment);
     waypoint.m_dLatitude = slot.latitude;
     waypoint.m_dLongitude = slot.longitude;
     waypoint.m_bFromTarget = slot.fromTarget;
-    const char* pExtras = m_texts.At(slot.text) + slot.nameLength + slot.commentLength;
+    const char* pExtras = record.pExtras;
     if (slot.hasElevation) {
         double dElevation = 0.0;
         std::memcpy(&dElevation, pExtras, sizeof(double));
@@ -208,7 +245,7 @@ void CWaypointMap::InsertBucket(size_t nSlot, uint32_t nHash) {
 void CWaypointMap::ReleaseSlot(Slot& slot) {
     slot.live = false;
     slot.reserved = false;
-    m_nLiveTextBytes -= StoredBytesOf(slot);
+    m_nLiveTextBytes -= RecordOf(slot).nBytes;
     if (--m_nCount == 0) {
         RemoveAll();
     }
@@ -280,7 +317,7 @@ void CWaypointMap::CompactTexts() {
     places.reserve(m_nCount);
     for (size_t i = 0; i < m_slots.size(); ++i) {
         if (m_slots[i].live) {
-            size_t nBytes = StoredBytesOf(m_slots[i]);
+            size_t nBytes = RecordOf(m_slots[i]).nBytes;
             CTextArena::Place place = texts.Allocate(nBytes);
             std::memcpy(texts.At(place), m_texts.At(m_slots[i].text), nBytes);
             places.push_back(place);

@@ -21,12 +21,12 @@
 // every position; TakeAt removes the entry at a position and leaves the
 // advanced position valid, so a whole map can be drained in one walk.
 //
-// An entry keeps its numbers in a slot and its name and comment in an arena
-// of text, a third of what a waypoint object takes; waypoints go in and come
-// out as objects. The buckets, the slots' fixed blocks and their huge pages
-// are the program's own because each saves more than a twentieth of a
-// million-waypoint conversion over its standard counterpart;
-// bench/containers.sh measures them.
+// An entry keeps its coordinates in a slot and its texts in an arena of
+// bytes, about half of what a waypoint object takes, which the system would
+// have to clear page by page; waypoints go in and come out as objects. The buckets, the slots'
+// fixed blocks and their huge pages are the program's own because each saves more than a twentieth
+// of a million-waypoint conversion over its standard counterpart; bench/containers.sh measures
+// them.
 class CWaypointMap {
 public:
     using Position = size_t;
@@ -69,26 +69,31 @@ public:
     CWaypoint TakeAt(Position& position);
 
 private:
-    // A waypoint without its texts, which are at text in m_texts: the name,
-    // the comment, then the elevation and the symbol where the waypoint has
-    // them. A reservation has only a name. 32 bytes: the name's hash is in its
-    // bucket, and worked out again when the buckets are rebuilt.
+    // A waypoint's coordinates and flags. Its record in m_texts holds the
+    // rest: the lengths of the name and the comment (seven bits a byte), the
+    // name, the comment, then the elevation and the symbol where the waypoint
+    // has them. A reservation has only a name. 24 bytes: the name's hash is
+    // in its bucket, and worked out again when the buckets are rebuilt.
     struct Slot {
         double latitude = 0.0;
         double longitude = 0.0;
-        CTextArena::Place text = 0;
-        uint32_t nameLength : 27;
-        uint32_t live : 1;
-        uint32_t reserved : 1;
-        uint32_t fromTarget : 1;
-        uint32_t hasElevation : 1;
-        uint32_t hasSymbol : 1;
-        uint32_t commentLength = 0;
+        uint64_t text : CTextArena::PLACE_BITS;
+        uint64_t live : 1;
+        uint64_t reserved : 1;
+        uint64_t fromTarget : 1;
+        uint64_t hasElevation : 1;
+        uint64_t hasSymbol : 1;
 
-        Slot()
-            : nameLength(0), live(0), reserved(0), fromTarget(1), hasElevation(0), hasSymbol(0) {}
+        Slot() : text(0), live(0), reserved(0), fromTarget(1), hasElevation(0), hasSymbol(0) {}
     };
-    static_assert(sizeof(Slot) == 32, "a slot of a million-waypoint table");
+    static_assert(sizeof(Slot) == 24, "a slot of a million-waypoint table");
+    // A slot's record in m_texts, read.
+    struct Record {
+        std::string_view name;
+        std::string_view comment;
+        const char* pExtras;  // the elevation and the symbol
+        size_t nBytes;        // of the whole record
+    };
     // A bucket holds a slot index in its low half and the name's hash in its
     // high half. A bucket whose slot is no longer live counts as deleted.
     using Bucket = uint64_t;
@@ -101,13 +106,8 @@ private:
     static size_t SlotOf(Bucket bucket) { return static_cast<uint32_t>(bucket); }
     static uint32_t HashOf(Bucket bucket) { return static_cast<uint32_t>(bucket >> 32); }
 
-    std::string_view NameOf(const Slot& slot) const {
-        return m_texts.View(slot.text, 0, slot.nameLength);
-    }
-    std::string_view CommentOf(const Slot& slot) const {
-        return m_texts.View(slot.text, slot.nameLength, slot.commentLength);
-    }
-    static size_t StoredBytesOf(const Slot& slot);
+    Record RecordOf(const Slot& slot) const;
+    std::string_view NameOf(const Slot& slot) const { return RecordOf(slot).name; }
     void Fill(Slot& slot, const CWaypoint& waypoint);
     CWaypoint WaypointOf(const Slot& slot) const;
     const Slot* FindSlot(std::string_view key) const;

@@ -354,6 +354,9 @@ TEST(WaypointMap, WaypointsComeOutAsLastStoredAfterTheirTextsAreCompacted) {
             map.SetAt(make(c, nRound));
         }
     }
+    CWaypoint longer = MakeWaypoint("longer than a block");
+    longer.m_strComment.assign(3 << 20, 'c');
+    map.SetAt(longer);
     ASSERT_TRUE(map.IsReserved("reserved"));
     auto position = map.GetStartPosition();
     EXPECT_EQ(map.TakeAt(position).m_strName, "reserved");
@@ -368,6 +371,7 @@ TEST(WaypointMap, WaypointsComeOutAsLastStoredAfterTheirTextsAreCompacted) {
         EXPECT_EQ(actual.m_bHasSymbol, c.bSymbol) << c.name;
         EXPECT_EQ(actual.m_nSymbol, expected.m_nSymbol) << c.name;
     }
+    EXPECT_EQ(map.TakeAt(position).m_strComment, longer.m_strComment);
     EXPECT_EQ(position, CWaypointMap::END_POSITION);
 }
 
