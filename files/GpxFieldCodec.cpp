@@ -1,7 +1,9 @@
 #include "files/GpxFieldCodec.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 #include "files/Coordinates.h"
@@ -12,10 +14,10 @@ namespace {
 
 // The shortest fixed-point text that reads back as the same double, so a
 // coordinate from MapSource semicircles survives the way through GPX.
-std::string FormatDecimal(double dValue) {
+void AssignDecimal(std::string& out, double dValue) {
     char text[400];  // the widest double in fixed notation has 309 digits before the point
     auto result = std::to_chars(text, text + sizeof text, dValue, std::chars_format::fixed);
-    return std::string(text, result.ptr);
+    out.assign(text, result.ptr);
 }
 
 // A coordinate within a millionth of a MapSource semicircle is taken for that
@@ -110,12 +112,48 @@ void AppendContent(std::string& out, std::string_view utf8, bool bAsciiOnly) {
     }
 }
 
-void AppendChild(std::string& out, std::string_view prefix, const char* pName,
-                 std::string_view utf8, bool bAsciiOnly) {
-    out.append("    <").append(prefix).append(pName).push_back('>');
-    AppendContent(out, utf8, bAsciiOnly);
-    out.append("</").append(prefix).append(pName).append(">\n");
+// The element's text of a field: the field itself when it needs no escaping,
+// else its escaped text in scratch.
+std::string_view ContentOf(std::string_view utf8, bool bAsciiOnly, std::string& scratch) {
+    if (IsPlainText(utf8)) {
+        return utf8;
+    }
+    scratch.clear();
+    AppendContent(scratch, utf8, bAsciiOnly);
+    return scratch;
 }
+
+// Writes pieces one after another into a string grown ahead for the bytes
+// they are expected to take (and further should they take more); Finish cuts
+// it to what was written.
+class CPieceWriter {
+public:
+    CPieceWriter(std::string& out, size_t nExpected) : m_out(out) {
+        size_t nStart = out.size();
+        out.resize(nStart + nExpected);
+        m_pAt = out.data() + nStart;
+    }
+    CPieceWriter& operator<<(std::string_view piece) {
+        if (piece.size() > static_cast<size_t>(m_out.data() + m_out.size() - m_pAt)) {
+            Grow(piece.size());
+        }
+        std::memcpy(m_pAt, piece.data(), piece.size());
+        m_pAt += piece.size();
+        return *this;
+    }
+    void Finish() { m_out.resize(Written()); }
+
+private:
+    size_t Written() const { return static_cast<size_t>(m_pAt - m_out.data()); }
+    void Grow(size_t nMore) {
+        size_t nWritten = Written();
+        m_out.resize(std::max(2 * m_out.size(), nWritten + nMore));
+        m_pAt = m_out.data() + nWritten;
+    }
+
+    std::string& m_out;
+    char* m_pAt;
+};
 
 // The waypoint's text of an element's text: the pictures of the control
 // characters stand for them again.
@@ -137,8 +175,8 @@ std::string TextOf(std::string_view utf8) {
 }
 
 // Text up to its first NUL byte, which ends it in every kind of file.
-std::string UpToNul(const std::string& text) {
-    return text.substr(0, text.find('\0'));
+void AssignUpToNul(std::string& out, const std::string& text) {
+    out.assign(text, 0, text.find('\0'));
 }
 
 double CoordinateOf(const std::string& text) {
@@ -182,16 +220,21 @@ bool ParseXmlDecimal(std::string_view text, double& dValue) {
 }
 
 void CGpxFieldCodec::Encode(const CWaypoint& waypoint) {
-    m_strLatitude = FormatDecimal(OnItsSemicircle(waypoint.m_dLatitude));
-    m_strLongitude = FormatDecimal(OnItsSemicircle(GpxLongitude(waypoint.m_dLongitude)));
+    Clear();
+    AssignDecimal(m_strLatitude, OnItsSemicircle(waypoint.m_dLatitude));
+    AssignDecimal(m_strLongitude, OnItsSemicircle(GpxLongitude(waypoint.m_dLongitude)));
     m_bHasElevation = waypoint.m_bHasElevation;
-    m_strElevation = m_bHasElevation ? FormatDecimal(waypoint.m_dElevation) : std::string();
-    m_strName = UpToNul(waypoint.m_strName);
-    m_strComment = UpToNul(waypoint.m_strComment);
+    if (m_bHasElevation) {
+        AssignDecimal(m_strElevation, waypoint.m_dElevation);
+    }
+    AssignUpToNul(m_strName, waypoint.m_strName);
+    AssignUpToNul(m_strComment, waypoint.m_strComment);
     m_strDescription = m_strComment;
     m_bHasComment = !m_strComment.empty();
     m_bHasSymbol = waypoint.m_bHasSymbol;
-    m_strSymbol = m_bHasSymbol ? std::string(SymbolName(waypoint.m_nSymbol)) : std::string();
+    if (m_bHasSymbol) {
+        m_strSymbol = SymbolName(waypoint.m_nSymbol);
+    }
 }
 
 void CGpxFieldCodec::Decode(CWaypoint& waypoint) {
@@ -221,18 +264,40 @@ void CGpxFieldCodec::Clear() {
 
 void CGpxFieldCodec::AppendElement(std::string& out, std::string_view prefix,
                                    bool bAsciiOnly) const {
-    out.append("  <").append(prefix).append("wpt lat=\"").append(m_strLatitude);
-    out.append("\" lon=\"").append(m_strLongitude).append("\">\n");
+    struct Child {
+        std::string_view name;
+        std::string_view content;
+    };
+    Child children[5];
+    size_t nChildren = 0;
+    auto add = [&](std::string_view name, const std::string& field, std::string& scratch) {
+        children[nChildren++] = Child{name, ContentOf(field, bAsciiOnly, scratch)};
+    };
+    std::string scratch[5];
     if (m_bHasElevation) {
-        AppendChild(out, prefix, "ele", m_strElevation, bAsciiOnly);
+        add("ele", m_strElevation, scratch[0]);
     }
-    AppendChild(out, prefix, "name", m_strName, bAsciiOnly);
+    add("name", m_strName, scratch[1]);
     if (m_bHasComment) {
-        AppendChild(out, prefix, "cmt", m_strComment, bAsciiOnly);
-        AppendChild(out, prefix, "desc", m_strDescription, bAsciiOnly);
+        add("cmt", m_strComment, scratch[2]);
+        add("desc", m_strDescription, scratch[3]);
     }
     if (m_bHasSymbol) {
-        AppendChild(out, prefix, "sym", m_strSymbol, bAsciiOnly);
+        add("sym", m_strSymbol, scratch[4]);
     }
-    out.append("  </").append(prefix).append("wpt>\n");
+    // What the pieces below take: "  <wpt lat=\"\" lon=\"\">\n", "  </wpt>\n", and for each child
+    // "    <name>", "</name>\n", each name with the prefix.
+    size_t nBytes = 31 + 2 * prefix.size() + m_strLatitude.size() + m_strLongitude.size();
+    for (size_t i = 0; i < nChildren; ++i) {
+        nBytes += 10 + 2 * (prefix.size() + children[i].name.size()) + children[i].content.size();
+    }
+    CPieceWriter writer(out, nBytes);
+    writer << "  <" << prefix << "wpt lat=\"" << m_strLatitude << "\" lon=\"" << m_strLongitude
+           << "\">\n";
+    for (size_t i = 0; i < nChildren; ++i) {
+        writer << "    <" << prefix << children[i].name << ">" << children[i].content << "</"
+               << prefix << children[i].name << ">\n";
+    }
+    writer << "  </" << prefix << "wpt>\n";
+    writer.Finish();
 }

@@ -169,10 +169,9 @@ Status CGpxFile::StartLine(uint64_t& nInsertAt, std::string& lead) {
 }
 
 void CGpxFile::WriteWaypoint(const CWaypoint& waypoint) {
-    CGpxFieldCodec codec;
-    codec.Encode(waypoint);
+    m_codec.Encode(waypoint);
     m_element.clear();
-    codec.AppendElement(m_element, m_prefix, m_bAsciiOnly);
+    m_codec.AppendElement(m_element, m_prefix, m_bAsciiOnly);
     if (m_bCrLf) {
         UseCrLf(m_element);
     }

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "files/FileKinds.h"
+#include "files/GpxFieldCodec.h"
 #include "files/GpxReader.h"
 #include "files/WaypointFile.h"
 
@@ -36,7 +37,8 @@ private:
     CGpxReader m_reader;
     std::string m_prefix;  // of the GPX elements in the file written
     bool m_bAsciiOnly = false;
-    bool m_bCrLf = false;   // the file written ends its lines with CR LF
-    std::string m_element;  // reused for every waypoint written
-    std::string m_tail;     // what follows the new waypoints
+    bool m_bCrLf = false;    // the file written ends its lines with CR LF
+    CGpxFieldCodec m_codec;  // reused for every waypoint written, with m_element
+    std::string m_element;
+    std::string m_tail;  // what follows the new waypoints
 };
