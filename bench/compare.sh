@@ -4,15 +4,23 @@
 # distinct waypoints each way, the two programs taking turns in every round,
 # then the median wall time, processor time (user and system: steadier than
 # wall time on a busy machine) and peak memory of each. With --patch, the
-# patch is applied to the other revision before it is built.
-# Usage: bench/compare.sh [--patch FILE] REVISION [ROUNDS] [COUNT]
+# patch is applied to the other revision before it is built; with --gpx, GPX
+# to MapSource and MapSource to GPX are compared too (waypoints with
+# elevations and symbols), for a revision that reads and writes GPX.
+# Usage: bench/compare.sh [--patch FILE] [--gpx] REVISION [ROUNDS] [COUNT]
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 patch=""
-if [ "${1:-}" = --patch ]; then
-    patch="$(cd "$(dirname "$2")" && pwd)/$(basename "$2")"
-    shift 2
-fi
+gpx=""
+while [ "${1:-}" = --patch ] || [ "${1:-}" = --gpx ]; do
+    if [ "$1" = --gpx ]; then
+        gpx=yes
+        shift
+    else
+        patch="$(cd "$(dirname "$2")" && pwd)/$(basename "$2")"
+        shift 2
+    fi
+done
 revision="$1"
 rounds="${2:-7}"
 count="${3:-1000000}"
@@ -48,6 +56,11 @@ median() {
 }
 
 directions=("text-to-mapsource waypoints.csv out.mps" "mapsource-to-text waypoints.mps out.csv")
+if [ -n "$gpx" ]; then
+    bash "$root/bench/gpx_waypoints.sh" "$count" > waypoints.gpx
+    "$new_cli" --quiet waypoints.gpx attributes.mps
+    directions+=("gpx-to-mapsource waypoints.gpx out.mps" "mapsource-to-gpx attributes.mps out.gpx")
+fi
 for ((round = 0; round < rounds; round++)); do
     for direction in "${directions[@]}"; do
         read -r name source target <<< "$direction"
