@@ -301,9 +301,6 @@ void CWaypointMap::CompactSlots() {
     m_slots.shrink(nLive);
 }
 
-// Copies the texts of the live slots into a fresh arena, leaving those of
-// removed and replaced entries behind. The slots change only once all is
-// copied, so that a lack of memory leaves the map as it was.
 void CWaypointMap::CompactTextsIfMostlyDead() {
     size_t nDeadBytes = m_texts.StoredBytes() - m_nLiveTextBytes;
     if (nDeadBytes >= MIN_DEAD_TEXT_BYTES_TO_COMPACT && nDeadBytes > m_nLiveTextBytes) {
@@ -311,6 +308,9 @@ void CWaypointMap::CompactTextsIfMostlyDead() {
     }
 }
 
+// Copies the texts of the live slots into a fresh arena, leaving those of
+// removed and replaced entries behind. The slots change only once all is
+// copied, so that a lack of memory leaves the map as it was.
 void CWaypointMap::CompactTexts() {
     CTextArena texts;
     std::vector<CTextArena::Place> places;
