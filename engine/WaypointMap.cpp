@@ -255,30 +255,41 @@ void CWaypointMap::MakeRoomForOneMore() {
     size_t nDeadSlots = m_slots.size() - m_nCount;
     if (nDeadSlots >= MIN_DEAD_SLOTS_TO_COMPACT && nDeadSlots > m_nCount) {
         Rebuild(true, (m_nCount + 1) * 3 / 2);
-    } else if ((m_nUsedBuckets + 1) * 2 > m_buckets.size()) {
+    } else if (IsOverfull(m_nUsedBuckets + 1, m_buckets.size())) {
         Rebuild(false, (m_nCount + 1) * 3 / 2);
     }
 }
 
 void CWaypointMap::ExpectMore(size_t nMore) {
     size_t nEntries = m_nCount + nMore;
-    if (nMore > 0 && (m_nUsedBuckets + nMore) * 2 > m_buckets.size()) {
+    if (nMore > 0 && IsOverfull(m_nUsedBuckets + nMore, m_buckets.size())) {
         Rebuild(false, nEntries);
     }
 }
 
-// Sizes the buckets for twice nEntries, at least the live ones, and drops the
-// deleted ones; with bCompactSlots also closes the gaps that removed entries left.
+// Sizes the buckets for nEntries, at least the live ones, and drops the
+// deleted ones; with bCompactSlots also closes the gaps that removed entries
+// left. Without gaps, every bucket that is not deleted leads to a live slot
+// and holds its name's hash, so the names need not be read and hashed again.
 void CWaypointMap::Rebuild(bool bCompactSlots, size_t nEntries) {
     if (bCompactSlots) {
         CompactSlots();
     }
     size_t nBuckets = MIN_BUCKETS;
-    while (nBuckets < std::max(nEntries, m_nCount + 1) * 2) {
+    while (IsOverfull(std::max(nEntries, m_nCount + 1), nBuckets)) {
         nBuckets *= 2;
     }
-    m_buckets.assign(nBuckets, EMPTY_BUCKET);
+    std::vector<Bucket, CHugePageAllocator<Bucket>> old(nBuckets, EMPTY_BUCKET);
+    old.swap(m_buckets);
     m_nUsedBuckets = 0;
+    if (!bCompactSlots && m_slots.size() == m_nCount) {
+        for (Bucket bucket : old) {
+            if (bucket != EMPTY_BUCKET && bucket != DELETED_BUCKET) {
+                InsertBucket(SlotOf(bucket), HashOf(bucket));
+            }
+        }
+        return;
+    }
     for (size_t i = 0; i < m_slots.size(); ++i) {
         if (m_slots[i].live) {
             InsertBucket(i, Hash(NameOf(m_slots[i])));
