@@ -25,6 +25,15 @@ CTextArena::Place CTextArena::Allocate(size_t nBytes) {
     return place;
 }
 
+void CTextArena::Empty() {
+    while (m_blocks.size() > 1) {
+        ReleaseLargeBlock(m_blocks.back().pBytes, m_blocks.back().nSize);
+        m_blocks.pop_back();
+    }
+    m_nUsed = 0;
+    m_nStoredBytes = 0;
+}
+
 void CTextArena::Clear() {
     for (const Block& block : m_blocks) {
         ReleaseLargeBlock(block.pBytes, block.nSize);

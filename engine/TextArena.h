@@ -33,6 +33,8 @@ public:
     }
     // The bytes allocated since the arena was empty, those of dropped strings included.
     size_t StoredBytes() const { return m_nStoredBytes; }
+    // Drops every string, keeping the first block for the strings to come.
+    void Empty();
     // Releases every block.
     void Clear();
     void Swap(CTextArena& other) noexcept;

@@ -189,12 +189,32 @@ bool CWaypointMap::RemoveKey(std::string_view key) {
 }
 
 void CWaypointMap::RemoveAll() {
+    EmptyBuckets();
     m_slots.shrink(0);
-    m_texts.Clear();
+    m_texts.Empty();
     m_nLiveTextBytes = 0;
-    std::fill(m_buckets.begin(), m_buckets.end(), EMPTY_BUCKET);
     m_nCount = 0;
     m_nUsedBuckets = 0;
+}
+
+// A table sized ahead for many entries and emptied after a few, as when one
+// name is overwritten again and again, clears only the runs of buckets that
+// begin where the names of its slots hash to: every bucket in use was filled
+// for one of them. Once the texts were compacted, removed slots no longer
+// have their names.
+void CWaypointMap::EmptyBuckets() {
+    if (m_bTextsCompacted || m_slots.size() * 16 > m_buckets.size()) {
+        std::fill(m_buckets.begin(), m_buckets.end(), EMPTY_BUCKET);
+        m_bTextsCompacted = false;
+        return;
+    }
+    size_t nMask = m_buckets.size() - 1;
+    for (size_t nSlot = 0; nSlot < m_slots.size(); ++nSlot) {
+        for (size_t i = Hash(NameOf(m_slots[nSlot])) & nMask; m_buckets[i] != EMPTY_BUCKET;
+             i = (i + 1) & nMask) {
+            m_buckets[i] = EMPTY_BUCKET;
+        }
+    }
 }
 
 void CWaypointMap::GetNextAssoc(Position& position, std::string& key, bool& bReserved) const {
@@ -341,6 +361,7 @@ void CWaypointMap::CompactTexts() {
         }
     }
     m_texts.Swap(texts);
+    m_bTextsCompacted = true;
 }
 
 CWaypointMap::Position CWaypointMap::NextLiveSlot(size_t nFrom) const {

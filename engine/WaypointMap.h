@@ -119,6 +119,7 @@ private:
     void Append(const CWaypoint& record, uint32_t nHash, bool bReserved);
     void InsertBucket(size_t nSlot, uint32_t nHash);
     void ReleaseSlot(Slot& slot);
+    void EmptyBuckets();
     void MakeRoomForOneMore();
     void Rebuild(bool bCompactSlots, size_t nEntries);
     void CompactSlots();
@@ -129,6 +130,7 @@ private:
     CChunkedArray<Slot> m_slots;  // insertion order, with dead slots
     CTextArena m_texts;
     size_t m_nLiveTextBytes = 0;
+    bool m_bTextsCompacted = false;  // since the map was last empty
     std::vector<Bucket, CHugePageAllocator<Bucket>> m_buckets;
     size_t m_nCount = 0;
     size_t m_nUsedBuckets = 0;  // not empty: live or deleted

@@ -390,6 +390,42 @@ TEST(WaypointMap, WaypointsComeOutAsLastStoredAfterTheirTextsAreCompacted) {
     EXPECT_EQ(position, CWaypointMap::END_POSITION);
 }
 
+// A map emptied again and again, as when one name is overwritten, clears the
+// buckets it used each time (were they left, the 16 buckets of a small map
+// would soon have no empty one to end a search), also after its texts were
+// compacted; it then finds only the entries stored since.
+TEST(WaypointMap, AMapEmptiedAfterAnyHistoryFindsOnlyNewEntries) {
+    CWaypointMap small;
+    for (int i = 0; i < 100; ++i) {
+        std::string name = "n" + std::to_string(i);
+        small.SetAt(MakeWaypoint(name));
+        ASSERT_TRUE(small.Contains(name));
+        ASSERT_TRUE(small.RemoveKey(name));
+    }
+    EXPECT_FALSE(small.Contains("n99"));
+    CWaypointMap map;
+    map.ExpectMore(1 << 20);
+    map.SetAt(MakeWaypoint("keep"));
+    for (int i = 0; i < 600; ++i) {  // over a megabyte of removed texts
+        CWaypoint removed = MakeWaypoint("r" + std::to_string(i));
+        removed.m_strComment.assign(2000, 'c');
+        map.SetAt(removed);
+        ASSERT_TRUE(map.RemoveKey(removed.m_strName));
+    }
+    for (int nRound = 0; nRound < 2; ++nRound) {
+        ASSERT_TRUE(map.RemoveKey("keep"));
+        EXPECT_EQ(map.GetCount(), 0u);
+        for (const char* name : {"a", "b", "keep"}) {
+            map.SetAt(MakeWaypoint(name));
+        }
+        EXPECT_FALSE(map.Contains("r1"));
+        EXPECT_EQ(map.GetCount(), 3u);
+        ASSERT_TRUE(map.RemoveKey("a"));
+        ASSERT_TRUE(map.RemoveKey("b"));
+    }
+    EXPECT_TRUE(map.Contains("keep"));
+}
+
 // A reader guesses from its file's length, which a sparse file makes absurd.
 TEST(WaypointTable, AnyGuessOfTheWaypointsToComeIsSafe) {
     CWaypointTable table(nullptr);
