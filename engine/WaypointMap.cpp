@@ -299,7 +299,7 @@ void CWaypointMap::Rebuild(bool bCompactSlots, size_t nEntries) {
     while (IsOverfull(std::max(nEntries, m_nCount + 1), nBuckets)) {
         nBuckets *= 2;
     }
-    std::vector<Bucket, CHugePageAllocator<Bucket>> old(nBuckets, EMPTY_BUCKET);
+    decltype(m_buckets) old(nBuckets, EMPTY_BUCKET);
     old.swap(m_buckets);
     m_nUsedBuckets = 0;
     if (!bCompactSlots && m_slots.size() == m_nCount) {
