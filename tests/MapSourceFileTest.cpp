@@ -156,14 +156,9 @@ TEST_F(MapSourceFile, DamageIsReportedWithItsOffsetAndNeverReadAsSuccess) {
 
 // The table settles each waypoint before the reader reports damage further on.
 TEST_F(MapSourceFile, AWaypointRefusedBeforeDamageIsWhatStopsTheReading) {
-    WriteBytes(path, mps::Header() + mps::Record("a", "", S(1), S(2)) +
-                         mps::Record("b", "", 0, S(2)) + mps::Int32(500) + "W");
-    bool bResult = true;
-    Read(&bResult);
-    EXPECT_FALSE(bResult);
-    ASSERT_EQ(ui.messages.size(), 1u);
-    EXPECT_EQ(ui.messages[0].rfind("Stopped at waypoint \"b\", waypoint record 2 of", 0), 0u)
-        << ui.messages[0];
+    ExpectReadStoppedWith(mps::Header() + mps::Record("a", "", S(1), S(2)) +
+                              mps::Record("b", "", 0, S(2)) + mps::Int32(500) + "W",
+                          "Stopped at waypoint \"b\", waypoint record 2 of");
 }
 
 }  // namespace

@@ -137,14 +137,8 @@ TEST_F(TextFile, LongRowsAndOpenQuotesAreRefusedWithTheirLine) {
 
 // The table settles each waypoint before the reader reports a fault further on.
 TEST_F(TextFile, AWaypointRefusedBeforeAFaultOfTheFileIsWhatStopsTheReading) {
-    WriteBytes(path, "a,1,1\nb,95,1\nc,1,1,\"open\n");
     ui.templateAnswers.assign(1, SIMPLE);
-    bool bResult = true;
-    Read(&bResult);
-    EXPECT_FALSE(bResult);
-    ASSERT_EQ(ui.messages.size(), 1u);
-    EXPECT_EQ(ui.messages[0].rfind("Stopped at waypoint \"b\", line 2 of", 0), 0u)
-        << ui.messages[0];
+    ExpectReadStoppedWith("a,1,1\nb,95,1\nc,1,1,\"open\n", "Stopped at waypoint \"b\", line 2 of");
 }
 
 // As a spreadsheet program saves it, with a byte order mark, quotes, and

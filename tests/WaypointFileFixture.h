@@ -72,6 +72,17 @@ protected:
         EXPECT_EQ(ui.messages, std::vector<std::string>(bReads ? 1 : 2, message));
     }
 
+    // Reads the bytes, which must fail with one message that begins so.
+    void ExpectReadStoppedWith(const std::string& bytes, const std::string& messageStart) {
+        WriteBytes(path, bytes);
+        ui.messages.clear();
+        bool bResult = true;
+        Read(&bResult);
+        EXPECT_FALSE(bResult);
+        ASSERT_EQ(ui.messages.size(), 1u);
+        EXPECT_EQ(ui.messages[0].rfind(messageStart, 0), 0u) << ui.messages[0];
+    }
+
     CTempDir dir;
     std::string path = dir.File("waypoints");
     CScriptedUserInterface ui;
