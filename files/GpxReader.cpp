@@ -195,12 +195,12 @@ CGpxReader::Result CGpxReader::ReadAlongside(CPlatformFile& file, CWaypointTable
     return result;
 }
 
-Status CGpxReader::Store(CWaypointQueue& queue, CWaypointTable& table) {
+Status CGpxReader::Store(CWaypointQueue& queue, CWaypointTable& table) const {
     CWaypointFeed feed(table);
     std::vector<QueuedWaypoint> batch;
     while (queue.Pop(batch)) {
         for (QueuedWaypoint& queued : batch) {
-            if (Status status = feed.Add(std::move(queued.waypoint), queued.origin, std::string());
+            if (Status status = feed.Add(Decoded(queued.fields), queued.origin, std::string());
                 !status.IsOk()) {
                 return status;
             }
@@ -370,10 +370,8 @@ void CGpxReader::EndWaypoint() {
     if (m_pTable == nullptr) {
         return;
     }
-    QueuedWaypoint read{CWaypoint(),
+    QueuedWaypoint read{std::move(m_codec),
                         WaypointOrigin{WaypointOrigin::Unit::Line, m_nWaypointLine, m_filePath}};
-    m_codec.Decode(read.waypoint);
-    read.waypoint.m_bFromTarget = m_bFromTarget;
     if (!Deliver(std::move(read))) {
         m_result = Result::Stopped;
         XML_StopParser(m_parser, XML_FALSE);
@@ -384,6 +382,14 @@ bool CGpxReader::Deliver(QueuedWaypoint&& read) {
     if (m_pQueue != nullptr) {
         return m_pQueue->Push(std::move(read));
     }
-    m_tableStatus = m_pTable->AddWaypoint(read.waypoint, read.origin);
+    CWaypoint waypoint = Decoded(read.fields);
+    m_tableStatus = m_pTable->AddWaypoint(waypoint, read.origin);
     return m_tableStatus.IsOk();
+}
+
+CWaypoint CGpxReader::Decoded(CGpxFieldCodec& fields) const {
+    CWaypoint waypoint;
+    fields.Decode(waypoint);
+    waypoint.m_bFromTarget = m_bFromTarget;
+    return waypoint;
 }

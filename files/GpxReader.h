@@ -61,7 +61,8 @@ private:
     void Refuse(Result result, const std::string& problem);
     Result ParseError();
     Result ReadAlongside(CPlatformFile& file, CWaypointTable& table);
-    static Status Store(CWaypointQueue& queue, CWaypointTable& table);
+    Status Store(CWaypointQueue& queue, CWaypointTable& table) const;
+    CWaypoint Decoded(CGpxFieldCodec& fields) const;
     // Parses the whole file; Feed hands it to expat chunk by chunk.
     Result ParseFile(CPlatformFile& file);
     Result Feed(CPlatformFile& file);

@@ -14,6 +14,10 @@ bool CWaypointQueue::Push(QueuedWaypoint&& waypoint) {
     }
     m_ready.push_back(std::move(m_filling));
     m_filling.clear();
+    if (!m_spare.empty()) {
+        m_filling = std::move(m_spare.back());
+        m_spare.pop_back();
+    }
     m_changed.notify_all();
     return true;
 }
@@ -33,6 +37,12 @@ bool CWaypointQueue::Pop(std::vector<QueuedWaypoint>& batch) {
     m_changed.wait(lock, [this] { return m_bFinished || !m_ready.empty(); });
     if (m_ready.empty()) {
         return false;
+    }
+    // The batch taken before goes back to the reader, to be filled again
+    // without growing step by step.
+    if (batch.capacity() > 0 && m_spare.size() < MAX_BATCHES) {
+        batch.clear();
+        m_spare.push_back(std::move(batch));
     }
     batch = std::move(m_ready.front());
     m_ready.pop_front();

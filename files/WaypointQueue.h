@@ -6,13 +6,16 @@
 #include <vector>
 
 #include "engine/Waypoint.h"
+#include "files/GpxFieldCodec.h"
 
 // Hands waypoints, in order and in batches, from a thread that reads a file
 // to the thread that stores them, so that the two work at once. Either side
 // may end it: the reader when the file has no more, the storer when it wants
 // no more.
+// A waypoint as its file holds it: the storer decodes it, so that the reader
+// has the less to do.
 struct QueuedWaypoint {
-    CWaypoint waypoint;
+    CGpxFieldCodec fields;
     WaypointOrigin origin;
 };
 
@@ -38,5 +41,6 @@ private:
     std::deque<std::vector<QueuedWaypoint>> m_ready;
     bool m_bFinished = false;
     bool m_bClosed = false;
-    std::vector<QueuedWaypoint> m_filling;  // the reader's own
+    std::vector<QueuedWaypoint> m_filling;             // the reader's own
+    std::vector<std::vector<QueuedWaypoint>> m_spare;  // stored batches, emptied
 };
