@@ -15,6 +15,7 @@ const DialogTemplate& CAboutDlg::Template() {
              STYLE_NO_PREFIX},
             {IDC_STATIC, ControlKind::Label, "Copyright (C) 2026 The Pathfolio developers", 40, 25,
              160, 8},
+            {IDC_STATIC, ControlKind::Label, "Free software under the MIT License", 40, 38, 160, 8},
             {IDOK, ControlKind::PushButton, "OK", 178, 7, 50, 14,
              STYLE_DEFAULT | STYLE_GROUP | STYLE_TAB_STOP},
         },
