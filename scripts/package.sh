@@ -13,7 +13,7 @@ echo "== building the package"
 (cd "$build_dir" && cpack -G DEB >/dev/null)
 version="$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build_dir/CMakeCache.txt")"
 package="$build_dir/pathfolio_${version}_$(dpkg --print-architecture).deb"
-dpkg-deb --info "$package" | sed -n '/Package:/,$p'
+dpkg-deb --field "$package"
 
 echo "== lintian"
 lintian_status=0
@@ -48,4 +48,5 @@ check "its icon is in the hicolor theme" test -f "$root/usr/share/icons/hicolor/
     sed -n 's/^Icon=//p' "$root/usr/share/applications/$app_id.desktop").png"
 check "the metadata matches the desktop entry" appstreamcli validate-tree --no-net "$root"
 check "the installed converter runs" "$root/usr/bin/pathfolio-cli" --version
+check "apt can install it with its dependencies" apt-get install --simulate -qq "$package"
 [ "$failures" -eq 0 ] || exit 1
