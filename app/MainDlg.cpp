@@ -74,11 +74,35 @@ CMainDlg::~CMainDlg() {
 }
 
 void CMainDlg::OnTextToMapSource() {
-    m_converter.Start(KIND_TEXT, KIND_MAPSOURCE);
+    Convert(FileKind::Text, FileKind::MapSource);
 }
 
 void CMainDlg::OnMapSourceToText() {
-    m_converter.Start(KIND_MAPSOURCE, KIND_TEXT);
+    Convert(FileKind::MapSource, FileKind::Text);
+}
+
+// The job itself asks what is left open: what to do with an existing target,
+// the templates of text files, and how to settle invalid waypoints. The
+// buttons come back when the job has ended.
+void CMainDlg::Convert(FileKind sourceKind, FileKind targetKind) {
+    if (m_converter.IsRunning()) {
+        return;
+    }
+    EnableConversionButtons(false);
+    ConversionRequest request;
+    request.source.kind = sourceKind;
+    request.target.kind = targetKind;
+    if (!m_userInterface.ChooseFile(FileRole::Source, sourceKind, request.source.path) ||
+        !m_userInterface.ChooseFile(FileRole::Target, targetKind, request.target.path)) {
+        EnableConversionButtons(true);
+        return;
+    }
+    m_converter.Start(request);
+}
+
+void CMainDlg::EnableConversionButtons(bool bEnable) {
+    EnableControl(IDC_MAPSOURCE_TO_TEXT, bEnable);
+    EnableControl(IDC_TEXT_TO_MAPSOURCE, bEnable);
 }
 
 void CMainDlg::OnHelp() {

@@ -3,6 +3,7 @@
 #include <QTimer>
 #include <string>
 
+#include "app/MainDlgControls.h"
 #include "app/QtUserInterface.h"
 #include "job/Converter.h"
 #include "ui/TemplateDialog.h"
@@ -29,6 +30,9 @@ protected:
 private:
     void OnTextToMapSource();
     void OnMapSourceToText();
+    // Asks the person for the two files and starts the job on them.
+    void Convert(FileKind sourceKind, FileKind targetKind);
+    void EnableConversionButtons(bool bEnable);
     void OnHelp();
     void OnAbout();
     void StopConversion();

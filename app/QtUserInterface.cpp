@@ -4,10 +4,10 @@
 #include <QCheckBox>
 #include <QDialog>
 #include <QFileDialog>
-#include <QLabel>
 #include <QStringList>
 #include <QThread>
 
+#include "app/MainDlgControls.h"
 #include "dialogs/ExistingFileDlg.h"
 #include "dialogs/InvalidWaypointDlg.h"
 #include "dialogs/TemplatesDlg.h"
@@ -20,24 +20,14 @@ namespace {
 // How often the counter is repainted: about the display's rate.
 constexpr int COUNTER_REFRESH_MILLISECONDS = 40;
 
-// "Text Files (*.txt;*.csv)|*.txt; *.csv|All Files (*.*)|*.*||" becomes the
-// file dialog's "Text Files (*.txt *.csv)" and "All Files (*)".
-QStringList NameFiltersOf(const QString& filter) {
-    QStringList nameFilters;
-    const QStringList parts = filter.split(QLatin1Char('|'), Qt::SkipEmptyParts);
-    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
-        QString description = parts[i].section(QLatin1Char('('), 0, 0).trimmed();
-        QStringList patterns = parts[i + 1].split(QLatin1Char(';'), Qt::SkipEmptyParts);
-        for (QString& pattern : patterns) {
-            pattern = pattern.trimmed();
-            if (pattern == QLatin1String("*.*")) {
-                pattern = QStringLiteral("*");
-            }
-        }
-        nameFilters << description + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) +
-                           QLatin1Char(')');
+// "Text Files (*.txt *.csv);;All Files (*)"
+QString FilterOf(const FileKindInfo& info) {
+    QStringList patterns;
+    for (const std::string& extension : info.extensions) {
+        patterns << QStringLiteral("*.") + QString::fromStdString(extension);
     }
-    return nameFilters;
+    return QString::fromLatin1(info.pDescription) + QStringLiteral(" (") +
+           patterns.join(QLatin1Char(' ')) + QStringLiteral(");;All Files (*)");
 }
 
 bool ChooseWithFileDialog(QWidget* pOwner, FileRole role, const QString& title,
@@ -50,7 +40,7 @@ bool ChooseWithFileDialog(QWidget* pOwner, FileRole role, const QString& title,
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setOption(QFileDialog::DontConfirmOverwrite);
     }
-    dialog.setNameFilters(NameFiltersOf(filter));
+    dialog.setNameFilter(filter);
     dialog.setDefaultSuffix(defaultSuffix);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return false;
@@ -100,55 +90,89 @@ void CQtUserInterface::OnGuiThread(const std::function<void()>& request) {
     }
 }
 
-void CQtUserInterface::EnableControl(int nId, bool bEnable) {
-    OnGuiThread([&] { m_mainDlg.EnableControl(nId, bEnable); });
-}
-
-void CQtUserInterface::CheckControl(int nId, bool bCheck) {
+void CQtUserInterface::StageStarted(Stage stage) {
     OnGuiThread([&] {
-        if (QCheckBox* pBox = m_mainDlg.CheckBox(nId)) {
-            pBox->setCheckState(bCheck ? Qt::Checked : Qt::Unchecked);
+        switch (stage) {
+            case Stage::ScanTarget:
+                Check(IDC_SCAN_CHECK, true);
+                m_mainDlg.EnableControl(IDC_SCAN_LABEL, true);
+                break;
+            case Stage::ImportSource:
+                Check(IDC_IMPORT_CHECK, true);
+                break;
+            case Stage::ExportTarget:
+                Check(IDC_EXPORT_CHECK, true);
+                return;
         }
+        m_mainDlg.EnableControl(IDC_IMPORT_LABEL, true);
+        m_mainDlg.EnableControl(IDC_EXPORT_LABEL, true);
     });
 }
 
-void CQtUserInterface::SetControlText(int nId, std::string_view text) {
-    if (nId != IDC_COUNTER) {
-        OnGuiThread([&] { m_mainDlg.SetControlText(nId, ToQString(text)); });
-        return;
+void CQtUserInterface::StageEnded(Stage) {
+    OnGuiThread([&] { ClearCounter(); });
+}
+
+void CQtUserInterface::JobEnded(bool) {
+    OnGuiThread([&] {
+        m_mainDlg.EnableControl(IDC_SCAN_LABEL, false);
+        Check(IDC_SCAN_CHECK, false);
+        m_mainDlg.EnableControl(IDC_MAPSOURCE_TO_TEXT, true);
+        m_mainDlg.EnableControl(IDC_TEXT_TO_MAPSOURCE, true);
+        m_mainDlg.EnableControl(IDC_IMPORT_LABEL, false);
+        m_mainDlg.EnableControl(IDC_EXPORT_LABEL, false);
+        Check(IDC_IMPORT_CHECK, false);
+        Check(IDC_EXPORT_CHECK, false);
+        ClearCounter();
+    });
+}
+
+void CQtUserInterface::Check(int nId, bool bCheck) {
+    if (QCheckBox* pBox = m_mainDlg.CheckBox(nId)) {
+        pBox->setCheckState(bCheck ? Qt::Checked : Qt::Unchecked);
     }
-    // Once per waypoint: only the newest text is kept, without reallocating.
+}
+
+void CQtUserInterface::ShowProgress(int nCount) {
+    // Once per waypoint: only the newest count is kept.
     const std::lock_guard<std::mutex> lock(m_counterMutex);
-    m_counterText.assign(text);
+    m_nCount = nCount;
     m_bCounterChanged = true;
 }
 
 void CQtUserInterface::ShowCounter() {
-    QString text;
+    int nCount = NO_COUNT;
     {
         const std::lock_guard<std::mutex> lock(m_counterMutex);
         if (!m_bCounterChanged) {
             return;
         }
-        text = ToQString(m_counterText);
+        nCount = m_nCount;
         m_bCounterChanged = false;
     }
-    m_mainDlg.SetControlText(IDC_COUNTER, text);
+    m_mainDlg.SetControlText(IDC_COUNTER, nCount == NO_COUNT ? QString() : QString::number(nCount));
 }
 
-bool CQtUserInterface::ChooseFile(FileRole role, const std::string& title,
-                                  const std::string& filter, const std::string& defaultExtension,
-                                  std::string& path) {
-    bool bChosen = false;
-    OnGuiThread([&] {
-        QString chosen;
-        bChosen = m_fileChooser(role, ToQString(title), ToQString(filter),
-                                ToQString(defaultExtension), chosen);
-        if (bChosen) {
-            path = chosen.toLocal8Bit().toStdString();
-        }
-    });
-    return bChosen;
+void CQtUserInterface::ClearCounter() {
+    {
+        const std::lock_guard<std::mutex> lock(m_counterMutex);
+        m_nCount = NO_COUNT;
+        m_bCounterChanged = true;
+    }
+    ShowCounter();
+}
+
+bool CQtUserInterface::ChooseFile(FileRole role, FileKind kind, std::string& path) {
+    const FileKindInfo& info = InfoOf(kind);
+    QString title = role == FileRole::Source ? QStringLiteral("Pathfolio - Open Source File")
+                                             : QStringLiteral("Pathfolio - Open Target File");
+    QString chosen;
+    if (!m_fileChooser(role, title, FilterOf(info), QString::fromStdString(info.defaultExtension),
+                       chosen)) {
+        return false;
+    }
+    path = chosen.toLocal8Bit().toStdString();
+    return true;
 }
 
 ExistingFileChoice CQtUserInterface::AskExistingFile(const std::string& path) {
@@ -177,7 +201,9 @@ void CQtUserInterface::ResolveInvalidWaypoint(std::string& name, ResolutionPolic
 
 bool CQtUserInterface::ChooseTextTemplate(CTextTemplate& chosenTemplate,
                                           const std::string& textFilePath, bool bTextFileIsEmpty,
-                                          bool bOwned) {
+                                          TemplateUse use) {
+    // The templates dialog of an export has no owner window.
+    const bool bOwned = use == TemplateUse::Read;
     bool bChosen = false;
     OnGuiThread([&] {
         CTemplatesDlg dialog(chosenTemplate, textFilePath, bTextFileIsEmpty, m_templateStorePath,
@@ -191,6 +217,6 @@ bool CQtUserInterface::ChooseTextTemplate(CTextTemplate& chosenTemplate,
     return bChosen;
 }
 
-void CQtUserInterface::ShowMessage(const std::string& text) {
+void CQtUserInterface::ShowMessage(MessageKind, const std::string& text) {
     OnGuiThread([&] { ShowMessageBox(&m_mainDlg, ToDisplayText(text)); });
 }

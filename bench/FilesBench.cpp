@@ -18,7 +18,7 @@ constexpr int COUNT = 1000000;
 void Fill(CWaypointTable& table) {
     for (int i = 0; i < COUNT; ++i) {
         CWaypoint waypoint = BenchWaypoint(i);
-        if (!table.AddWaypoint(waypoint)) {
+        if (!table.AddWaypoint(waypoint).IsOk()) {
             std::exit(1);
         }
     }
@@ -29,7 +29,8 @@ bool TimeWrite(CWaypointFile& file, CUnattendedUserInterface& ui, const std::str
     CWaypointTable table(&ui);
     Fill(table);
     CStopwatch stopwatch;
-    bool bDone = file.File().Open(path, OPEN_TARGET_NEW) && file.Export(table) && file.Commit();
+    bool bDone = file.File().Open(path, OPEN_TARGET_NEW) && file.Export(table).IsOk() &&
+                 file.Commit().IsOk();
     file.Close();
     std::printf("%s: wrote 1,000,000 waypoints: %.3f s\n", pFormat, stopwatch.Seconds());
     return bDone;
@@ -39,7 +40,7 @@ bool TimeRead(CWaypointFile& file, CUnattendedUserInterface& ui, const std::stri
               const char* pFormat, double* pdSeconds = nullptr) {
     CWaypointTable table(&ui);
     CStopwatch stopwatch;
-    bool bDone = file.File().Open(path, OPEN_SOURCE) && file.ReadWaypoints(table, false);
+    bool bDone = file.File().Open(path, OPEN_SOURCE) && file.ReadWaypoints(table, false).IsOk();
     file.Close();
     double dSeconds = stopwatch.Seconds();
     std::printf("%s: read 1,000,000 waypoints: %.3f s\n", pFormat, dSeconds);
@@ -58,8 +59,8 @@ bool WriteVersion5(CMapSourceFile& file, CUnattendedUserInterface& ui, const std
     bDone = pEmpty != nullptr && std::fclose(pEmpty) == 0 && bDone;
     CWaypointTable table(&ui);
     Fill(table);
-    bDone =
-        bDone && file.File().Open(path, OPEN_TARGET_APPEND) && file.Export(table) && file.Commit();
+    bDone = bDone && file.File().Open(path, OPEN_TARGET_APPEND) && file.Export(table).IsOk() &&
+            file.Commit().IsOk();
     file.Close();
     return bDone;
 }

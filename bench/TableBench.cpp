@@ -16,7 +16,7 @@ int DistinctWaypoints() {
         CWaypointTable table(&ui);
         for (int i = 0; i < COUNT; ++i) {
             CWaypoint waypoint = BenchWaypoint(i);
-            if (!table.AddWaypoint(waypoint)) {
+            if (!table.AddWaypoint(waypoint).IsOk()) {
                 return 1;
             }
         }
@@ -40,7 +40,7 @@ int Duplicates() {
     CStopwatch stopwatch;
     for (int i = 0; i < COUNT; ++i) {
         CWaypoint waypoint = BenchWaypoint(0);
-        if (!table.AddWaypoint(waypoint)) {
+        if (!table.AddWaypoint(waypoint).IsOk()) {
             return 1;
         }
     }

@@ -13,13 +13,10 @@ class CUnattendedUserInterface : public CUserInterface {
 public:
     CTextTemplate m_layout = CTextTemplate::DefaultLayout();
 
-    void EnableControl(int, bool) override {}
-    void CheckControl(int, bool) override {}
-    void SetControlText(int, std::string_view) override {}
-    bool ChooseFile(FileRole, const std::string&, const std::string&, const std::string&,
-                    std::string&) override {
-        return false;
-    }
+    void StageStarted(Stage) override {}
+    void StageEnded(Stage) override {}
+    void JobEnded(bool) override {}
+    void ShowProgress(int) override {}
     ExistingFileChoice AskExistingFile(const std::string&) override {
         return ExistingFileChoice::Abort;
     }
@@ -30,9 +27,9 @@ public:
                                                                   : Resolution::Discard;
         policy.applyToAll = true;
     }
-    bool ChooseTextTemplate(CTextTemplate& chosen, const std::string&, bool, bool) override {
+    bool ChooseTextTemplate(CTextTemplate& chosen, const std::string&, bool, TemplateUse) override {
         chosen = m_layout;
         return true;
     }
-    void ShowMessage(const std::string&) override {}
+    void ShowMessage(MessageKind, const std::string&) override {}
 };

@@ -16,8 +16,8 @@ constexpr const char* DESCRIPTION =
 template <typename T>
 using Words = std::vector<std::pair<std::string, T>>;
 
-const Words<ExistingFileChoice> EXISTING_ANSWERS = {{"replace", ExistingFileChoice::Replace},
-                                                    {"append", ExistingFileChoice::Append}};
+const Words<ExistingTarget> EXISTING_ANSWERS = {{"replace", ExistingTarget::Replace},
+                                                {"append", ExistingTarget::Append}};
 const Words<int> DELIMITERS = {{"comma", ','}, {"tab", '\t'}, {"none", 0}};
 
 template <typename T>
@@ -86,7 +86,7 @@ void AddAnswerOptions(CLI::App& app, CCliOptions& options) {
 }
 
 bool CheckDirection(const CCliOptions& options) {
-    if (IsMapSourcePath(options.source) != IsMapSourcePath(options.target)) {
+    if (KindOfPath(options.source) != KindOfPath(options.target)) {
         return true;
     }
     std::fprintf(stderr,
@@ -142,9 +142,16 @@ std::string AnswerWords(const CAnswerOption& option) {
     return JoinWords(option.words);
 }
 
-bool IsMapSourcePath(const std::string& path) {
-    return path.size() >= 4 &&
-           EqualIgnoringCase(std::string_view(path).substr(path.size() - 4), ".mps");
+ConversionRequest RequestFor(const CCliOptions& options, const CTextTemplate& layout) {
+    ConversionRequest request;
+    request.source = {options.source, KindOfPath(options.source), {layout}};
+    request.target = {options.target, KindOfPath(options.target), {layout}};
+    request.existingTarget = options.existing;
+    for (int nError = 1; nError < WAYPOINT_ERROR_COUNT; ++nError) {
+        const CAnswerOption& option = AnswerOptionFor(static_cast<WaypointError>(nError));
+        request.answers[nError] = options.*option.pAnswer;
+    }
+    return request;
 }
 
 bool ParseCommandLine(int argc, char** argv, CCliOptions& options, int& nExitCode,

@@ -5,9 +5,9 @@
 #include <vector>
 
 #include "engine/WaypointTable.h"
-#include "job/UserInterface.h"
+#include "job/ConversionRequest.h"
 
-// What the command line asks for. Resolution::None and ExistingFileChoice::None
+// What the command line asks for. Resolution::None and ExistingTarget::Ask
 // mean that the option was not given.
 struct CCliOptions {
     std::string source;
@@ -19,7 +19,7 @@ struct CCliOptions {
     int delimiter = ',';
     std::string saveTemplateName;
 
-    ExistingFileChoice existing = ExistingFileChoice::None;
+    ExistingTarget existing = ExistingTarget::Ask;
     Resolution onDuplicate = Resolution::None;
     Resolution onLongName = Resolution::None;
     Resolution onBadName = Resolution::None;
@@ -43,6 +43,10 @@ const CAnswerOption& AnswerOptionFor(WaypointError error);
 // The option's words joined with '|', as the help and the messages show them.
 std::string AnswerWords(const CAnswerOption& option);
 
+// The job the options ask for: every text file laid out by the layout, and
+// the answers the options give.
+ConversionRequest RequestFor(const CCliOptions& options, const CTextTemplate& layout);
+
 enum CliExitCode { EXIT_CONVERTED = 0, EXIT_FAILED = 1, EXIT_USAGE = 2 };
 
 // Parses the arguments. False when the program should end at once with nExitCode:
@@ -50,6 +54,3 @@ enum CliExitCode { EXIT_CONVERTED = 0, EXIT_FAILED = 1, EXIT_USAGE = 2 };
 // help names the template store's path.
 bool ParseCommandLine(int argc, char** argv, CCliOptions& options, int& nExitCode,
                       const std::string& storePath = std::string());
-
-// A name ending in .mps, in any case, is a MapSource file; any other a text file.
-bool IsMapSourcePath(const std::string& path);

@@ -9,17 +9,16 @@ namespace {
 
 constexpr auto PROGRESS_INTERVAL = std::chrono::milliseconds(100);
 
-const char* StageOf(int nCheckId) {
-    switch (nCheckId) {
-        case IDC_SCAN_CHECK:
+const char* NameOf(Stage stage) {
+    switch (stage) {
+        case Stage::ScanTarget:
             return "Scanning the target";
-        case IDC_IMPORT_CHECK:
+        case Stage::ImportSource:
             return "Importing the source";
-        case IDC_EXPORT_CHECK:
+        case Stage::ExportTarget:
             return "Exporting to the target";
-        default:
-            return nullptr;
     }
+    return "";
 }
 
 }  // namespace
@@ -41,20 +40,15 @@ std::string Printable(const std::string& text) {
 CCliUserInterface::CCliUserInterface(const CCliOptions& options, bool bShowProgress)
     : m_options(options), m_bShowProgress(bShowProgress) {}
 
-void CCliUserInterface::EnableControl(int, bool) {}
-
-void CCliUserInterface::CheckControl(int nId, bool bCheck) {
-    const char* pStage = StageOf(nId);
-    if (bCheck && pStage != nullptr) {
-        m_pStage = pStage;
-        m_counter.clear();
-        DrawProgress(true);
-    }
+void CCliUserInterface::StageStarted(Stage stage) {
+    m_pStage = NameOf(stage);
+    m_nCount = -1;  // nothing counted yet
+    DrawProgress(true);
 }
 
-void CCliUserInterface::SetControlText(int nId, std::string_view text) {
-    if (nId == IDC_COUNTER && m_bShowProgress) {
-        m_counter.assign(text);
+void CCliUserInterface::ShowProgress(int nCount) {
+    if (m_bShowProgress) {
+        m_nCount = nCount;
         DrawProgress(false);
     }
 }
@@ -68,7 +62,11 @@ void CCliUserInterface::DrawProgress(bool bForce) {
         return;
     }
     m_lastDrawn = now;
-    std::fprintf(stderr, "\r\033[K%s: %s", m_pStage, m_counter.c_str());
+    if (m_nCount < 0) {
+        std::fprintf(stderr, "\r\033[K%s: ", m_pStage);
+    } else {
+        std::fprintf(stderr, "\r\033[K%s: %d", m_pStage, m_nCount);
+    }
     std::fflush(stderr);
     m_bProgressShown = true;
 }
@@ -81,16 +79,7 @@ void CCliUserInterface::EndProgress() {
     }
 }
 
-bool CCliUserInterface::ChooseFile(FileRole role, const std::string&, const std::string&,
-                                   const std::string&, std::string& path) {
-    path = role == FileRole::Source ? m_options.source : m_options.target;
-    return true;
-}
-
 ExistingFileChoice CCliUserInterface::AskExistingFile(const std::string& path) {
-    if (m_options.existing != ExistingFileChoice::None) {
-        return m_options.existing;
-    }
     EndProgress();
     std::fprintf(stderr,
                  "pathfolio-cli: \"%s\" already exists; nothing was written (use --existing "
@@ -103,12 +92,6 @@ void CCliUserInterface::ResolveInvalidWaypoint(std::string& name, ResolutionPoli
                                                const CWaypointTable&, int nMaxNameLength,
                                                WaypointError error) {
     const CAnswerOption& option = AnswerOptionFor(error);
-    Resolution answer = m_options.*option.pAnswer;
-    if (answer != Resolution::None) {
-        policy.resolution = answer;
-        policy.applyToAll = true;
-        return;
-    }
     EndProgress();
     std::fprintf(stderr, "pathfolio-cli: waypoint \"%s\": %s; settle it with %s %s\n",
                  Printable(Excerpt(name)).c_str(),
@@ -117,14 +100,13 @@ void CCliUserInterface::ResolveInvalidWaypoint(std::string& name, ResolutionPoli
     policy.resolution = Resolution::Abort;
 }
 
-bool CCliUserInterface::ChooseTextTemplate(CTextTemplate& chosenTemplate, const std::string&, bool,
-                                           bool) {
-    chosenTemplate = m_layout;
-    return true;
+// The request gives every text file its layout, so this is never asked.
+bool CCliUserInterface::ChooseTextTemplate(CTextTemplate&, const std::string&, bool, TemplateUse) {
+    return false;
 }
 
-void CCliUserInterface::ShowMessage(const std::string& text) {
-    if (m_options.quiet && text == SuccessMessage(m_options.target)) {
+void CCliUserInterface::ShowMessage(MessageKind kind, const std::string& text) {
+    if (m_options.quiet && kind == MessageKind::Success) {
         return;
     }
     EndProgress();

@@ -63,7 +63,6 @@ int Convert(const CCliOptions& options, const std::string& storePath) {
     if (!ResolveLayout(options, storePath, layout, nExitCode)) {
         return nExitCode;
     }
-    ui.SetLayout(layout);
 
     // Stop signals now wait for the main thread (WaitForJob), so one that comes
     // before the job has started is not lost; blocked before the worker starts,
@@ -76,9 +75,7 @@ int Convert(const CCliOptions& options, const std::string& storePath) {
         SayInterrupted(options.target);
         return 128 + nPending;
     }
-    bool bMapSourceSource = IsMapSourcePath(options.source);
-    converter.Start(bMapSourceSource ? KIND_MAPSOURCE : KIND_TEXT,
-                    bMapSourceSource ? KIND_TEXT : KIND_MAPSOURCE);
+    converter.Start(RequestFor(options, layout));
     int nSignal = WaitForJob(converter, ui, options.target);
     bool bConverted = converter.Wait();
     ui.EndProgress();

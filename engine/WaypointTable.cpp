@@ -1,6 +1,5 @@
 #include "engine/WaypointTable.h"
 
-#include <charconv>
 #include <new>
 #include <utility>
 
@@ -29,9 +28,16 @@ void TruncateText(std::string& text, int nLength) {
 
 CWaypointTable::CWaypointTable(CImportUserInterface* pStatusWnd) : m_pStatusWnd(pStatusWnd) {}
 
-bool CWaypointTable::AddWaypoint(CWaypoint& waypoint) {
+namespace {
+
+const char* const TOO_MANY_NAMES =
+    "Cannot create more unique names,only part of the file can be imported";
+
+}  // namespace
+
+Status CWaypointTable::AddWaypoint(CWaypoint& waypoint) {
     if (StopRequested()) {
-        return false;
+        return Status::Stopped();
     }
     try {
         return ResolveAndStore(waypoint);
@@ -41,12 +47,11 @@ bool CWaypointTable::AddWaypoint(CWaypoint& waypoint) {
         if (Lookup(waypoint.m_strName, pRecord) && pRecord == nullptr) {
             RemoveKey(waypoint.m_strName);
         }
-        ShowMessage("Not enough memory !");
-        return false;
+        return Status::Failed("Not enough memory !");
     }
 }
 
-bool CWaypointTable::ResolveAndStore(CWaypoint& waypoint) {
+Status CWaypointTable::ResolveAndStore(CWaypoint& waypoint) {
     for (;;) {
         LowerAscii(waypoint.m_strName);
         LowerAscii(waypoint.m_strComment);
@@ -56,9 +61,11 @@ bool CWaypointTable::ResolveAndStore(CWaypoint& waypoint) {
             case Step::Store:
                 return Store(waypoint);
             case Step::Skip:
-                return true;
+                return Status();
             case Step::Stop:
-                return false;
+                return Status::Stopped();
+            case Step::Fail:
+                return Status::Failed(TOO_MANY_NAMES);
             case Step::Retry:
                 break;
         }
@@ -94,9 +101,7 @@ CWaypointTable::Step CWaypointTable::Resolve(CWaypoint& waypoint, WaypointError 
     switch (AskResolution(waypoint, error, typedName)) {
         case Resolution::AddSuffix:
             if (!MakeUniqueName(waypoint.m_strName)) {
-                ShowMessage(
-                    "Cannot create more unique names,only part of the file can be imported");
-                return Step::Stop;
+                return Step::Fail;
             }
             return Step::Store;
         case Resolution::Overwrite:
@@ -115,17 +120,16 @@ CWaypointTable::Step CWaypointTable::Resolve(CWaypoint& waypoint, WaypointError 
     }
 }
 
-bool CWaypointTable::Store(const CWaypoint& waypoint) {
+Status CWaypointTable::Store(const CWaypoint& waypoint) {
     CWaypoint copy = waypoint;
     TruncateText(copy.m_strComment, m_nMaxCommentLength);
     int nCounter = NextCounterValue(waypoint);
     SetAt(std::move(copy));
     ShowCounter(nCounter);
     if (GetCount() >= static_cast<size_t>(m_nMaxEntries)) {
-        ShowMessage("The file is too large, only part of it can be checked/imported");
-        return false;
+        return Status::Failed("The file is too large, only part of it can be checked/imported");
     }
-    return true;
+    return Status();
 }
 
 // Taken before the copy is stored, so the first waypoint of a stage shows 0.
@@ -158,9 +162,7 @@ void CWaypointTable::ShowCounter(int nCount) {
     if (m_pStatusWnd == nullptr) {
         return;
     }
-    char text[16];
-    auto result = std::to_chars(text, text + sizeof text, nCount);
-    m_pStatusWnd->SetControlText(IDC_COUNTER, std::string_view(text, result.ptr - text));
+    m_pStatusWnd->ShowProgress(nCount);
 }
 
 bool CWaypointTable::MakeUniqueName(std::string& name) {
@@ -171,10 +173,4 @@ bool CWaypointTable::MakeUniqueName(std::string& name) {
     Reserve(candidate);
     name = std::move(candidate);
     return true;
-}
-
-void CWaypointTable::ShowMessage(const std::string& text) {
-    if (m_pStatusWnd != nullptr) {
-        m_pStatusWnd->ShowMessage(text);
-    }
 }

@@ -10,6 +10,7 @@
 #include "engine/UniqueNameFinder.h"
 #include "engine/Waypoint.h"
 #include "engine/WaypointMap.h"
+#include "platform/Status.h"
 
 // How the person settled one kind of waypoint fault.
 enum class Resolution : int {
@@ -48,7 +49,7 @@ public:
     using CWaypointMap::END_POSITION;
     using CWaypointMap::Position;
 
-    // pStatusWnd may be null: nobody is asked (a fault aborts) and nothing is shown.
+    // pStatusWnd may be null: nobody is asked (a fault aborts) and no count is shown.
     explicit CWaypointTable(CImportUserInterface* pStatusWnd);
 
     using CWaypointMap::Contains;
@@ -60,8 +61,9 @@ public:
     bool RemoveKey(std::string_view key);
 
     // Lowers, validates and stores a copy of the waypoint, asking the person to
-    // settle a fault. False means: stop reading, the job ends.
-    bool AddWaypoint(CWaypoint& waypoint);
+    // settle a fault. Anything but ok means: stop reading, the job ends
+    // (stopped by an Abort or the job's stop, or failed at a limit).
+    Status AddWaypoint(CWaypoint& waypoint);
 
     // Removes the entry at the position, advances the position and hands the
     // waypoint over; shows the export counter.
@@ -86,16 +88,15 @@ public:
     int m_nMaxEntries = MAX_TABLE_ENTRIES;
 
 private:
-    enum class Step { Store, Retry, Skip, Stop };
+    enum class Step { Store, Retry, Skip, Stop, Fail };
 
     void ShowCounter(int nCount);
-    bool ResolveAndStore(CWaypoint& waypoint);
+    Status ResolveAndStore(CWaypoint& waypoint);
     WaypointError Classify(const CWaypoint& waypoint) const;
     Resolution AskResolution(const CWaypoint& waypoint, WaypointError error, std::string& name);
     Step Resolve(CWaypoint& waypoint, WaypointError error);
-    bool Store(const CWaypoint& waypoint);
+    Status Store(const CWaypoint& waypoint);
     int NextCounterValue(const CWaypoint& waypoint);
-    void ShowMessage(const std::string& text);
 
     CUniqueNameFinder m_uniqueNames{SUFFIX_ALPHABET};
     const std::atomic<bool>* m_pStopRequested = nullptr;

@@ -25,19 +25,15 @@ std::string DescribeLetter(unsigned char c) {
 
 }  // namespace
 
-void CMapSourceFile::GetFilter(const char*& pFilter, std::string& defaultExtension) const {
-    pFilter = "MapSource Files (*.mps)|*.mps|All Files (*.*)|*.*||";
-    defaultExtension = "mps";
-}
-
-bool CMapSourceFile::ReadWaypoints(CWaypointTable& table, bool bFromTarget) {
+Status CMapSourceFile::ReadWaypoints(CWaypointTable& table, bool bFromTarget) {
     Structure structure;
     m_lastReadEnd = Walk(&table, bFromTarget, structure);
-    return m_lastReadEnd == ReadEnd::EndRecord;
+    return m_lastReadEnd == ReadEnd::EndRecord ? Status() : m_readStatus;
 }
 
 CMapSourceFile::ReadEnd CMapSourceFile::Walk(CWaypointTable* pTable, bool bFromTarget,
                                              Structure& structure) {
+    m_readStatus = Status();
     uint64_t nLength = m_file.GetLength();
     unsigned char signature[MPS_SIGNATURE_SIZE] = {};
     if (!m_file.Seek(0, CPlatformFile::SeekFrom::Begin)) {
@@ -48,8 +44,8 @@ CMapSourceFile::ReadEnd CMapSourceFile::Walk(CWaypointTable* pTable, bool bFromT
         return Failed();
     }
     if (nRead != MPS_SIGNATURE_SIZE || std::memcmp(signature, MPS_SIGNATURE, nRead) != 0) {
-        ShowMessage("File " + Quoted(m_file.GetFilePath()) + " is not a MapSource waypoint file");
-        return ReadEnd::NotMapSource;
+        return Refused(ReadEnd::NotMapSource, "File " + Quoted(m_file.GetFilePath()) +
+                                                  " is not a MapSource waypoint file");
     }
     structure = Structure();
     bool bInsertPointFound = false;
@@ -107,10 +103,11 @@ CMapSourceFile::ReadEnd CMapSourceFile::ReadFormat(uint64_t nOffset, uint32_t nB
     }
     structure.layout = LayoutOfFormatLetter(letter);
     if (structure.layout == MapSourceLayout::None) {
-        ShowMessage("File " + Quoted(m_file.GetFilePath()) +
-                    " is a MapSource file of a version this program cannot read (format letter " +
-                    DescribeLetter(static_cast<unsigned char>(letter)) + ")");
-        return ReadEnd::UnknownFormat;
+        return Refused(ReadEnd::UnknownFormat,
+                       "File " + Quoted(m_file.GetFilePath()) +
+                           " is a MapSource file of a version this program cannot read (format "
+                           "letter " +
+                           DescribeLetter(static_cast<unsigned char>(letter)) + ")");
     }
     return ReadEnd::None;
 }
@@ -138,44 +135,50 @@ CMapSourceFile::ReadEnd CMapSourceFile::ReadWaypoint(uint64_t nOffset, uint32_t 
     CWaypoint waypoint;
     codec.Decode(waypoint);
     waypoint.m_bFromTarget = bFromTarget;
-    return pTable->AddWaypoint(waypoint) ? ReadEnd::None : ReadEnd::Stopped;
+    m_readStatus = pTable->AddWaypoint(waypoint);
+    return m_readStatus.IsOk() ? ReadEnd::None : ReadEnd::Stopped;
 }
 
 CMapSourceFile::ReadEnd CMapSourceFile::Damaged(uint64_t nOffset, const std::string& what) {
-    ShowMessage("File " + Quoted(m_file.GetFilePath()) + " is damaged at byte " +
-                std::to_string(nOffset) + ": " + what);
-    return ReadEnd::Damaged;
+    return Refused(ReadEnd::Damaged, "File " + Quoted(m_file.GetFilePath()) +
+                                         " is damaged at byte " + std::to_string(nOffset) + ": " +
+                                         what);
 }
 
 CMapSourceFile::ReadEnd CMapSourceFile::Failed() {
-    ReportFailure("read");
+    m_readStatus = FileFailure("read");
     return ReadEnd::Failed;
 }
 
-bool CMapSourceFile::BeginWriting() {
+CMapSourceFile::ReadEnd CMapSourceFile::Refused(ReadEnd end, std::string message) {
+    m_readStatus = Status::Failed(std::move(message));
+    return end;
+}
+
+Status CMapSourceFile::BeginWriting() {
     m_tail.clear();
     uint64_t nLength = m_file.GetLength();
     if (m_file.HasFailed()) {
-        return ReportFailure("write");
+        return FileFailure("write");
     }
     if (nLength == 0) {
         m_writeLayout = MapSourceLayout::Version3;
         m_file.Write(MPS_HEADER, MPS_HEADER_SIZE);
         m_tail.assign(reinterpret_cast<const char*>(MPS_END_RECORD), MPS_END_RECORD_SIZE);
-        return true;
+        return Status();
     }
     Structure structure;
     if (Walk(nullptr, true, structure) != ReadEnd::EndRecord) {
-        return false;
+        return m_readStatus;
     }
     m_writeLayout = structure.layout;
     m_tail.resize(nLength - structure.nInsertAt);
     auto nInsertAt = static_cast<int64_t>(structure.nInsertAt);
     if (!m_file.Seek(nInsertAt, CPlatformFile::SeekFrom::Begin) ||
         m_file.Read(m_tail.data(), m_tail.size()) != m_tail.size()) {
-        return ReportFailure("read");
+        return FileFailure("read");
     }
-    return m_file.Seek(nInsertAt, CPlatformFile::SeekFrom::Begin) || ReportFailure("write");
+    return m_file.Seek(nInsertAt, CPlatformFile::SeekFrom::Begin) ? Status() : FileFailure("write");
 }
 
 void CMapSourceFile::WriteWaypoint(const CWaypoint& waypoint) {

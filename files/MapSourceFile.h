@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "files/FileKinds.h"
 #include "files/MapSourceFormat.h"
 #include "files/WaypointFile.h"
 
@@ -21,13 +22,16 @@ public:
         Damaged,        // a record does not fit the file, or its fields its length (reported)
     };
 
-    explicit CMapSourceFile(CWaypointFileUserInterface* pOwner) : CWaypointFile(&m_file, pOwner) {}
+    explicit CMapSourceFile(CWaypointFileUserInterface* pOwner,
+                            const WaypointFileOptions& options = {})
+        : CWaypointFile(&m_file, pOwner) {
+        static_cast<void>(options);
+    }
 
     // Walks the records by their lengths and hands the waypoint of every 'W'
-    // record to the table; other records are skipped. True only when the end
-    // record was reached; anything that cannot be read is reported.
-    bool ReadWaypoints(CWaypointTable& table, bool bFromTarget) override;
-    void GetFilter(const char*& pFilter, std::string& defaultExtension) const override;
+    // record to the table; other records are skipped. Ok only when the end
+    // record was reached.
+    Status ReadWaypoints(CWaypointTable& table, bool bFromTarget) override;
     ReadEnd LastReadEnd() const { return m_lastReadEnd; }
 
 private:
@@ -40,7 +44,7 @@ private:
     // A new file gets the header. An existing one must read cleanly; the new
     // waypoints then go after its last waypoint, in its layout, and what
     // followed it (routes, tracks, map segments, the end record) after them.
-    bool BeginWriting() override;
+    Status BeginWriting() override;
     void WriteWaypoint(const CWaypoint& waypoint) override;
     void EndWriting() override;
 
@@ -51,9 +55,11 @@ private:
                          CWaypointTable* pTable, bool bFromTarget);
     ReadEnd Damaged(uint64_t nOffset, const std::string& what);
     ReadEnd Failed();
+    ReadEnd Refused(ReadEnd end, std::string message);
 
     CPlatformFile m_file;
     ReadEnd m_lastReadEnd = ReadEnd::None;
+    Status m_readStatus;                // why the last walk ended, when it failed or stopped
     std::vector<unsigned char> m_body;  // reused for every waypoint record read
     MapSourceLayout m_writeLayout = MapSourceLayout::Version3;
     std::string m_record;  // reused for every waypoint record written

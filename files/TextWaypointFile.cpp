@@ -7,35 +7,31 @@
 #include "files/TextRowReader.h"
 #include "platform/Excerpt.h"
 
-void CTextWaypointFile::GetFilter(const char*& pFilter, std::string& defaultExtension) const {
-    pFilter = "Text Files (*.txt;*.csv)|*.txt; *.csv|All Files (*.*)|*.*||";
-    defaultExtension = "csv";
-}
-
-bool CTextWaypointFile::ChooseTemplate(bool bOwned) {
-    if (m_pOwner == nullptr) {
-        return false;
-    }
-    bool bEmpty = m_file.GetLength() == 0;
-    if (!m_pOwner->ChooseTextTemplate(m_template, m_file.GetFilePath(), bEmpty, bOwned)) {
-        return false;
+Status CTextWaypointFile::ChooseTemplate(TemplateUse use) {
+    if (m_layout) {
+        m_template = *m_layout;
+    } else {
+        bool bEmpty = m_file.GetLength() == 0;
+        if (m_pOwner == nullptr ||
+            !m_pOwner->ChooseTextTemplate(m_template, m_file.GetFilePath(), bEmpty, use)) {
+            return Status::Stopped();
+        }
     }
     // Only templates damaged outside this program have such columns; writing
     // one would need a row of billions of columns.
     if (!m_template.HasValidColumns()) {
-        ShowMessage("Template \"" + Excerpt(m_template.Name()) +
-                    "\" has a column index out of range");
-        return false;
+        return Status::Failed("Template \"" + Excerpt(m_template.Name()) +
+                              "\" has a column index out of range");
     }
-    return true;
+    return Status();
 }
 
-bool CTextWaypointFile::ReadWaypoints(CWaypointTable& table, bool bFromTarget) {
-    if (!ChooseTemplate(true)) {
-        return false;
+Status CTextWaypointFile::ReadWaypoints(CWaypointTable& table, bool bFromTarget) {
+    if (Status status = ChooseTemplate(TemplateUse::Read); !status.IsOk()) {
+        return status;
     }
     if (!m_file.Seek(0, CPlatformFile::SeekFrom::Begin)) {
-        return ReportFailure("read");
+        return FileFailure("read");
     }
     CTextRowReader reader(m_file, m_template.delimiter);
     // Every row replaces all fields of the last, so one codec serves them all.
@@ -45,16 +41,15 @@ bool CTextWaypointFile::ReadWaypoints(CWaypointTable& table, bool bFromTarget) {
             case CTextRowReader::Result::Row:
                 break;
             case CTextRowReader::Result::End:
-                return true;
+                return Status();
             case CTextRowReader::Result::TooLong:
-                ShowMessage(LineText(reader.RowLine()) + " is longer than 1 MiB");
-                return false;
+                return Status::Failed(LineText(reader.RowLine()) + " is longer than 1 MiB");
             case CTextRowReader::Result::OpenQuote:
-                ShowMessage(LineText(reader.RowLine()) +
-                            " begins a quoted field that is not closed before the end of the file");
-                return false;
+                return Status::Failed(
+                    LineText(reader.RowLine()) +
+                    " begins a quoted field that is not closed before the end of the file");
             case CTextRowReader::Result::Failed:
-                return ReportFailure("read");
+                return FileFailure("read");
         }
         if (nRow < m_template.firstWaypointRow) {
             continue;
@@ -62,8 +57,8 @@ bool CTextWaypointFile::ReadWaypoints(CWaypointTable& table, bool bFromTarget) {
         CWaypoint waypoint;
         codec.Decode(waypoint);
         waypoint.m_bFromTarget = bFromTarget;
-        if (!table.AddWaypoint(waypoint)) {
-            return false;
+        if (Status status = table.AddWaypoint(waypoint); !status.IsOk()) {
+            return status;
         }
     }
 }
@@ -72,16 +67,16 @@ std::string CTextWaypointFile::LineText(uint64_t nLine) const {
     return "Line " + std::to_string(nLine) + " of file \"" + m_file.GetFilePath() + "\"";
 }
 
-bool CTextWaypointFile::BeginWriting() {
-    if (!ChooseTemplate(false)) {
-        return false;
+Status CTextWaypointFile::BeginWriting() {
+    if (Status status = ChooseTemplate(TemplateUse::Write); !status.IsOk()) {
+        return status;
     }
     if (m_file.GetPosition() == 0) {
         CTextFieldCodec header(&m_template);
         header.SetHeader();
         WriteRow(header);
     }
-    return true;
+    return Status();
 }
 
 void CTextWaypointFile::WriteWaypoint(const CWaypoint& waypoint) {

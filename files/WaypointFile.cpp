@@ -2,17 +2,27 @@
 
 #include "engine/WaypointTable.h"
 
-bool CWaypointFile::Export(CWaypointTable& table) {
+Status CWaypointFile::OpenSource(const std::string& path) {
+    return m_pFile->Open(path, OPEN_SOURCE) ? Status() : FileFailure("open");
+}
+
+Status CWaypointFile::OpenTarget(const std::string& path, bool bAppend) {
+    return m_pFile->OpenStaged(path, bAppend ? OPEN_TARGET_APPEND : OPEN_TARGET_NEW)
+               ? Status()
+               : FileFailure("open");
+}
+
+Status CWaypointFile::Export(CWaypointTable& table) {
     if (!m_pFile->Seek(0, CPlatformFile::SeekFrom::End)) {
-        return ReportFailure("write");
+        return FileFailure("write");
     }
-    if (!BeginWriting()) {
-        return false;
+    if (Status status = BeginWriting(); !status.IsOk()) {
+        return status;
     }
     for (auto position = table.GetStartPosition();
          position != CWaypointTable::END_POSITION && !m_pFile->HasFailed();) {
         if (table.StopRequested()) {
-            return false;
+            return Status::Stopped();
         }
         CWaypoint waypoint = table.TakeNext(position);
         if (!waypoint.m_bFromTarget) {
@@ -20,11 +30,11 @@ bool CWaypointFile::Export(CWaypointTable& table) {
         }
     }
     EndWriting();
-    return m_pFile->Flush() || ReportFailure("write");
+    return m_pFile->Flush() ? Status() : FileFailure("write");
 }
 
-bool CWaypointFile::Commit() {
-    return m_pFile->Commit() || ReportFailure("write");
+Status CWaypointFile::Commit() {
+    return m_pFile->Commit() ? Status() : FileFailure("write");
 }
 
 void CWaypointFile::Close() {
@@ -33,17 +43,10 @@ void CWaypointFile::Close() {
     }
 }
 
-bool CWaypointFile::ReportFailure(const char* pWhat) {
+Status CWaypointFile::FileFailure(const char* pWhat) const {
     if (m_pFile->WasStopped()) {
-        return false;  // the job was stopped, as by an Abort: nothing to report
+        return Status::Stopped();  // as by an Abort: nothing to report
     }
-    ShowMessage("Fail to " + std::string(pWhat) + " file \"" + m_pFile->GetFilePath() + "\" (" +
-                m_pFile->ErrorText() + ")");
-    return false;
-}
-
-void CWaypointFile::ShowMessage(const std::string& text) {
-    if (m_pOwner != nullptr) {
-        m_pOwner->ShowMessage(text);
-    }
+    return Status::Failed("Fail to " + std::string(pWhat) + " file \"" + m_pFile->GetFilePath() +
+                          "\" (" + m_pFile->ErrorText() + ")");
 }

@@ -15,7 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize) {
     CWaypointTable table(&ui);
     CMapSourceFile reader(&ui);
     if (reader.File().Open(source.Path(), OPEN_SOURCE)) {
-        reader.ReadWaypoints(table, false);
+        static_cast<void>(reader.ReadWaypoints(table, false));
     }
     reader.Close();
     std::vector<CWaypoint> accepted = TakeAll(table);
@@ -27,11 +27,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize) {
         CWaypointTable scanned(&ui);
         CWaypointTable added(&ui);
         for (CWaypoint& waypoint : accepted) {
-            added.AddWaypoint(waypoint);
+            static_cast<void>(added.AddWaypoint(waypoint));
         }
-        if (writer.ReadWaypoints(scanned, true) && writer.Export(added)) {
+        if (writer.ReadWaypoints(scanned, true).IsOk() && writer.Export(added).IsOk()) {
             CWaypointTable again(&ui);
-            if (!writer.ReadWaypoints(again, false)) {
+            if (!writer.ReadWaypoints(again, false).IsOk()) {
                 __builtin_trap();
             }
         }

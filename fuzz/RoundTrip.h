@@ -48,18 +48,19 @@ void CheckRoundTrip(const std::vector<CWaypoint>& accepted, CUnattendedUserInter
         if (Holds(pKind, waypoint.m_dLatitude) && Holds(pKind, waypoint.m_dLongitude)) {
             expected.push_back(waypoint);
         }
-        if (!table.AddWaypoint(waypoint)) {
+        if (!table.AddWaypoint(waypoint).IsOk()) {
             __builtin_trap();
         }
     }
     FileType writer(&ui);
-    if (!writer.File().Open(file.Path(), OPEN_TARGET_NEW) || !writer.Export(table)) {
+    if (!writer.File().Open(file.Path(), OPEN_TARGET_NEW) || !writer.Export(table).IsOk()) {
         __builtin_trap();
     }
     writer.Close();
     CWaypointTable back(&ui);
     FileType reader(&ui);
-    if (!reader.File().Open(file.Path(), OPEN_SOURCE) || !reader.ReadWaypoints(back, false)) {
+    if (!reader.File().Open(file.Path(), OPEN_SOURCE) ||
+        !reader.ReadWaypoints(back, false).IsOk()) {
         __builtin_trap();
     }
     reader.Close();

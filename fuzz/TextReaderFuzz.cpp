@@ -28,7 +28,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize) {
     CWaypointTable table(&ui);
     CTextWaypointFile reader(&ui);
     if (reader.File().Open(source.Path(), OPEN_SOURCE)) {
-        reader.ReadWaypoints(table, false);
+        static_cast<void>(reader.ReadWaypoints(table, false));
     }
     reader.Close();
     std::vector<CWaypoint> accepted = TakeAll(table);
@@ -47,11 +47,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize) {
 
     CWaypointTable written(&ui);
     for (CWaypoint& waypoint : accepted) {
-        written.AddWaypoint(waypoint);
+        static_cast<void>(written.AddWaypoint(waypoint));
     }
     CTextWaypointFile writer(&ui);
     if (writer.File().Open(target.Path(), OPEN_TARGET_NEW)) {
-        writer.Export(written);
+        static_cast<void>(writer.Export(written));
     }
     writer.Close();
     return 0;

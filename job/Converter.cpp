@@ -5,18 +5,11 @@
 #include <new>
 #include <system_error>
 
-#include "engine/WaypointTable.h"
-
 namespace {
 
-enum class PathState { Missing, File, Directory };
-
-PathState StateOf(const std::string& path) {
+bool IsExistingFile(const std::string& path) {
     struct stat status {};
-    if (::stat(path.c_str(), &status) != 0) {
-        return PathState::Missing;
-    }
-    return S_ISDIR(status.st_mode) ? PathState::Directory : PathState::File;
+    return ::stat(path.c_str(), &status) == 0 && !S_ISDIR(status.st_mode);
 }
 
 }  // namespace
@@ -25,39 +18,42 @@ std::string SuccessMessage(const std::string& targetPath) {
     return "The operation has completed successfully (file \"" + targetPath + "\" is ready)\n";
 }
 
-CConverter::CConverter(CUserInterface* pMainDlg)
-    : m_mapSourceFile(pMainDlg), m_textFile(pMainDlg), m_pMainDlg(pMainDlg) {
-    m_mapSourceFile.File().SetStopFlag(&m_bStopRequested);
-    m_textFile.File().SetStopFlag(&m_bStopRequested);
-}
+CConverter::CConverter(CUserInterface* pUserInterface) : m_pUserInterface(pUserInterface) {}
 
 CConverter::~CConverter() {
     RequestStop();
     Wait();
 }
 
-void CConverter::Start(int nSourceKind, int nTargetKind) {
+bool CConverter::Start(const ConversionRequest& request) {
     bool bIdle = false;
     if (!m_bRunning.compare_exchange_strong(bIdle, true)) {
-        return;
+        return false;
     }
     if (m_worker.joinable()) {
         m_worker.join();
     }
-    m_nSourceKind = nSourceKind;
-    m_nTargetKind = nTargetKind;
+    m_request = request;
     m_bStopRequested = false;
     try {
+        m_pSource = InfoOf(request.source.kind).Create(m_pUserInterface, request.source.options);
+        m_pTarget = InfoOf(request.target.kind).Create(m_pUserInterface, request.target.options);
+        m_pSource->File().SetStopFlag(&m_bStopRequested);
+        m_pTarget->File().SetStopFlag(&m_bStopRequested);
         m_worker = std::thread(&CConverter::ThreadProc, this);
-    } catch (const std::system_error&) {
+    } catch (const std::exception&) {  // no memory, or no thread
         m_bRunning = false;
-        m_pMainDlg->ShowMessage("Not enough memory !");
+        m_pUserInterface->ShowMessage(MessageKind::Failure, "Not enough memory !");
+        m_pUserInterface->JobEnded(false);
+        return false;
     }
+    return true;
 }
 
 void CConverter::DiscardStagedTarget() {
-    m_mapSourceFile.File().DiscardStaging();
-    m_textFile.File().DiscardStaging();
+    if (m_pTarget != nullptr) {
+        m_pTarget->File().DiscardStaging();
+    }
 }
 
 bool CConverter::Wait() {
@@ -68,145 +64,106 @@ bool CConverter::Wait() {
 }
 
 void CConverter::ThreadProc(CConverter* pConverter) {
-    bool bSucceeded = false;
+    Status status;
     try {
-        bSucceeded = pConverter->Run();
+        status = pConverter->Run();
     } catch (const std::bad_alloc&) {
         // Past the table's own check: a single line of a text file too long to hold, say.
-        pConverter->m_pMainDlg->ShowMessage("Not enough memory !");
+        status = Status::Failed("Not enough memory !");
     }
-    pConverter->Finish();
-    pConverter->m_bLastResult = bSucceeded;
-    pConverter->m_bRunning = false;
+    pConverter->Finish(status);
 }
 
-CWaypointFile* CConverter::FileForKind(int nKind) {
-    switch (nKind) {
-        case KIND_TEXT:
-            return &m_textFile;
-        case KIND_MAPSOURCE:
-            return &m_mapSourceFile;
-        default:
-            return nullptr;
+Status CConverter::Run() {
+    if (m_request.source.kind == m_request.target.kind) {
+        return Status::Failed("The source and the target must be files of different kinds");
     }
-}
-
-bool CConverter::ChooseAndOpen(CWaypointFile& file, FileRole role, bool* pbAppend,
-                               std::string* pPath) {
-    bool bSource = role == FileRole::Source;
-    std::string title = bSource ? "Pathfolio - Open Source File" : "Pathfolio - Open Target File";
-    unsigned nOpenFlags = bSource ? OPEN_SOURCE : OPEN_TARGET_NEW;
-    const char* pFilter = "";
-    std::string defaultExtension;
-    file.GetFilter(pFilter, defaultExtension);
-
-    std::string path;
-    if (!m_pMainDlg->ChooseFile(role, title, pFilter, defaultExtension, path)) {
-        return false;
+    if (Status status = m_pSource->OpenSource(m_request.source.path); !status.IsOk()) {
+        return status;
     }
-    if (!bSource && m_pSource->File().IsSameFile(path)) {
-        m_pMainDlg->ShowMessage("Cannot write file \"" + path + "\": it is the source file");
-        return false;
+    const std::string& targetPath = m_request.target.path;
+    if (m_pSource->File().IsSameFile(targetPath)) {
+        return Status::Failed("Cannot write file \"" + targetPath + "\": it is the source file");
     }
-    if (!bSource && StateOf(path) == PathState::File) {
-        switch (m_pMainDlg->AskExistingFile(path)) {
-            case ExistingFileChoice::Append:
-                nOpenFlags = OPEN_TARGET_APPEND;
-                if (pbAppend != nullptr) {
-                    *pbAppend = true;
-                }
-                break;
-            case ExistingFileChoice::Replace:
-                break;
-            default:
-                return false;
-        }
+    if (Status status = DecideOnExistingTarget(m_bAppend); !status.IsOk()) {
+        return status;
     }
-    bool bOpened =
-        bSource ? file.File().Open(path, nOpenFlags) : file.File().OpenStaged(path, nOpenFlags);
-    if (!bOpened) {
-        // A wait for another run's lock that was stopped needs no message.
-        if (!file.File().WasStopped()) {
-            m_pMainDlg->ShowMessage("Fail to open file \"" + path + "\" (" +
-                                    file.File().ErrorText() + ")");
-        }
-        return false;
+    if (Status status = m_pTarget->OpenTarget(targetPath, m_bAppend); !status.IsOk()) {
+        return status;
     }
-    if (pPath != nullptr) {
-        *pPath = path;
-    }
-    return true;
-}
-
-bool CConverter::Run() {
-    m_pMainDlg->EnableControl(IDC_MAPSOURCE_TO_TEXT, false);
-    m_pMainDlg->EnableControl(IDC_TEXT_TO_MAPSOURCE, false);
-    CWaypointTable table(m_pMainDlg);
+    CWaypointTable table(m_pUserInterface);
     table.SetStopFlag(&m_bStopRequested);
-    m_pSource = FileForKind(m_nSourceKind);
-    m_pTarget = FileForKind(m_nTargetKind);
-    if (m_pSource == nullptr || m_pTarget == nullptr || m_pSource == m_pTarget) {
-        return false;
-    }
-    if (!ChooseAndOpen(*m_pSource, FileRole::Source, nullptr, nullptr)) {
-        return false;
-    }
-    std::string targetPath;
-    if (!ChooseAndOpen(*m_pTarget, FileRole::Target, &m_bAppend, &targetPath)) {
-        return false;
-    }
-    return RunStages(table, targetPath);
-}
-
-bool CConverter::RunStages(CWaypointTable& table, const std::string& targetPath) {
-    m_pMainDlg->EnableControl(IDC_IMPORT_LABEL, true);
-    m_pMainDlg->EnableControl(IDC_EXPORT_LABEL, true);
-    if (m_bAppend) {
-        m_pMainDlg->CheckControl(IDC_SCAN_CHECK, true);
-        m_pMainDlg->EnableControl(IDC_SCAN_LABEL, true);
-        if (!m_pTarget->ReadWaypoints(table, true)) {
-            return false;
+    for (int nError = 0; nError < WAYPOINT_ERROR_COUNT; ++nError) {
+        if (m_request.answers[nError] != Resolution::None) {
+            table.m_policies[nError] = {m_request.answers[nError], true};
         }
-        ClearCounter();
     }
-    m_pMainDlg->CheckControl(IDC_IMPORT_CHECK, true);
-    if (!m_pSource->ReadWaypoints(table, false)) {
-        return false;
-    }
-    ClearCounter();
-    m_pMainDlg->CheckControl(IDC_EXPORT_CHECK, true);
-    // A stop that came after the last waypoint still keeps the target as it was.
-    if (!m_pTarget->Export(table) || m_bStopRequested || !m_pTarget->Commit()) {
-        return false;
-    }
-    ClearCounter();
-    m_pMainDlg->ShowMessage(SuccessMessage(targetPath));
-    return true;
+    return RunStages(table);
 }
 
-void CConverter::Finish() {
-    if (m_pSource != nullptr) {
-        m_pSource->Close();
+Status CConverter::DecideOnExistingTarget(bool& bAppend) {
+    bAppend = false;
+    if (!IsExistingFile(m_request.target.path)) {
+        return Status();
     }
-    if (m_pTarget != nullptr) {
-        m_pTarget->Close();
+    switch (m_request.existingTarget) {
+        case ExistingTarget::Replace:
+            return Status();
+        case ExistingTarget::Append:
+            bAppend = true;
+            return Status();
+        case ExistingTarget::Ask:
+            break;
     }
+    switch (m_pUserInterface->AskExistingFile(m_request.target.path)) {
+        case ExistingFileChoice::Append:
+            bAppend = true;
+            return Status();
+        case ExistingFileChoice::Replace:
+            return Status();
+        default:
+            return Status::Stopped();
+    }
+}
+
+Status CConverter::RunStages(CWaypointTable& table) {
     if (m_bAppend) {
-        m_pMainDlg->EnableControl(IDC_SCAN_LABEL, false);
-        m_pMainDlg->CheckControl(IDC_SCAN_CHECK, false);
-        m_bAppend = false;
+        m_pUserInterface->StageStarted(Stage::ScanTarget);
+        if (Status status = m_pTarget->ReadWaypoints(table, true); !status.IsOk()) {
+            return status;
+        }
+        m_pUserInterface->StageEnded(Stage::ScanTarget);
     }
-    m_pMainDlg->EnableControl(IDC_MAPSOURCE_TO_TEXT, true);
-    m_pMainDlg->EnableControl(IDC_TEXT_TO_MAPSOURCE, true);
-    m_pMainDlg->EnableControl(IDC_IMPORT_LABEL, false);
-    m_pMainDlg->EnableControl(IDC_EXPORT_LABEL, false);
-    m_pMainDlg->CheckControl(IDC_IMPORT_CHECK, false);
-    m_pMainDlg->CheckControl(IDC_EXPORT_CHECK, false);
-    ClearCounter();
-    m_nSourceKind = KIND_NONE;
-    m_nTargetKind = KIND_NONE;
+    m_pUserInterface->StageStarted(Stage::ImportSource);
+    if (Status status = m_pSource->ReadWaypoints(table, false); !status.IsOk()) {
+        return status;
+    }
+    m_pUserInterface->StageEnded(Stage::ImportSource);
+    m_pUserInterface->StageStarted(Stage::ExportTarget);
+    if (Status status = m_pTarget->Export(table); !status.IsOk()) {
+        return status;
+    }
+    // A stop that came after the last waypoint still keeps the target as it was.
+    if (m_bStopRequested) {
+        return Status::Stopped();
+    }
+    if (Status status = m_pTarget->Commit(); !status.IsOk()) {
+        return status;
+    }
+    m_pUserInterface->StageEnded(Stage::ExportTarget);
+    return Status();
 }
 
-void CConverter::ClearCounter() {
-    m_pMainDlg->SetControlText(IDC_COUNTER, "");
+void CConverter::Finish(const Status& status) {
+    if (status.IsOk()) {
+        m_pUserInterface->ShowMessage(MessageKind::Success, SuccessMessage(m_request.target.path));
+    } else if (status.IsFailed()) {
+        m_pUserInterface->ShowMessage(MessageKind::Failure, status.Message());
+    }
+    m_pSource->Close();
+    m_pTarget->Close();
+    m_bAppend = false;
+    m_bLastResult = status.IsOk();
+    m_pUserInterface->JobEnded(m_bLastResult);
+    m_bRunning = false;
 }

@@ -1,23 +1,19 @@
 #pragma once
 
 #include <atomic>
+#include <memory>
 #include <string>
 #include <thread>
 
-#include "files/MapSourceFile.h"
-#include "files/TextWaypointFile.h"
+#include "job/ConversionRequest.h"
 #include "job/UserInterface.h"
-
-constexpr int KIND_NONE = 0;
-constexpr int KIND_TEXT = 1;
-constexpr int KIND_MAPSOURCE = 2;
 
 // What a job that succeeded tells the person.
 std::string SuccessMessage(const std::string& targetPath);
 
-// The conversion job: the person chooses a source and a target file, then the
-// job scans the target (when appending), imports the source and exports the
-// table to the target, on a worker thread of its own.
+// The conversion job: runs one request on a worker thread of its own, in up
+// to three stages (scan the target when appending, import the source, export
+// to the target), reporting to and asking the person through CUserInterface.
 //
 // The target is never changed before the export has succeeded: it is written
 // to a temporary file beside it that replaces it at the end of a successful
@@ -28,16 +24,18 @@ std::string SuccessMessage(const std::string& targetPath);
 class CConverter {
 public:
     // The interface must outlive the job object.
-    explicit CConverter(CUserInterface* pMainDlg);
+    explicit CConverter(CUserInterface* pUserInterface);
     // Stops a running job and waits for its worker. The interface must then
     // answer any question at once (as cancelled), or the wait would not end.
     ~CConverter();
     CConverter(const CConverter&) = delete;
     CConverter& operator=(const CConverter&) = delete;
 
-    // Starts a job on the worker thread and returns at once; does nothing while
-    // one runs. Call from one thread (the one that owns the job object).
-    void Start(int nSourceKind, int nTargetKind);
+    // Starts a job for the request on the worker thread and returns at once;
+    // false, with nothing started, while a job runs or when no thread can be
+    // had (then the person is told). Call from one thread (the one that owns
+    // the job object).
+    bool Start(const ConversionRequest& request);
     // Waits for the worker; true when the last job succeeded.
     bool Wait();
     // The running job stops at its next waypoint, as if the person had chosen
@@ -51,21 +49,19 @@ public:
 
 private:
     static void ThreadProc(CConverter* pConverter);
-    bool Run();
-    void Finish();
-    CWaypointFile* FileForKind(int nKind);
-    // Asks for the file and opens it; for a target, asks what to do with an existing one.
-    bool ChooseAndOpen(CWaypointFile& file, FileRole role, bool* pbAppend, std::string* pPath);
-    bool RunStages(CWaypointTable& table, const std::string& targetPath);
-    void ClearCounter();
+    Status Run();
+    // Whether to append to the target, or to replace it; stopped when the
+    // person chose neither.
+    Status DecideOnExistingTarget(bool& bAppend);
+    Status RunStages(CWaypointTable& table);
+    void Finish(const Status& status);
 
-    CMapSourceFile m_mapSourceFile;
-    CTextWaypointFile m_textFile;
-    int m_nSourceKind = KIND_NONE;
-    int m_nTargetKind = KIND_NONE;
-    CUserInterface* m_pMainDlg;
-    CWaypointFile* m_pSource = nullptr;
-    CWaypointFile* m_pTarget = nullptr;
+    CUserInterface* m_pUserInterface;
+    ConversionRequest m_request;
+    // Made by Start for each job and kept until the next, so that another
+    // thread may discard the staged target while the worker runs.
+    std::unique_ptr<CWaypointFile> m_pSource;
+    std::unique_ptr<CWaypointFile> m_pTarget;
     bool m_bAppend = false;
 
     std::thread m_worker;

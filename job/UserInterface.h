@@ -1,20 +1,20 @@
 #pragma once
 
 #include <string>
-#include <string_view>
 
 #include "files/WaypointFileUserInterface.h"
 
-// Controls of the main dialog that the conversion job drives (and IDC_COUNTER).
-enum ControlId : int {
-    IDC_TEXT_TO_MAPSOURCE = 1000,
-    IDC_MAPSOURCE_TO_TEXT = 1001,
-    IDC_SCAN_CHECK = 1004,
-    IDC_IMPORT_CHECK = 1005,
-    IDC_EXPORT_CHECK = 1006,
-    IDC_SCAN_LABEL = 1007,
-    IDC_IMPORT_LABEL = 1008,
-    IDC_EXPORT_LABEL = 1009,
+// The stages of a conversion job, in the order they run.
+enum class Stage {
+    ScanTarget,    // the waypoints already in a target appended to (only then)
+    ImportSource,  // the source's waypoints into the job's table
+    ExportTarget,  // the table into the target
+};
+
+// What a message tells the person.
+enum class MessageKind {
+    Success,  // the job has done its work
+    Failure,  // the job could not do it, and why
 };
 
 // The answer of the existing-file dialog.
@@ -25,13 +25,12 @@ enum class ExistingFileChoice : int {
     Abort = 3,
 };
 
-enum class FileRole { Source, Target };
-
-// Everything the conversion job asks of the person, and the status area it
-// drives: what the files and the import pass ask (the base classes), plus the
-// main dialog's controls and the file choosers. The desktop program shows its
-// dialogs, the command-line converter answers from its options, the tests
-// from a script.
+// Everything a conversion job reports to the person and asks of them: what
+// the files and the import pass report and ask (the base classes), the stages
+// as they start and end, the messages, and the question of a target that
+// exists when the request leaves it open. The desktop program maps these to
+// its window and dialogs, the command-line converter to lines and options, the
+// tests to a script.
 //
 // Threads: CConverter calls every method from its worker thread, never from
 // the thread that called Start, and one call at a time; each call returns only
@@ -42,18 +41,16 @@ enum class FileRole { Source, Target };
 // forever.
 class CUserInterface : public CWaypointFileUserInterface {
 public:
-    // Enables or disables a control of the main dialog.
-    virtual void EnableControl(int nId, bool bEnable) = 0;
-    // Checks or clears a check box of the main dialog (the stage marks).
-    virtual void CheckControl(int nId, bool bCheck) = 0;
+    // A stage begins; the progress that follows counts its waypoints.
+    virtual void StageStarted(Stage stage) = 0;
+    // A stage has handled all its waypoints.
+    virtual void StageEnded(Stage stage) = 0;
+    // Last of all, whether the job succeeded or not.
+    virtual void JobEnded(bool bSucceeded) = 0;
 
-    // The open-file chooser: true with the chosen path, false when cancelled.
-    // The person may name a file that does not exist. The filter is in the
-    // form "Text|*.txt|All|*.*||"; defaultExtension is added to a name typed
-    // without one.
-    virtual bool ChooseFile(FileRole role, const std::string& title, const std::string& filter,
-                            const std::string& defaultExtension, std::string& path) = 0;
-    // The existing-file dialog for a target that exists: Replace, Append, or
-    // Abort/None to end the job.
+    // A message with a single OK button; returns when it is dismissed.
+    virtual void ShowMessage(MessageKind kind, const std::string& text) = 0;
+    // A target exists and the request leaves open what to do with it:
+    // Replace, Append, or Abort/None to end the job.
     virtual ExistingFileChoice AskExistingFile(const std::string& path) = 0;
 };

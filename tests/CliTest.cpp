@@ -185,16 +185,10 @@ TEST(CliOptions, AnswerWordsSettleTheFaultsOfTheirOption) {
         ASSERT_TRUE(
             ParseCommandLine(static_cast<int>(argv.size()), argv.data(), options, nExitCode))
             << c.args[1];
-        CCliUserInterface ui(options, false);
+        ConversionRequest request = RequestFor(options, CTextTemplate::DefaultLayout());
         for (size_t i = 0; i < 6; ++i) {
-            ResolutionPolicy policy;
-            std::string name = "x";
-            ::testing::internal::CaptureStderr();  // an open fault is reported
-            ui.ResolveInvalidWaypoint(name, policy, CWaypointTable(nullptr), 40, all[i]);
-            ::testing::internal::GetCapturedStderr();
-            bool bOpen = c.expected[i] == R::None;
-            EXPECT_EQ(policy.resolution, bOpen ? R::Abort : c.expected[i]) << c.args[1] << i;
-            EXPECT_EQ(policy.applyToAll, !bOpen) << c.args[1] << i;
+            EXPECT_EQ(request.answers[static_cast<size_t>(all[i])], c.expected[i])
+                << c.args[1] << i;
         }
     }
 }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "files/Coordinates.h"
+#include "files/FileKinds.h"
 #include "job/Converter.h"
 #include "tests/MapSourceBytes.h"
 #include "tests/ScriptedUserInterface.h"
@@ -29,23 +30,21 @@ std::string Mps(const std::vector<std::string>& names) {
 
 class Converter : public ::testing::Test {
 protected:
-    bool Convert(int nSourceKind, int nTargetKind) {
+    ConversionRequest Request(FileKind sourceKind, const std::string& source, FileKind targetKind,
+                              const std::string& target) {
+        ConversionRequest request;
+        request.source = {source, sourceKind, {}};
+        request.target = {target, targetKind, {}};
+        return request;
+    }
+    bool Convert(const ConversionRequest& request) {
         CConverter converter(&ui);
-        converter.Start(nSourceKind, nTargetKind);
+        converter.Start(request);
         return converter.Wait();
     }
-
-    void ExpectIdle() {
-        EXPECT_TRUE(ui.enabled[IDC_TEXT_TO_MAPSOURCE]);
-        EXPECT_TRUE(ui.enabled[IDC_MAPSOURCE_TO_TEXT]);
-        for (int nId : {IDC_SCAN_LABEL, IDC_IMPORT_LABEL, IDC_EXPORT_LABEL}) {
-            EXPECT_FALSE(ui.enabled[nId]) << nId;
-        }
-        for (int nId : {IDC_SCAN_CHECK, IDC_IMPORT_CHECK, IDC_EXPORT_CHECK}) {
-            EXPECT_FALSE(ui.checked[nId]) << nId;
-        }
-        ASSERT_FALSE(ui.counterTexts.empty());
-        EXPECT_EQ(ui.counterTexts.back(), "");
+    bool Convert(FileKind sourceKind, const std::string& source, FileKind targetKind,
+                 const std::string& target) {
+        return Convert(Request(sourceKind, source, targetKind, target));
     }
 
     CTempDir dir;
@@ -57,17 +56,41 @@ protected:
 TEST_F(Converter, MapSourceAppendedToATextFileRunsAllThreeStages) {
     WriteBytes(mapSource, Mps({"home", "new"}));
     WriteBytes(text, "NAME,LATITUDE,LONGITUDE,COMMENT\r\nhome,1.000000,2.000000,\r\n");
-    ui.fileAnswers = {mapSource, text};
     ui.existingFileAnswers = {ExistingFileChoice::Append};
     ui.templateAnswers = {SIMPLE, SIMPLE};
     ui.waypointAnswers = {Answer(Resolution::Discard)};
-    ASSERT_TRUE(Convert(KIND_MAPSOURCE, KIND_TEXT));
+    ASSERT_TRUE(Convert(FileKind::MapSource, mapSource, FileKind::Text, text));
 
     EXPECT_EQ(ReadBytes(text),
               "NAME,LATITUDE,LONGITUDE,COMMENT\r\nhome,1.000000,2.000000,\r\n"
               "new,10.500000,20.500000,\r\n");
-    EXPECT_EQ(ui.templateOwned, (std::vector<bool>{true, false}));
-    ExpectIdle();
+    EXPECT_EQ(ui.templateUses, (std::vector<TemplateUse>{TemplateUse::Read, TemplateUse::Write}));
+    EXPECT_EQ(ui.events, (std::vector<std::string>{"scan+", "scan-", "import+", "import-",
+                                                   "export+", "export-", "ended ok"}));
+    EXPECT_EQ(ui.messageKinds, std::vector<MessageKind>{MessageKind::Success});
+}
+
+// What the request settles is not asked: the existing target, the layout of
+// the text file and the answers to waypoint faults.
+TEST_F(Converter, TheRequestSettlesWhatItKnows) {
+    WriteBytes(mapSource, Mps({"home", "new", "home"}));
+    WriteBytes(text, "NAME,LATITUDE,LONGITUDE,COMMENT\r\nhome,1.000000,2.000000,\r\n");
+    ConversionRequest request = Request(FileKind::MapSource, mapSource, FileKind::Text, text);
+    request.existingTarget = ExistingTarget::Append;
+    request.target.options.layout = SIMPLE;
+    request.answers[static_cast<int>(WaypointError::NameExists)] = Resolution::AddSuffix;
+    ASSERT_TRUE(Convert(request));
+    EXPECT_EQ(ReadBytes(text),
+              "NAME,LATITUDE,LONGITUDE,COMMENT\r\nhome,1.000000,2.000000,\r\n"
+              "home-0,10.500000,20.500000,\r\nnew,10.500000,20.500000,\r\n"
+              "home-1,10.500000,20.500000,\r\n");
+    EXPECT_TRUE(ui.prompts.empty() && ui.templateUses.empty());
+
+    request.existingTarget = ExistingTarget::Replace;
+    ASSERT_TRUE(Convert(request));
+    EXPECT_EQ(ReadBytes(text),
+              "NAME,LATITUDE,LONGITUDE,COMMENT\r\nhome,10.500000,20.500000,\r\n"
+              "new,10.500000,20.500000,\r\nhome-0,10.500000,20.500000,\r\n");
 }
 
 // Whether it ends before the stages or in one, a job that does not succeed
@@ -77,38 +100,44 @@ TEST_F(Converter, AJobThatEndsEarlyOrFailsLeavesEverythingAsItWas) {
     WriteBytes(mapSource, Mps({"a", "a", "b"}));  // the duplicate aborts: nobody settles it
     struct Case {
         const char* what;
-        std::deque<std::optional<std::string>> files;
+        std::string source;
+        std::string target;
         ExistingFileChoice existing;
         std::deque<std::optional<CTextTemplate>> templates;
-        bool bFailsToOpen;
+        const char* message;  // how the failure message begins; null: none
     };
     const Case cases[] = {
-        {"source chooser cancelled", {std::nullopt}, {}, {}, false},
-        {"target chooser cancelled", {mapSource, std::nullopt}, {}, {}, false},
-        {"existing file: Abort", {mapSource, text}, ExistingFileChoice::Abort, {}, false},
-        {"existing file: Escape", {mapSource, text}, ExistingFileChoice::None, {}, false},
-        {"source missing", {dir.File("missing.mps")}, {}, {}, true},
-        {"target is a directory", {mapSource, dir.Path()}, {}, {}, true},
-        {"target folder missing", {mapSource, dir.File("no/such.csv")}, {}, {}, true},
-        {"replace, abort", {mapSource, text}, ExistingFileChoice::Replace, {}, false},
-        {"append, abort", {mapSource, text}, ExistingFileChoice::Append, {SIMPLE}, false},
-        {"append, cancel", {mapSource, text}, ExistingFileChoice::Append, {std::nullopt}, false},
+        {"existing file: Abort", mapSource, text, ExistingFileChoice::Abort, {}, nullptr},
+        {"existing file: Escape", mapSource, text, ExistingFileChoice::None, {}, nullptr},
+        {"source missing", dir.File("missing.mps"), text, {}, {}, "Fail to open file \""},
+        {"target is a directory", mapSource, dir.Path(), {}, {}, "Fail to open file \""},
+        {"target folder missing",
+         mapSource,
+         dir.File("no/such.csv"),
+         {},
+         {},
+         "Fail to open file \""},
+        {"same kinds", text, dir.File("other.csv"), {}, {}, "The source and the target must be"},
+        {"replace, abort", mapSource, text, ExistingFileChoice::Replace, {}, nullptr},
+        {"append, abort", mapSource, text, ExistingFileChoice::Append, {SIMPLE}, nullptr},
+        {"append, cancel", mapSource, text, ExistingFileChoice::Append, {std::nullopt}, nullptr},
     };
     for (const Case& c : cases) {
         WriteBytes(text, original);
         ui = CScriptedUserInterface();
-        ui.fileAnswers = c.files;
         ui.existingFileAnswers = {c.existing};
         ui.templateAnswers = c.templates;
-        EXPECT_FALSE(Convert(KIND_MAPSOURCE, KIND_TEXT)) << c.what;
-        ASSERT_EQ(ui.messages.size(), c.bFailsToOpen ? 1u : 0u) << c.what;
-        if (c.bFailsToOpen) {
-            EXPECT_EQ(ui.messages[0].rfind("Fail to open file \"", 0), 0u) << c.what;
+        FileKind sourceKind = KindOfPath(c.source);
+        FileKind targetKind = c.target == dir.Path() ? FileKind::Text : KindOfPath(c.target);
+        EXPECT_FALSE(Convert(sourceKind, c.source, targetKind, c.target)) << c.what;
+        ASSERT_EQ(ui.messages.size(), c.message != nullptr ? 1u : 0u) << c.what;
+        if (c.message != nullptr) {
+            EXPECT_EQ(ui.messages[0].rfind(c.message, 0), 0u) << c.what << ": " << ui.messages[0];
         }
-        EXPECT_EQ(ui.templateOwned.size(), c.templates.size()) << c.what;
+        EXPECT_EQ(ui.templateUses.size(), c.templates.size()) << c.what;
         EXPECT_EQ(ReadBytes(text), original) << c.what;
         EXPECT_EQ(dir.List(), (std::vector<std::string>{"points.csv", "points.mps"})) << c.what;
-        ExpectIdle();
+        EXPECT_EQ(ui.events.back(), "ended failed") << c.what;
     }
 }
 
@@ -120,9 +149,8 @@ TEST_F(Converter, TheSourceAsTargetIsRefused) {
     ASSERT_EQ(::link(text.c_str(), dir.File("hard.mps").c_str()), 0);
     for (const std::string& target : {mapSource, dir.File("hard.mps")}) {
         ui = CScriptedUserInterface();
-        ui.fileAnswers = {text, target};
         ui.existingFileAnswers = {ExistingFileChoice::Replace};
-        EXPECT_FALSE(Convert(KIND_TEXT, KIND_MAPSOURCE));
+        EXPECT_FALSE(Convert(FileKind::Text, text, FileKind::MapSource, target));
         EXPECT_EQ(ui.messages, std::vector<std::string>{"Cannot write file \"" + target +
                                                         "\": it is the source file"});
         EXPECT_EQ(ui.existingFileAnswers.size(), 1u) << "not asked";
@@ -130,17 +158,17 @@ TEST_F(Converter, TheSourceAsTargetIsRefused) {
     EXPECT_EQ(ReadBytes(text), "NAME,LATITUDE,LONGITUDE,COMMENT\r\na,1,1,\r\n");
 }
 
-// Holds the job in its first question until the test lets it go on.
+// Holds the job in its first template question until the test lets it go on.
 class CGatedUserInterface : public CScriptedUserInterface {
 public:
-    bool ChooseFile(FileRole role, const std::string& title, const std::string& filter,
-                    const std::string& defaultExtension, std::string& path) override {
+    bool ChooseTextTemplate(CTextTemplate& chosen, const std::string& path, bool bEmpty,
+                            TemplateUse use) override {
         if (!m_bAsked) {
             m_bAsked = true;
             asked.set_value();
             opened.wait();
         }
-        return CScriptedUserInterface::ChooseFile(role, title, filter, defaultExtension, path);
+        return CScriptedUserInterface::ChooseTextTemplate(chosen, path, bEmpty, use);
     }
     std::promise<void> asked;
     std::promise<void> open;
@@ -150,16 +178,17 @@ private:
     bool m_bAsked = false;  // only the worker reads and writes it
 };
 
+const char* const ONE_POINT = "NAME,LATITUDE,LONGITUDE,COMMENT\r\na,1,1,\r\n";
+
 TEST_F(Converter, StartDoesNothingWhileAJobRuns) {
-    WriteBytes(mapSource, Mps({"a"}));
+    WriteBytes(text, ONE_POINT);
     CGatedUserInterface gated;
-    gated.fileAnswers = {mapSource, text};
     gated.templateAnswers = {SIMPLE};
     CConverter converter(&gated);
-    converter.Start(KIND_MAPSOURCE, KIND_TEXT);
+    ASSERT_TRUE(converter.Start(Request(FileKind::Text, text, FileKind::MapSource, mapSource)));
     gated.asked.get_future().wait();
     EXPECT_TRUE(converter.IsRunning());
-    converter.Start(KIND_TEXT, KIND_MAPSOURCE);
+    EXPECT_FALSE(converter.Start(Request(FileKind::MapSource, mapSource, FileKind::Text, text)));
     gated.open.set_value();
     EXPECT_TRUE(converter.Wait());
     EXPECT_FALSE(converter.IsRunning());
@@ -169,9 +198,8 @@ TEST_F(Converter, StartDoesNothingWhileAJobRuns) {
 // The destructor stops a running job and waits for its worker; a question
 // that is open meanwhile must be answered, and the job then ends as stopped.
 TEST_F(Converter, DestroyingTheJobStopsItAndWaitsForItsWorker) {
-    WriteBytes(mapSource, Mps({"a"}));
+    WriteBytes(text, ONE_POINT);
     CGatedUserInterface gated;
-    gated.fileAnswers = {mapSource, text};
     gated.templateAnswers = {SIMPLE};
     std::thread opener([&gated] {
         gated.asked.get_future().wait();
@@ -180,11 +208,12 @@ TEST_F(Converter, DestroyingTheJobStopsItAndWaitsForItsWorker) {
     });
     {
         CConverter converter(&gated);
-        converter.Start(KIND_MAPSOURCE, KIND_TEXT);
+        converter.Start(Request(FileKind::Text, text, FileKind::MapSource, mapSource));
     }
     opener.join();
-    EXPECT_FALSE(FileExists(text));  // stopped at the first waypoint: nothing written
-    EXPECT_TRUE(gated.enabled[IDC_TEXT_TO_MAPSOURCE]);
+    EXPECT_FALSE(FileExists(mapSource));  // stopped at the first waypoint: nothing written
+    EXPECT_EQ(gated.events.back(), "ended failed");
+    EXPECT_TRUE(gated.messages.empty());
     CConverter idle(&gated);  // destroying an idle job returns at once
 }
 

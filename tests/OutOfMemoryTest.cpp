@@ -45,13 +45,13 @@ TEST(OutOfMemory, EveryFailedAllocationIsReportedAndLeavesNoHalfStoredEntry) {
         CWaypointTable table(&ui);
         for (const char* name : {"home with a long name", "office"}) {
             CWaypoint waypoint = MakeWaypoint(name, 1, 2, COMMENT);
-            ASSERT_TRUE(table.AddWaypoint(waypoint));
+            ASSERT_TRUE(ui.Shown(table.AddWaypoint(waypoint)));
         }
         ui.waypointAnswers.push_back({Resolution::AddSuffix, true});
         CWaypoint duplicate = MakeWaypoint("HOME WITH A LONG NAME", 1, 2, COMMENT);
 
         g_nAllocationsLeft = nFailAt;
-        bool bAdded = table.AddWaypoint(duplicate);
+        bool bAdded = ui.Shown(table.AddWaypoint(duplicate));
         g_nAllocationsLeft = -1;
 
         if (bAdded) {

@@ -1,6 +1,5 @@
 #include "tests/ScriptedUserInterface.h"
 
-#include <cstdlib>
 #include <utility>
 
 namespace {
@@ -16,19 +15,6 @@ T Next(std::deque<T>& answers, T safe = T()) {
 }
 
 }  // namespace
-
-void CScriptedUserInterface::SetControlText(int nId, std::string_view text) {
-    if (nId == IDC_COUNTER) {
-        counterTexts.emplace_back(text);
-    }
-}
-
-bool CScriptedUserInterface::ChooseFile(FileRole, const std::string&, const std::string&,
-                                        const std::string&, std::string& path) {
-    std::optional<std::string> answer = Next(fileAnswers);
-    path = answer.value_or("");
-    return answer.has_value();
-}
 
 ExistingFileChoice CScriptedUserInterface::AskExistingFile(const std::string&) {
     return Next(existingFileAnswers, ExistingFileChoice::None);
@@ -47,8 +33,8 @@ void CScriptedUserInterface::ResolveInvalidWaypoint(std::string& name, Resolutio
 }
 
 bool CScriptedUserInterface::ChooseTextTemplate(CTextTemplate& chosenTemplate, const std::string&,
-                                                bool, bool bOwned) {
-    templateOwned.push_back(bOwned);
+                                                bool, TemplateUse use) {
+    templateUses.push_back(use);
     std::optional<CTextTemplate> answer = Next(templateAnswers);
     if (answer) {
         chosenTemplate = *answer;
@@ -56,14 +42,23 @@ bool CScriptedUserInterface::ChooseTextTemplate(CTextTemplate& chosenTemplate, c
     return answer.has_value();
 }
 
-std::vector<int> CScriptedUserInterface::Counters() const {
-    std::vector<int> values;
-    for (const std::string& text : counterTexts) {
-        if (!text.empty()) {
-            values.push_back(std::atoi(text.c_str()));
-        }
+bool CScriptedUserInterface::Shown(const Status& status) {
+    if (status.IsFailed()) {
+        ShowMessage(MessageKind::Failure, status.Message());
     }
-    return values;
+    return status.IsOk();
+}
+
+std::string CScriptedUserInterface::NameOf(Stage stage) {
+    switch (stage) {
+        case Stage::ScanTarget:
+            return "scan";
+        case Stage::ImportSource:
+            return "import";
+        case Stage::ExportTarget:
+            return "export";
+    }
+    return "";
 }
 
 CTextTemplate MakeTemplate(int nName, int nLatitude, int nLongitude, int nComment,

@@ -23,33 +23,39 @@ public:
         std::string typedName;
     };
 
-    std::deque<std::optional<std::string>> fileAnswers;  // nullopt: cancelled
     std::deque<ExistingFileChoice> existingFileAnswers;
     std::deque<WaypointAnswer> waypointAnswers;
     std::deque<std::optional<CTextTemplate>> templateAnswers;  // nullopt: cancelled
 
     std::vector<std::string> messages;
+    std::vector<MessageKind> messageKinds;
     std::vector<WaypointError> prompts;  // the fault of every question
-    std::vector<std::string> counterTexts;
-    std::vector<bool> templateOwned;  // bOwned of every template request
-    std::map<int, bool> enabled;
-    std::map<int, bool> checked;
+    std::vector<int> counters;           // every count shown
+    std::vector<TemplateUse> templateUses;
+    // The stages and the job's end, as "scan+", "import-", "ended ok" or "ended failed".
+    std::vector<std::string> events;
 
-    void EnableControl(int nId, bool bEnable) override { enabled[nId] = bEnable; }
-    void CheckControl(int nId, bool bCheck) override { checked[nId] = bCheck; }
-    void SetControlText(int nId, std::string_view text) override;
-    bool ChooseFile(FileRole role, const std::string& title, const std::string& filter,
-                    const std::string& defaultExtension, std::string& path) override;
+    void StageStarted(Stage stage) override { events.push_back(NameOf(stage) + "+"); }
+    void StageEnded(Stage stage) override { events.push_back(NameOf(stage) + "-"); }
+    void JobEnded(bool bSucceeded) override {
+        events.push_back(bSucceeded ? "ended ok" : "ended failed");
+    }
+    void ShowProgress(int nCount) override { counters.push_back(nCount); }
     ExistingFileChoice AskExistingFile(const std::string& path) override;
     void ResolveInvalidWaypoint(std::string& name, ResolutionPolicy& policy,
                                 const CWaypointTable& table, int nMaxNameLength,
                                 WaypointError error) override;
     bool ChooseTextTemplate(CTextTemplate& chosenTemplate, const std::string& textFilePath,
-                            bool bTextFileIsEmpty, bool bOwned) override;
-    void ShowMessage(const std::string& text) override { messages.push_back(text); }
+                            bool bTextFileIsEmpty, TemplateUse use) override;
+    void ShowMessage(MessageKind kind, const std::string& text) override {
+        messageKinds.push_back(kind);
+        messages.push_back(text);
+    }
+    // What the job does with a status: a failure is shown. True when ok.
+    bool Shown(const Status& status);
 
-    // Counter values shown, without the clearing empty texts.
-    std::vector<int> Counters() const;
+private:
+    static std::string NameOf(Stage stage);
 };
 
 CTextTemplate MakeTemplate(int nName, int nLatitude, int nLongitude, int nComment,

@@ -54,7 +54,7 @@ TEST_F(TextFile, TheWriterFollowsTheLayoutAndQuotesWhenNeeded) {
         ASSERT_TRUE(Write({MakeWaypoint("a", 32.5, -117.25, c.comment)}));
         EXPECT_EQ(ReadBytes(path), c.file + "\r\n") << c.comment;
     }
-    EXPECT_EQ(ui.templateOwned, std::vector<bool>(7, false));  // the export's dialog has no owner
+    EXPECT_EQ(ui.templateUses, std::vector<TemplateUse>(7, TemplateUse::Write));
 }
 
 TEST_F(TextFile, RowsFieldsAndLineEnds) {

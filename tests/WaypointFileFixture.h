@@ -27,12 +27,12 @@ protected:
         if (!file.File().OpenStaged(path, nOpenFlags)) {
             return false;
         }
-        bool bDone = (nOpenFlags == OPEN_TARGET_NEW || file.ReadWaypoints(table, true));
+        bool bDone = (nOpenFlags == OPEN_TARGET_NEW || ui.Shown(file.ReadWaypoints(table, true)));
         for (CWaypoint& waypoint : waypoints) {
-            bDone = bDone && table.AddWaypoint(waypoint);
+            bDone = bDone && ui.Shown(table.AddWaypoint(waypoint));
         }
         stop = stopBeforeExport;
-        bDone = bDone && file.Export(table) && file.Commit();
+        bDone = bDone && ui.Shown(file.Export(table)) && ui.Shown(file.Commit());
         file.Close();
         return bDone;
     }
@@ -42,7 +42,7 @@ protected:
         table.SetStopFlag(&stop);
         FileType file(&ui);
         EXPECT_TRUE(file.File().Open(path, OPEN_SOURCE));
-        bool bResult = file.ReadWaypoints(table, false);
+        bool bResult = ui.Shown(file.ReadWaypoints(table, false));
         if (pbResult != nullptr) {
             *pbResult = bResult;
         }

@@ -68,11 +68,11 @@ TYPED_TEST(WaypointFile, FailuresOfTheSystemAreReportedAndEndTheExport) {
     for (int i = 0; i < 3000; ++i) {
         many.push_back(MakeWaypoint("w" + std::to_string(i)));
     }
-    this->ui.counterTexts.clear();
+    this->ui.counters.clear();
     EXPECT_FALSE(this->Write(many));
     ASSERT_EQ(this->ui.messages.size(), 2u);
     EXPECT_EQ(this->ui.messages[1], "Fail to write file \"/dev/full\" (No space left on device)");
-    EXPECT_LT(this->ui.Counters().size(), 2 * 3000u) << "the export stops at the failure";
+    EXPECT_LT(this->ui.counters.size(), 2 * 3000u) << "the export stops at the failure";
 }
 
 }  // namespace

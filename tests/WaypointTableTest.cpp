@@ -39,13 +39,14 @@ TEST(Waypoint, ValidationOrder) {
     }
 }
 
-bool Add(CWaypointTable& table, const std::string& name, bool bFromTarget = false) {
-    CWaypoint waypoint = MakeWaypoint(name, 32.5, -117.25, "", bFromTarget);
-    return table.AddWaypoint(waypoint);
-}
-
 class ImportPass : public ::testing::Test {
 protected:
+    // Adds as the job does: a failure is shown.
+    bool Add(CWaypointTable& into, const std::string& name, bool bFromTarget = false) {
+        CWaypoint waypoint = MakeWaypoint(name, 32.5, -117.25, "", bFromTarget);
+        return ui.Shown(into.AddWaypoint(waypoint));
+    }
+
     CScriptedUserInterface ui;
     CWaypointTable table{&ui};
 };
@@ -107,14 +108,14 @@ TEST_F(ImportPass, OverwriteAndTheCountersOfScanImportAndExport) {
     ASSERT_TRUE(table.Lookup("a", pStored));
     EXPECT_FALSE(pStored->m_bFromTarget);
     // Scan shows 0, 1; import 0, then 0 again after the overwrite lowered the count, then 1.
-    EXPECT_EQ(ui.Counters(), (std::vector<int>{0, 1, 0, 0, 1}));
-    ui.counterTexts.clear();
+    EXPECT_EQ(ui.counters, (std::vector<int>{0, 1, 0, 0, 1}));
+    ui.counters.clear();
     std::string order;
     for (const CWaypoint& waypoint : DrainTable(table)) {
         order += waypoint.m_strName;
     }
     EXPECT_EQ(order, "bcad");
-    EXPECT_EQ(ui.Counters(), (std::vector<int>{0, 1, 2, 3}));
+    EXPECT_EQ(ui.counters, (std::vector<int>{0, 1, 2, 3}));
     EXPECT_EQ(table.GetCount(), 0u);
     EXPECT_EQ(table.GetStartPosition(), CWaypointTable::END_POSITION);
 }
@@ -171,7 +172,8 @@ bool PlainSearch(const std::set<std::string>& taken, const std::string& name, in
 class UniqueNames : public ::testing::Test {
 protected:
     void Take(const std::string& name) {
-        ASSERT_TRUE(Add(table, name));
+        CWaypoint waypoint = MakeWaypoint(name);
+        ASSERT_TRUE(table.AddWaypoint(waypoint).IsOk());
         taken.insert(name);
     }
     // Runs both searches and keeps the plain set in step with the table.

@@ -47,7 +47,7 @@ std::unique_ptr<QWidget> InvalidWaypoint(const char* pName, WaypointError error,
     fault.name = pName;
     fault.policy = policy;
     CWaypoint home{"home", 32.5, -117.25, "", false};
-    fault.table.AddWaypoint(home);
+    static_cast<void>(fault.table.AddWaypoint(home));
     return std::make_unique<CInvalidWaypointDlg>(fault.name, fault.policy, fault.table,
                                                  MAX_NAME_LENGTH, error);
 }

@@ -25,7 +25,7 @@ struct Fault {
     explicit Fault(WaypointError error, std::string candidate = "home", ResolutionPolicy st = {})
         : name(std::move(candidate)), policy(st), dialog(name, policy, table, 40, error) {
         CWaypoint home{"home", 32.5, -117.25, "", false};
-        table.AddWaypoint(home);
+        static_cast<void>(table.AddWaypoint(home));
         dialog.show();
     }
 

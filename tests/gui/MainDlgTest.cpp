@@ -24,7 +24,7 @@ const QByteArray TEXT_FILE =
     "cafe,48.858370,2.294481,x\r\n";
 
 // The status area: conversion buttons, stage boxes, stage labels and the counter.
-QString Status(CMainDlg& dialog) {
+QString StatusArea(CMainDlg& dialog) {
     QString status;
     for (int nId : {IDC_TEXT_TO_MAPSOURCE, IDC_MAPSOURCE_TO_TEXT}) {
         status += dialog.Control(nId)->isEnabled() ? 'B' : '-';
@@ -88,7 +88,8 @@ private slots:
             });
         SetMessageAnswerer([this](const QString& text, MessageButtons) {
             m_messages << text;
-            m_statusAtMessage = Status(*m_pDialog);  // the counter is cleared before the message
+            m_statusAtMessage =
+                StatusArea(*m_pDialog);  // the counter is cleared before the message
             return MessageAnswer::Ok;
         });
     }
@@ -100,7 +101,7 @@ private slots:
 
     // Exit is the default button: Enter right after the start ends the program.
     void opensIdleWithExitAsTheDefault() {
-        QCOMPARE(Status(*m_pDialog), QStringLiteral("BB------[]"));
+        QCOMPARE(StatusArea(*m_pDialog), QStringLiteral("BB------[]"));
         CModalDriver driver;
         driver.Then([](QWidget* pWidget) { QTest::keyClick(pWidget, Qt::Key_Return); });
         QCOMPARE(m_pDialog->exec(), int(QDialog::Rejected));
@@ -117,7 +118,7 @@ private slots:
         m_files = {Path("in.csv"), Path("all.mps")};
         Convert(IDC_TEXT_TO_MAPSOURCE);
         QCOMPARE(m_statusAtMessage, QStringLiteral("---XX-LL[]"));
-        QCOMPARE(Status(*m_pDialog), QStringLiteral("BB------[]"));
+        QCOMPARE(StatusArea(*m_pDialog), QStringLiteral("BB------[]"));
 
         QStringList ticks;
         for (int nId : {IDC_SCAN_CHECK, IDC_IMPORT_CHECK, IDC_EXPORT_CHECK}) {
