@@ -1,6 +1,7 @@
 #include "files/MapSourceFile.h"
 
 #include <cstring>
+#include <utility>
 
 #include "engine/WaypointTable.h"
 #include "files/MapSourceFieldCodec.h"
@@ -135,8 +136,11 @@ CMapSourceFile::ReadEnd CMapSourceFile::ReadWaypoint(uint64_t nOffset, uint32_t 
     CWaypoint waypoint;
     codec.Decode(waypoint);
     waypoint.m_bFromTarget = bFromTarget;
-    m_readStatus = pTable->AddWaypoint(waypoint);
-    return m_readStatus.IsOk() ? ReadEnd::None : ReadEnd::Stopped;
+    if (Status status = pTable->AddWaypoint(waypoint); !status.IsOk()) {
+        m_readStatus = std::move(status);
+        return ReadEnd::Stopped;
+    }
+    return ReadEnd::None;
 }
 
 CMapSourceFile::ReadEnd CMapSourceFile::Damaged(uint64_t nOffset, const std::string& what) {
