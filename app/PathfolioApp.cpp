@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "app/GuardedApplication.h"
 #include "app/MainDlg.h"
 #include "templates/TemplateStore.h"
 #include "ui/ApplicationIcon.h"
@@ -45,7 +46,7 @@ int CPathfolioApp::Run(int argc, char** argv) {
         return 1;
     }
     const QtMessageHandler previousHandler = qInstallMessageHandler(OnStartUpMessage);
-    QApplication application(argc, argv);
+    CGuardedApplication application(argc, argv);
     qInstallMessageHandler(previousHandler);
     QApplication::setApplicationName(QString::fromLatin1(APPLICATION_TITLE));
     QApplication::setApplicationVersion(QStringLiteral(PATHFOLIO_VERSION));

@@ -6,6 +6,9 @@
 #include <QFileDialog>
 #include <QStringList>
 #include <QThread>
+#include <future>
+#include <memory>
+#include <mutex>
 
 #include "app/MainDlgControls.h"
 #include "dialogs/ExistingFileDlg.h"
@@ -85,9 +88,26 @@ void CQtUserInterface::OnGuiThread(const std::function<void()>& request) {
     };
     if (QThread::currentThread() == thread()) {
         guarded();
-    } else {
-        QMetaObject::invokeMethod(this, guarded, Qt::BlockingQueuedConnection);
+        return;
     }
+    // Handed over under a mutex and waited for with a future rather than by
+    // Qt's blocking call, whose queue ThreadSanitizer cannot see into. A
+    // request that is dropped unrun (its window gone) breaks the promise,
+    // which ends the wait too.
+    auto pHandoff = std::make_shared<std::mutex>();
+    auto pRan = std::make_shared<std::promise<void>>();
+    std::future<void> ran = pRan->get_future();
+    std::unique_lock<std::mutex> posting(*pHandoff);
+    QMetaObject::invokeMethod(
+        this,
+        [pHandoff, pRan, &guarded] {
+            const std::lock_guard<std::mutex> running(*pHandoff);
+            guarded();
+            pRan->set_value();
+        },
+        Qt::QueuedConnection);
+    posting.unlock();
+    ran.wait();
 }
 
 void CQtUserInterface::StageStarted(Stage stage) {

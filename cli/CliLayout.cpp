@@ -63,13 +63,14 @@ bool FindStoredTemplate(const std::string& name, const std::string& path, CTextT
 }
 
 bool SaveTemplate(const std::string& name, const std::string& path, CTextTemplate layout,
-                  int& nExitCode) {
+                  int& nExitCode, const std::atomic<bool>* pStop) {
     if (name.empty() || name.size() > CTextTemplate::MAX_NAME_LENGTH) {
         return Fail(nExitCode, EXIT_USAGE, "--save-template takes a name of 1 to 254 characters");
     }
     layout.SetName(name);
     bool bTaken = false;
     CTemplateStore store;
+    store.SetStopFlag(pStop);
     bool bSaved = store.Update(path, [&](CTemplateStore& stored) {
         bTaken = stored.FindExact(name) >= 0;
         return !bTaken && stored.Add(layout) >= 0;
@@ -78,6 +79,9 @@ bool SaveTemplate(const std::string& name, const std::string& path, CTextTemplat
         return Fail(
             nExitCode, EXIT_USAGE,
             "a template \"" + name + "\" is already stored in " + path + "; choose another name");
+    }
+    if (!bSaved && pStop->load()) {
+        return false;
     }
     if (!bSaved) {
         return Fail(nExitCode, EXIT_FAILED,
@@ -89,7 +93,7 @@ bool SaveTemplate(const std::string& name, const std::string& path, CTextTemplat
 }  // namespace
 
 bool ResolveLayout(const CCliOptions& options, const std::string& storePath, CTextTemplate& layout,
-                   int& nExitCode) {
+                   int& nExitCode, const std::atomic<bool>* pStop) {
     if (!options.templateName.empty()) {
         return FindStoredTemplate(options.templateName, storePath, layout, nExitCode);
     }
@@ -104,5 +108,5 @@ bool ResolveLayout(const CCliOptions& options, const std::string& storePath, CTe
     layout.firstWaypointRow = static_cast<uint16_t>(options.firstRow);
     layout.delimiter = static_cast<char>(options.delimiter);
     return options.saveTemplateName.empty() ||
-           SaveTemplate(options.saveTemplateName, storePath, layout, nExitCode);
+           SaveTemplate(options.saveTemplateName, storePath, layout, nExitCode, pStop);
 }

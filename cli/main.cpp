@@ -3,13 +3,20 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cstdio>
+#include <exception>
+#include <functional>
+#include <new>
 #include <string>
+#include <thread>
 
 #include "cli/CliLayout.h"
 #include "cli/CliOptions.h"
 #include "cli/CliUserInterface.h"
 #include "job/Converter.h"
+#include "platform/StandardDescriptors.h"
 #include "templates/TemplateStore.h"
 
 namespace {
@@ -23,35 +30,63 @@ sigset_t StopSignals() {
     return signals;
 }
 
-void SayInterrupted(const std::string& target) {
-    std::fprintf(stderr, "pathfolio-cli: interrupted; \"%s\" was left as it was\n",
-                 Printable(target).c_str());
+void SayInterrupted(const std::string& target, bool bLeftAsItWas) {
+    std::fprintf(stderr, "pathfolio-cli: interrupted; \"%s\" %s\n", Printable(target).c_str(),
+                 bLeftAsItWas ? "was left as it was" : "was changed before the stop");
 }
 
-// Takes the stop signals while the job runs: the first asks the job to stop
-// (at its next waypoint, or inside a long copy, read or wait for a lock); a
-// second removes the temporary file and ends the program at once. Returns the
-// first signal, or 0.
-int WaitForJob(CConverter& converter, CCliUserInterface& ui, const std::string& target) {
+// Takes the stop signals while running() holds: the first calls stop(); a
+// second ends the program at once, unless discard() says that the target can
+// no longer be left as it was (it was already renamed over or is being
+// written in place): the run then goes on to its end. Returns the first
+// signal, or 0.
+int TakeStopSignals(const std::function<bool()>& running, const std::function<void()>& stop,
+                    const std::function<bool()>& discard, CCliUserInterface& ui,
+                    const std::string& target) {
     const sigset_t signals = StopSignals();
     const timespec tick = {0, 20'000'000};
     int nFirst = 0;
-    while (converter.IsRunning()) {
+    while (running()) {
         int nSignal = ::sigtimedwait(&signals, nullptr, &tick);
         if (nSignal <= 0) {
             continue;
         }
         if (nFirst == 0) {
             nFirst = nSignal;
-            converter.RequestStop();
-            continue;
+            stop();
+        } else if (discard()) {
+            ui.EndProgress();
+            SayInterrupted(target, true);
+            ::_exit(128 + nFirst);
         }
-        converter.DiscardStagedTarget();
-        ui.EndProgress();
-        SayInterrupted(target);
-        ::_exit(128 + nFirst);
     }
     return nFirst;
+}
+
+// Resolves the layout on a thread of its own, so that the stop signals are
+// taken while it waits for the template store's lock. Returns the first
+// signal, or 0.
+int ResolveLayoutStoppably(const CCliOptions& options, const std::string& storePath,
+                           CCliUserInterface& ui, CTextTemplate& layout, bool& bResolved,
+                           int& nExitCode) {
+    std::atomic<bool> bStop{false};
+    std::atomic<bool> bRunning{true};
+    std::exception_ptr pFailure;
+    std::thread resolver([&] {
+        try {
+            bResolved = ResolveLayout(options, storePath, layout, nExitCode, &bStop);
+        } catch (...) {
+            pFailure = std::current_exception();
+        }
+        bRunning = false;
+    });
+    int nSignal = TakeStopSignals([&] { return bRunning.load(); }, [&] { bStop = true; },
+                                  [] { return true; }, ui, options.target);
+    resolver.join();
+    if (pFailure) {
+        std::rethrow_exception(pFailure);
+    }
+    return nSignal;
 }
 
 int Convert(const CCliOptions& options, const std::string& storePath) {
@@ -60,27 +95,29 @@ int Convert(const CCliOptions& options, const std::string& storePath) {
     CConverter converter(&ui);
     int nExitCode = EXIT_CONVERTED;
     CTextTemplate layout;
-    if (!ResolveLayout(options, storePath, layout, nExitCode)) {
+    bool bResolved = false;
+    int nSignal = ResolveLayoutStoppably(options, storePath, ui, layout, bResolved, nExitCode);
+    if (nSignal == 0) {
+        const sigset_t signals = StopSignals();
+        const timespec now = {0, 0};
+        nSignal = std::max(::sigtimedwait(&signals, nullptr, &now), 0);
+    }
+    if (nSignal != 0) {
+        // A job that started now might finish before the signal is looked at.
+        SayInterrupted(options.target, true);
+        return 128 + nSignal;
+    }
+    if (!bResolved) {
         return nExitCode;
     }
-
-    // Stop signals now wait for the main thread (WaitForJob), so one that comes
-    // before the job has started is not lost; blocked before the worker starts,
-    // which inherits the mask.
-    const sigset_t signals = StopSignals();
-    ::pthread_sigmask(SIG_BLOCK, &signals, nullptr);
-    const timespec now = {0, 0};
-    if (int nPending = ::sigtimedwait(&signals, nullptr, &now); nPending > 0) {
-        // A job that starts now may finish before WaitForJob looks.
-        SayInterrupted(options.target);
-        return 128 + nPending;
-    }
     converter.Start(RequestFor(options, layout));
-    int nSignal = WaitForJob(converter, ui, options.target);
+    nSignal =
+        TakeStopSignals([&] { return converter.IsRunning(); }, [&] { converter.RequestStop(); },
+                        [&] { return converter.DiscardStagedTarget(); }, ui, options.target);
     bool bConverted = converter.Wait();
     ui.EndProgress();
     if (!bConverted && nSignal != 0) {
-        SayInterrupted(options.target);
+        SayInterrupted(options.target, converter.DiscardStagedTarget());
         return 128 + nSignal;
     }
     return bConverted ? EXIT_CONVERTED : EXIT_FAILED;
@@ -89,12 +126,25 @@ int Convert(const CCliOptions& options, const std::string& storePath) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    // Where the templates are kept is fixed once, before anything runs.
-    const std::string storePath = LocateTemplateStore();
-    CCliOptions options;
-    int nExitCode = EXIT_CONVERTED;
-    if (!ParseCommandLine(argc, argv, options, nExitCode, storePath)) {
-        return nExitCode;
+    OpenClosedStandardDescriptors();
+    // The stop signals wait for the main thread from here on (TakeStopSignals),
+    // so none ends the run without a word, and one ignored by whoever started
+    // the run still stops it. Threads inherit the mask.
+    const sigset_t signals = StopSignals();
+    ::pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+    try {
+        // Where the templates are kept is fixed once, before anything runs.
+        const std::string storePath = LocateTemplateStore();
+        CCliOptions options;
+        int nExitCode = EXIT_CONVERTED;
+        if (!ParseCommandLine(argc, argv, options, nExitCode, storePath)) {
+            return nExitCode;
+        }
+        return Convert(options, storePath);
+    } catch (const std::bad_alloc&) {
+        std::fprintf(stderr, "pathfolio-cli: Not enough memory !\n");
+    } catch (const std::exception& failure) {
+        std::fprintf(stderr, "pathfolio-cli: %s\n", failure.what());
     }
-    return Convert(options, storePath);
+    return EXIT_FAILED;
 }

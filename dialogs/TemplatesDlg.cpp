@@ -229,6 +229,7 @@ void CTemplatesDlg::OnOK() {
     if (m_store.FindExact(name) < 0) {
         record.SetName(name);
         m_store.Add(record);
+        m_added.push_back(record);
         m_bModified = true;
         *m_pChosenTemplate = record;
     }
@@ -243,6 +244,7 @@ void CTemplatesDlg::OnDeleteCurrent() {
     }
     const int nShown = m_store.FindExact(m_pChosenTemplate->Name());
     if (nShown >= 0) {
+        m_deletedNames.emplace_back(m_store.GetAt(nShown).Name());
         m_store.Remove(nShown);
         ComboBox(IDC_TEMPLATE_NAME)->removeItem(nShown);
     }
@@ -256,6 +258,9 @@ void CTemplatesDlg::OnDeleteCurrent() {
 void CTemplatesDlg::OnDeleteAll() {
     if (ShowMessageBox(this, QStringLiteral("Are you sure ?"), MessageButtons::YesNo) ==
         MessageAnswer::Yes) {
+        for (int i = 0; i < m_store.GetCount(); ++i) {
+            m_deletedNames.emplace_back(m_store.GetAt(i).Name());
+        }
         m_store.RemoveAll();
         ComboBox(IDC_TEMPLATE_NAME)->clear();
     }
@@ -371,9 +376,23 @@ bool CTemplatesDlg::eventFilter(QObject* pWatched, QEvent* pEvent) {
     }
     return CTemplateDialog::eventFilter(pWatched, pEvent);
 }
+// The dialog's deletes and adds are applied to the store as it is now, locked,
+// so that templates another program saved meanwhile stay.
 void CTemplatesDlg::SaveStore() {
-    if (!m_store.Save(m_storePath)) {
+    CTemplateStore store;
+    const bool bSaved = store.Update(m_storePath, [this](CTemplateStore& stored) {
+        for (const std::string& name : m_deletedNames) {
+            stored.Remove(stored.FindExact(name));
+        }
+        for (const CTextTemplate& record : m_added) {
+            if (stored.FindExact(record.Name()) < 0) {
+                stored.Add(record);
+            }
+        }
+        return true;
+    });
+    if (!bSaved) {
         ShowMessageBox(this, ToDisplayText("Fail to save file \"" + m_storePath + "\" (" +
-                                           m_store.ErrorText() + ")"));
+                                           store.ErrorText() + ")"));
     }
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "dialogs/SpreadsheetViewer.h"
 #include "templates/TemplateStore.h"
@@ -73,7 +74,9 @@ private:
     bool m_bTextFileIsEmpty;
     std::string m_storePath;
     CSpreadsheetViewer m_viewer;
-    CTemplateStore m_store;
+    CTemplateStore m_store;  // as loaded, less the deletes, plus the adds
+    std::vector<std::string> m_deletedNames;
+    std::vector<CTextTemplate> m_added;
     bool m_bModified = false;
     int m_nListTop = -1;      // the list entry to show at the top when the list opens
     bool m_bViewing = false;  // the spreadsheet program runs; the dialog takes no input

@@ -126,9 +126,10 @@ CTextRowReader::Result CTextRowReader::Next(std::vector<std::string>& fields) {
         }
     };
     auto endRow = [&](size_t nLineEndSize) {
+        bool bTooLong = Offset() - nRowStart > MAX_ROW_LENGTH;  // its line end not counted
         m_nPos += nLineEndSize;
         ++m_nLine;
-        return Offset() - nRowStart > MAX_ROW_LENGTH ? Result::TooLong : Result::Row;
+        return bTooLong ? Result::TooLong : Result::Row;
     };
     for (;;) {
         if (m_nPos == m_nEnd) {

@@ -18,7 +18,7 @@ class CPlatformFile;
 class CTextRowReader {
 public:
     enum class Result { Row, End, TooLong, OpenQuote, Failed };
-    // A row, quoted line breaks and line end included, may have this many bytes.
+    // A row, quoted line breaks included but not its line end, may have this many bytes.
     static constexpr uint64_t MAX_ROW_LENGTH = 1 << 20;
 
     // Reads the file from its current position, which must be its start.

@@ -6,10 +6,8 @@ Status CWaypointFile::OpenSource(const std::string& path) {
     return m_pFile->Open(path, OPEN_SOURCE) ? Status() : FileFailure("open");
 }
 
-Status CWaypointFile::OpenTarget(const std::string& path, bool bAppend) {
-    return m_pFile->OpenStaged(path, bAppend ? OPEN_TARGET_APPEND : OPEN_TARGET_NEW)
-               ? Status()
-               : FileFailure("open");
+Status CWaypointFile::OpenTarget(const std::string& path, unsigned nOpenFlags) {
+    return m_pFile->OpenStaged(path, nOpenFlags) ? Status() : FileFailure("open");
 }
 
 Status CWaypointFile::Export(CWaypointTable& table) {

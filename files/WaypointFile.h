@@ -23,9 +23,9 @@ public:
 
     // Opens the file to read from.
     Status OpenSource(const std::string& path);
-    // Opens a staged target (see CPlatformFile::OpenStaged): created or
-    // replaced, or kept to append to.
-    Status OpenTarget(const std::string& path, bool bAppend);
+    // Opens a staged target (see CPlatformFile::OpenStaged) with one of the
+    // OPEN_TARGET_ flags: created, replaced, or kept to append to.
+    Status OpenTarget(const std::string& path, unsigned nOpenFlags);
 
     // Hands every waypoint of the file to the table, marked with bFromTarget.
     // Anything but ok ends the job: the table said stop, or the file cannot be read.

@@ -50,10 +50,8 @@ bool CConverter::Start(const ConversionRequest& request) {
     return true;
 }
 
-void CConverter::DiscardStagedTarget() {
-    if (m_pTarget != nullptr) {
-        m_pTarget->File().DiscardStaging();
-    }
+bool CConverter::DiscardStagedTarget() {
+    return m_pTarget == nullptr || m_pTarget->File().DiscardStaging();
 }
 
 bool CConverter::Wait() {
@@ -70,6 +68,8 @@ void CConverter::ThreadProc(CConverter* pConverter) {
     } catch (const std::bad_alloc&) {
         // Past the table's own check: a single line of a text file too long to hold, say.
         status = Status::Failed("Not enough memory !");
+    } catch (const std::exception& failure) {
+        status = Status::Failed(std::string("The conversion failed: ") + failure.what());
     }
     pConverter->Finish(status);
 }
@@ -85,10 +85,7 @@ Status CConverter::Run() {
     if (m_pSource->File().IsSameFile(targetPath)) {
         return Status::Failed("Cannot write file \"" + targetPath + "\": it is the source file");
     }
-    if (Status status = DecideOnExistingTarget(m_bAppend); !status.IsOk()) {
-        return status;
-    }
-    if (Status status = m_pTarget->OpenTarget(targetPath, m_bAppend); !status.IsOk()) {
+    if (Status status = OpenTarget(); !status.IsOk()) {
         return status;
     }
     CWaypointTable table(m_pUserInterface);
@@ -101,23 +98,40 @@ Status CConverter::Run() {
     return RunStages(table);
 }
 
-Status CConverter::DecideOnExistingTarget(bool& bAppend) {
-    bAppend = false;
+// A new target that another run created meanwhile is an existing one: the
+// decision is taken again.
+Status CConverter::OpenTarget() {
+    for (;;) {
+        unsigned nOpenFlags = OPEN_TARGET_CREATE;
+        if (Status status = DecideOnExistingTarget(nOpenFlags); !status.IsOk()) {
+            return status;
+        }
+        m_bAppend = nOpenFlags == OPEN_TARGET_APPEND;
+        Status status = m_pTarget->OpenTarget(m_request.target.path, nOpenFlags);
+        if (status.IsOk() || !m_pTarget->File().TargetAppeared()) {
+            return status;
+        }
+    }
+}
+
+Status CConverter::DecideOnExistingTarget(unsigned& nOpenFlags) {
+    nOpenFlags = OPEN_TARGET_CREATE;
     if (!IsExistingFile(m_request.target.path)) {
         return Status();
     }
+    nOpenFlags = OPEN_TARGET_NEW;
     switch (m_request.existingTarget) {
         case ExistingTarget::Replace:
             return Status();
         case ExistingTarget::Append:
-            bAppend = true;
+            nOpenFlags = OPEN_TARGET_APPEND;
             return Status();
         case ExistingTarget::Ask:
             break;
     }
     switch (m_pUserInterface->AskExistingFile(m_request.target.path)) {
         case ExistingFileChoice::Append:
-            bAppend = true;
+            nOpenFlags = OPEN_TARGET_APPEND;
             return Status();
         case ExistingFileChoice::Replace:
             return Status();
@@ -140,11 +154,19 @@ Status CConverter::RunStages(CWaypointTable& table) {
     }
     m_pUserInterface->StageEnded(Stage::ImportSource);
     m_pUserInterface->StageStarted(Stage::ExportTarget);
+    if (m_pTarget->File().IsWrittenInPlace()) {
+        // Its first write changes it for good: from there the export runs to its end.
+        if (m_bStopRequested) {
+            return Status::Stopped();
+        }
+        table.SetStopFlag(nullptr);
+    }
     if (Status status = m_pTarget->Export(table); !status.IsOk()) {
         return status;
     }
-    // A stop that came after the last waypoint still keeps the target as it was.
-    if (m_bStopRequested) {
+    // A stop that came after the last waypoint still keeps the target as it
+    // was, unless it is too late for that.
+    if (m_bStopRequested && m_pTarget->File().DiscardStaging()) {
         return Status::Stopped();
     }
     if (Status status = m_pTarget->Commit(); !status.IsOk()) {

@@ -44,15 +44,17 @@ public:
     bool IsRunning() const { return m_bRunning; }
     // Safe from any thread: removes the temporary file of the running job's
     // target at once, for a program that ends without waiting for the job.
-    // The target stays as it was.
-    void DiscardStagedTarget();
+    // The target then stays as it was; false when that is too late (it was
+    // renamed over or written in place already).
+    bool DiscardStagedTarget();
 
 private:
     static void ThreadProc(CConverter* pConverter);
     Status Run();
-    // Whether to append to the target, or to replace it; stopped when the
-    // person chose neither.
-    Status DecideOnExistingTarget(bool& bAppend);
+    // How to open the target: created when there is none, else appended to or
+    // replaced; stopped when the person chose neither.
+    Status DecideOnExistingTarget(unsigned& nOpenFlags);
+    Status OpenTarget();
     Status RunStages(CWaypointTable& table);
     void Finish(const Status& status);
 

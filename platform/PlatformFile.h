@@ -4,22 +4,12 @@
 #include <cerrno>
 #include <cstddef>
 #include <cstdint>
-#include <mutex>
 #include <string>
 #include <string_view>
 #include <vector>
 
-// Open flags; a job opens its files with one of the three combinations below.
-enum OpenFlags : unsigned {
-    modeRead = 0x0000,
-    modeWrite = 0x0001,
-    modeReadWrite = 0x0002,
-    modeCreate = 0x1000,
-    modeNoTruncate = 0x2000,
-};
-constexpr unsigned OPEN_SOURCE = modeRead;                               // 0x0000
-constexpr unsigned OPEN_TARGET_NEW = modeCreate | modeWrite;             // 0x1001
-constexpr unsigned OPEN_TARGET_APPEND = modeNoTruncate | modeReadWrite;  // 0x2002
+#include "platform/OpenFlags.h"
+#include "platform/StagedTarget.h"
 
 // A buffered file. Read and Write move bytes as they are; WriteLine ends each
 // line, and each line feed inside it, with CR LF, as a text file does.
@@ -42,20 +32,8 @@ public:
     // Opens the file without ever blocking; only a regular file can be opened
     // for reading alone, and a named pipe never.
     [[nodiscard]] bool Open(const std::string& path, unsigned nOpenFlags);
-    // Opens a target so that the file at the path stays as it was until Commit:
-    // writes go to a temporary file beside it (for appending, a copy of it),
-    // which Commit renames over it and Close without Commit removes. A
-    // symbolic link is followed, even to a file that does not exist yet.
-    //
-    // An existing target must be one the process may write. It is locked
-    // (flock) until Close; while another process holds it, this waits, until
-    // the stop flag is set. The temporary file is locked too, and temporary
-    // files of the same target that nobody holds (left by a killed run) are
-    // removed. When the directory refuses the temporary file, an existing
-    // target is written in place: Close without Commit then leaves it as it
-    // was only if nothing was flushed to it (a replaced one is emptied at the
-    // first flush). The temporary file takes the target's owner, where the
-    // system allows, and permissions.
+    // Opens a target that stays as it was until Commit (see CStagedTarget);
+    // a device is opened as it is.
     [[nodiscard]] bool OpenStaged(const std::string& path, unsigned nOpenFlags);
     // Flushes, syncs the file to disk, renames a staged file over the target
     // and syncs its directory. False on any failure (the target then is either
@@ -64,15 +42,20 @@ public:
     // Closes the file; staged writes that were not committed are thrown away.
     void Close();
     // Safe from another thread: removes the temporary file of a staged target
-    // at once; a later Commit fails.
-    void DiscardStaging();
+    // at once, and a later Commit fails. False when it is too late to leave
+    // the target as it was (see CStagedTarget::Discard).
+    bool DiscardStaging();
     // Long operations (copying a target, reading, waiting for a lock) check
     // the flag and fail with ECANCELED once it is set. It must outlive the file.
     void SetStopFlag(const std::atomic<bool>* pStop) { m_pStop = pStop; }
     bool WasStopped() const { return m_nErrno == ECANCELED; }
+    // A target opened with modeNoReplace was found, at the open or the commit.
+    bool TargetAppeared() const { return m_nErrno == EEXIST; }
     // True when the path names the file opened with Open (same device and inode).
     bool IsSameFile(const std::string& path) const;
     bool IsOpen() const { return m_fd >= 0; }
+    // A staged target whose directory refused a temporary file: every write changes it.
+    bool IsWrittenInPlace() const { return m_target.IsInPlace(); }
 
     size_t Read(void* pBuffer, size_t nCount);
     void Write(const void* pData, size_t nCount);
@@ -93,26 +76,15 @@ private:
     enum class BufferUse { None, Reading, Writing };
 
     bool OpenDescriptor(const std::string& path, unsigned nOpenFlags);
-    bool OpenAndLockTarget(const std::string& targetPath, unsigned nOpenFlags);
-    bool WaitForLock(int fd);
-    bool CreateStagingFile(const std::string& targetPath, unsigned nOpenFlags);
-    void TakeOwnerAndMode();
-    bool TruncateIfPending();
-    bool CopyFromTarget();
     bool StopRequested() const { return m_pStop != nullptr && m_pStop->load(); }
     bool Fail(int nErrno, const char* pReason = nullptr);
     bool FillBuffer();
     void DropReadBuffer();
     size_t BufferedReadable() const;
 
-    int m_fd = -1;
-    int m_fdTarget = -1;  // the existing target of a staged file, locked
+    int m_fd = -1;  // a staged file's belongs to m_target
+    CStagedTarget m_target;
     std::string m_strPath;
-    std::string m_strTargetPath;   // where Commit puts a staged file
-    std::string m_strStagingPath;  // empty unless staged and not yet committed
-    std::mutex m_stagingMutex;     // guards m_strStagingPath and m_bDiscarded
-    bool m_bDiscarded = false;
-    bool m_bTruncatePending = false;  // a target replaced in place, not yet emptied
     const std::atomic<bool>* m_pStop = nullptr;
     const char* m_pReason = nullptr;  // said instead of the system's text
     std::vector<char> m_buffer;

@@ -7,37 +7,55 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
+#include <system_error>
 
 #include "engine/HugePageAllocator.h"
 #include "platform/AsciiCase.h"
 #include "platform/PlatformFile.h"
+#include "platform/SystemCalls.h"
 
 namespace {
 
 constexpr const char* DATA_FOLDER = "pathfolio";
+// Far more than anyone's templates (over 200,000 of them): a larger file is
+// not read, which would take as much memory.
+constexpr uint64_t MAX_STORE_SIZE = uint64_t{64} << 20;
 
 bool ByName(const CTextTemplate& a, const CTextTemplate& b) {
     return LessIgnoringCase(a.Name(), b.Name());
 }
 
 // Creates the folders of the path that do not exist, for the user alone.
-void CreateFoldersOf(const std::string& path) {
+// Returns 0, or the errno of the folder that could not be created.
+int CreateFoldersOf(const std::string& path) {
     for (size_t nSlash = path.find('/', 1); nSlash != std::string::npos;
          nSlash = path.find('/', nSlash + 1)) {
         std::string folder = path.substr(0, nSlash);
-        if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) {
-            return;  // opening the file then says why
+        if (Sys().mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) {
+            return errno;
         }
     }
+    return 0;
 }
 
-// A file that does not exist is created empty, with its folders.
-bool OpenOrCreate(CPlatformFile& file, const std::string& path) {
+// The reason the folders could not be created, when they could not, is the
+// reason; the file's own otherwise.
+std::string ReasonOf(int nFolderErrno, const CPlatformFile& file) {
+    return nFolderErrno != 0 ? std::system_category().message(nFolderErrno) : file.ErrorText();
+}
+
+// A file that does not exist is created empty, with its folders. False with
+// the reason.
+bool OpenOrCreate(CPlatformFile& file, const std::string& path, std::string& reason) {
     if (file.Open(path, OPEN_SOURCE)) {
         return true;
     }
-    CreateFoldersOf(path);
-    return file.Open(path, modeCreate | modeNoTruncate | modeRead);
+    int nFolderErrno = CreateFoldersOf(path);
+    if (file.Open(path, modeCreate | modeNoTruncate | modeRead)) {
+        return true;
+    }
+    reason = ReasonOf(nFolderErrno, file);
+    return false;
 }
 
 }  // namespace
@@ -76,8 +94,11 @@ std::string LocateTemplateStore() {
 bool CTemplateStore::Load(const std::string& path) {
     m_templates.clear();
     CPlatformFile file;
-    if (!OpenOrCreate(file, path)) {
-        m_strError = file.ErrorText();
+    if (!OpenOrCreate(file, path, m_strError)) {
+        return false;
+    }
+    if (file.GetLength() > MAX_STORE_SIZE) {
+        m_strError = "larger than 64 MiB, too large for a template store";
         return false;
     }
     TemplateList records;
@@ -109,18 +130,22 @@ bool CTemplateStore::Load(const std::string& path) {
 }
 
 bool CTemplateStore::Save(const std::string& path) const {
-    CreateFoldersOf(path);
+    int nFolderErrno = CreateFoldersOf(path);
     CPlatformFile file;
-    return Write(file, path);
+    if (!Write(file, path)) {
+        m_strError = ReasonOf(nFolderErrno, file);
+        return false;
+    }
+    return true;
 }
 
 bool CTemplateStore::Update(const std::string& path,
                             const std::function<bool(CTemplateStore&)>& change) {
     CPlatformFile lockedFile;
+    lockedFile.SetStopFlag(m_pStop);
     {
         CPlatformFile created;  // only an existing file can be locked
-        if (!OpenOrCreate(created, path)) {
-            m_strError = created.ErrorText();
+        if (!OpenOrCreate(created, path, m_strError)) {
             return false;
         }
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -42,6 +43,9 @@ public:
     // loads it again, applies change and saves. False when the file could not
     // be read or written, or change returned false (nothing is written then).
     bool Update(const std::string& path, const std::function<bool(CTemplateStore&)>& change);
+    // Update's wait for another program's lock ends, as a failure, once the
+    // flag is set. It must outlive the store.
+    void SetStopFlag(const std::atomic<bool>* pStop) { m_pStop = pStop; }
     // The system's reason for the last failed Load or Save.
     const std::string& ErrorText() const { return m_strError; }
 
@@ -67,4 +71,5 @@ private:
     using TemplateList = std::vector<CTextTemplate, CHugePageAllocator<CTextTemplate>>;
     TemplateList m_templates;
     mutable std::string m_strError;
+    const std::atomic<bool>* m_pStop = nullptr;
 };

@@ -2,6 +2,7 @@
 #include <fcntl.h>
 #include <grp.h>
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <signal.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -10,6 +11,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <filesystem>
 #include <string>
 #include <thread>
 #include <vector>
@@ -17,6 +19,7 @@
 #include "cli/CliOptions.h"
 #include "cli/CliUserInterface.h"
 #include "files/Coordinates.h"
+#include "job/Converter.h"
 #include "tests/MapSourceBytes.h"
 #include "tests/TempDir.h"
 
@@ -27,19 +30,51 @@ struct CliResult {
     std::string err;  // standard error and output
 };
 
-enum RunHow : unsigned { AS_ROOT_OR_SELF = 0, AS_NOBODY = 1, INTERRUPT_PENDING = 2 };
+enum RunHow : unsigned {
+    AS_ROOT_OR_SELF = 0,
+    AS_NOBODY = 1,
+    INTERRUPT_PENDING = 2,
+    STANDARD_CLOSED = 4,    // standard input, output and error closed
+    INTERRUPT_IGNORED = 8,  // SIGINT ignored by whoever started it
+};
 constexpr unsigned NOBODY = 65534;
+
+// The converter, copied where any user can run it: the build may sit in a
+// directory that only its owner can enter (/root).
+const std::string& ProgramForAnyone() {
+    static CTempDir reachable;
+    static std::string program = [] {
+        std::string copy = reachable.File("pathfolio-cli");
+        std::filesystem::copy_file(PATHFOLIO_CLI_PATH, copy);
+        ::chmod(reachable.Path().c_str(), 0755);
+        ::chmod(copy.c_str(), 0755);
+        return copy;
+    }();
+    return program;
+}
 
 class Cli : public ::testing::Test {
 protected:
     // Starts pathfolio-cli in the test's directory, which is also its home.
+    // Its messages go to a file, or to fdErr when that is set.
     pid_t Start(std::vector<std::string> args, unsigned nHow = AS_ROOT_OR_SELF) {
+        std::string program = (nHow & AS_NOBODY) ? ProgramForAnyone() : PATHFOLIO_CLI_PATH;
         pid_t pid = ::fork();
         if (pid == 0) {
-            int fd = ::open(ErrPath(::getpid()).c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
+            int fd = fdErr >= 0
+                         ? fdErr
+                         : ::open(ErrPath(::getpid()).c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
             ::dup2(fd, STDERR_FILENO);
             ::dup2(fd, STDOUT_FILENO);
             ::dup2(::open("/dev/null", O_RDONLY), STDIN_FILENO);
+            if (nHow & STANDARD_CLOSED) {
+                for (int fdStandard : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO}) {
+                    ::close(fdStandard);
+                }
+            }
+            if (nHow & INTERRUPT_IGNORED) {
+                ::signal(SIGINT, SIG_IGN);  // kept across exec
+            }
             ::setenv("HOME", dir.Path().c_str(), 1);
             ::setenv("XDG_DATA_HOME", dir.File("data").c_str(), 1);
             bool bReady = ::chdir(dir.Path().c_str()) == 0;
@@ -54,7 +89,6 @@ protected:
                 ::sigprocmask(SIG_BLOCK, &interrupt, nullptr);
                 ::raise(SIGINT);  // stays pending across exec
             }
-            std::string program = PATHFOLIO_CLI_PATH;
             std::vector<char*> argv = {program.data()};
             for (std::string& arg : args) {
                 argv.push_back(arg.data());
@@ -110,14 +144,31 @@ protected:
     }
 
     std::string ErrPath(pid_t pid) { return dir.File(".stderr" + std::to_string(pid)); }
+    // How many rows a text file has.
+    size_t Rows(const std::string& name) {
+        std::string text = Read(name);
+        return static_cast<size_t>(std::count(text.begin(), text.end(), '\n'));
+    }
     std::string Path(const std::string& name) { return dir.File(name); }
     void Write(const std::string& name, const std::string& bytes) { WriteBytes(Path(name), bytes); }
     std::string Read(const std::string& name) { return ReadBytes(Path(name)); }
 
     CTempDir dir;
+    int fdErr = -1;
 };
 
 const std::string TITLE = "NAME,LATITUDE,LONGITUDE,COMMENT\r\n";
+
+// a.csv and b.csv, with waypoints a0, a1, ... and b0, b1, ...
+void WriteTwoSources(const CTempDir& dir, int nCount) {
+    for (std::string name : {"a", "b"}) {
+        std::string rows = TITLE;
+        for (int i = 0; i < nCount; ++i) {
+            rows += name + std::to_string(i) + ",1,1,\r\n";
+        }
+        WriteBytes(dir.File(name + ".csv"), rows);
+    }
+}
 
 std::string OneWaypoint(const std::string& name) {
     return mps::File(mps::Record(name, "", DegreesToSemicircles(1), DegreesToSemicircles(2)));
@@ -309,13 +360,7 @@ TEST_F(Cli, ASignalStopsTheRunAndSetsTheExitCode) {
 
 // Two runs appending to one target at once: the second waits for the first.
 TEST_F(Cli, RunsAppendingAtOnceKeepEveryWaypoint) {
-    std::string rows[2] = {TITLE, TITLE};
-    for (int i = 0; i < 500; ++i) {
-        rows[0] += "a" + std::to_string(i) + ",1,1,\r\n";
-        rows[1] += "b" + std::to_string(i) + ",1,1,\r\n";
-    }
-    Write("a.csv", rows[0]);
-    Write("b.csv", rows[1]);
+    WriteTwoSources(dir, 500);
     const std::string first = OneWaypoint("first");
     Write("t.mps", first);
     int fdOther = Lock("t.mps");
@@ -366,6 +411,156 @@ TEST_F(Cli, PermissionsOfTheTargetAndItsDirectory) {
     EXPECT_EQ(after.st_ino, before.st_ino);
     ASSERT_EQ(::stat(Path("open/theirs.mps").c_str(), &after), 0);
     EXPECT_EQ(after.st_uid, NOBODY);
+}
+
+// Two runs that create one new target at once: the second finds the first's
+// file and, told to append, adds its waypoints to it; otherwise it says that
+// the target exists. No waypoint is lost, and no run claims work it dropped.
+TEST_F(Cli, RunsCreatingOneTargetAtOnceLoseNothing) {
+    WriteTwoSources(dir, 500);
+    for (bool bAppend : {true, false}) {
+        std::vector<std::string> options;
+        if (bAppend) {
+            options = {"--existing", "append"};
+        }
+        // Both runs meet at the directory's lock, before either has a file.
+        int fdDirectory = ::open(dir.Path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        ASSERT_EQ(::flock(fdDirectory, LOCK_EX), 0);
+        std::vector<std::string> args[2] = {{"a.csv", "t.mps"}, {"b.csv", "t.mps"}};
+        pid_t pids[2];
+        for (int i = 0; i < 2; ++i) {
+            args[i].insert(args[i].end(), options.begin(), options.end());
+            pids[i] = Start(args[i]);
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        ::close(fdDirectory);
+        CliResult results[2] = {Finish(pids[0]), Finish(pids[1])};
+        int nSucceeded = (results[0].nExitCode == 0) + (results[1].nExitCode == 0);
+        ASSERT_EQ(Run({"t.mps", "back.csv", "--existing", "replace", "-q"}).nExitCode, 0);
+        if (bAppend) {
+            EXPECT_EQ(nSucceeded, 2) << results[0].err << results[1].err;
+            EXPECT_EQ(Rows("back.csv"), 1u + 1000u);
+        } else {
+            EXPECT_EQ(nSucceeded, 1) << results[0].err << results[1].err;
+            EXPECT_NE((results[0].err + results[1].err).find("\"t.mps\" already exists"),
+                      std::string::npos);
+            EXPECT_EQ(Rows("back.csv"), 1u + 500u);
+        }
+        ::unlink(Path("t.mps").c_str());
+    }
+}
+
+// Started with standard input, output and error closed (by cron, say), the
+// run's files do not take their numbers, so no message lands in the target.
+TEST_F(Cli, ClosedStandardDescriptorsNeverReceiveTheMessages) {
+    Write("a.mps", OneWaypoint("a"));
+    ASSERT_EQ(Run({"a.mps", "expected.csv"}).nExitCode, 0);
+    EXPECT_EQ(Run({"a.mps", "new.csv"}, STANDARD_CLOSED).nExitCode, 0);
+    EXPECT_EQ(Read("new.csv"), Read("expected.csv"));
+}
+
+// A signal while the run waits for the template store's lock, before the job,
+// ends it as one during the job does; also one that whoever started the run
+// ignored (the run is told to stop all the same, never left to go on).
+TEST_F(Cli, ASignalBeforeTheJobEndsTheRunWithItsMessage) {
+    Write("in.txt", "1\t2\tname\tnote\n");
+    Write("PathfolioTemplates.dat", "");
+    int fdStore = Lock("PathfolioTemplates.dat");
+    for (unsigned nHow : {AS_ROOT_OR_SELF, INTERRUPT_IGNORED}) {
+        pid_t pid = Start({"in.txt", "new.mps", "--columns", "C,A,B,D", "--delimiter", "tab",
+                           "--save-template", "saved"},
+                          nHow);
+        WaitUntilStopSignalsAreTaken(pid);
+        ::kill(pid, SIGINT);
+        CliResult result = Finish(pid);
+        EXPECT_EQ(result.nExitCode, 128 + SIGINT) << nHow;
+        EXPECT_EQ(result.err, "pathfolio-cli: interrupted; \"new.mps\" was left as it was\n")
+            << nHow;
+    }
+    ::close(fdStore);
+    EXPECT_EQ(Read("PathfolioTemplates.dat"), "");
+    EXPECT_FALSE(FileExists(Path("new.mps")));
+}
+
+// A second signal after the new file was renamed over the target cannot leave
+// the target as it was any more: the run finishes and says what it did. The
+// run is held in its success message by a full pipe on its standard error.
+TEST_F(Cli, ASecondSignalAfterTheRenameLetsTheRunSayWhatItDid) {
+    Write("in.csv", TITLE + "a,1,1,\r\n");
+    const std::string original = OneWaypoint("b");
+    Write("t.mps", original);
+    int fds[2];
+    ASSERT_EQ(::pipe2(fds, O_CLOEXEC), 0);
+    ASSERT_EQ(::fcntl(fds[1], F_SETFL, O_NONBLOCK), 0);
+    const std::string filler(4096, '.');
+    while (::write(fds[1], filler.data(), filler.size()) > 0) {
+    }
+    ASSERT_EQ(::fcntl(fds[1], F_SETFL, 0), 0);  // the run's writes wait for room
+    fdErr = fds[1];
+    pid_t pid = Start({"in.csv", "t.mps", "--existing", "append"});
+    ::close(fds[1]);
+    for (int i = 0; i < 3000 && Read("t.mps") == original; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    ASSERT_NE(Read("t.mps"), original);
+    ::kill(pid, SIGINT);
+    ::kill(pid, SIGTERM);
+    std::string err;
+    char chunk[4096];
+    pollfd readable = {fds[0], POLLIN, 0};
+    while (::poll(&readable, 1, 30000) > 0) {
+        ssize_t nRead = ::read(fds[0], chunk, sizeof chunk);
+        if (nRead <= 0) {
+            break;
+        }
+        err.append(chunk, static_cast<size_t>(nRead));
+    }
+    ::close(fds[0]);
+    CliResult result = Finish(pid);
+    err.erase(0, err.find_first_not_of('.'));
+    EXPECT_EQ(result.nExitCode, 0);
+    EXPECT_EQ(err, "pathfolio-cli: " + SuccessMessage("t.mps"));
+}
+
+// A target written in place (its directory refuses a temporary file) is
+// changed by its first write: signals that come after it let the write run to
+// its end, so the target is whole, and the run says so.
+TEST_F(Cli, SignalsDuringAnInPlaceWriteLeaveTheTargetWhole) {
+    unsigned nHow = AS_ROOT_OR_SELF;
+    ASSERT_EQ(::chmod(dir.Path().c_str(), 0755), 0);
+    ASSERT_EQ(::mkdir(Path("closed").c_str(), 0755), 0);
+    const std::string original = OneWaypoint("b");
+    Write("closed/t.mps", original);
+    if (::geteuid() == 0) {
+        nHow = AS_NOBODY;  // root may write any directory
+        ASSERT_EQ(::chown(Path("closed/t.mps").c_str(), NOBODY, NOBODY), 0);
+    } else {
+        ASSERT_EQ(::chmod(Path("closed").c_str(), 0555), 0);
+    }
+    const size_t nCount = 300000;
+    std::string rows = TITLE;
+    for (size_t i = 0; i < nCount; ++i) {
+        rows += "w" + std::to_string(i) + ",1,1,\r\n";
+    }
+    Write("in.csv", rows);
+    pid_t pid = Start({"in.csv", "closed/t.mps", "--existing", "replace"}, nHow);
+    struct stat status {};
+    for (int i = 0; i < 30000 && ::stat(Path("closed/t.mps").c_str(), &status) == 0 &&
+                    static_cast<size_t>(status.st_size) == original.size();
+         ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    // Both signals come at once, in the middle of the write.
+    ::kill(pid, SIGSTOP);
+    ::kill(pid, SIGINT);
+    ::kill(pid, SIGTERM);
+    ::kill(pid, SIGCONT);
+    CliResult result = Finish(pid);
+    ::chmod(Path("closed").c_str(), 0755);
+    EXPECT_EQ(result.nExitCode, 0) << result.err;
+    EXPECT_EQ(result.err, "pathfolio-cli: " + SuccessMessage("closed/t.mps"));
+    ASSERT_EQ(Run({"closed/t.mps", "back.csv", "-q"}).nExitCode, 0);
+    EXPECT_EQ(Rows("back.csv"), 1 + nCount);
 }
 
 }  // namespace

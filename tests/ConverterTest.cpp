@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <future>
+#include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
@@ -10,6 +12,7 @@
 #include "files/Coordinates.h"
 #include "files/FileKinds.h"
 #include "job/Converter.h"
+#include "tests/FailingDisk.h"
 #include "tests/MapSourceBytes.h"
 #include "tests/ScriptedUserInterface.h"
 #include "tests/TempDir.h"
@@ -215,6 +218,65 @@ TEST_F(Converter, DestroyingTheJobStopsItAndWaitsForItsWorker) {
     EXPECT_EQ(gated.events.back(), "ended failed");
     EXPECT_TRUE(gated.messages.empty());
     CConverter idle(&gated);  // destroying an idle job returns at once
+}
+
+// Stops its job when the export reports the waypoint with the given count.
+class CStoppingUserInterface : public CScriptedUserInterface {
+public:
+    void ShowProgress(int nCount) override {
+        CScriptedUserInterface::ShowProgress(nCount);
+        if (!events.empty() && events.back() == "export+" && nCount == nStopAt) {
+            pConverter->RequestStop();
+        }
+    }
+    CConverter* pConverter = nullptr;
+    int nStopAt = 0;
+};
+
+// A stop after the last waypoint of the export still keeps a staged target as
+// it was; a target written in place (its directory refuses a temporary file)
+// is changed by its first write, so once its export has begun it runs to the
+// end and the target is whole.
+TEST_F(Converter, AStopDuringTheExportKeepsTheTargetOrWritesItWhole) {
+    std::string rows = "NAME,LATITUDE,LONGITUDE,COMMENT\r\n";
+    for (int i = 0; i < 3; ++i) {
+        rows += "p" + std::to_string(i) + ",10.5,20.5,\r\n";
+    }
+    WriteBytes(text, rows);
+    for (bool bInPlace : {false, true}) {
+        WriteBytes(mapSource, Mps({"old"}));
+        CFailingDisk disk;
+        disk.nMkostempErrno = bInPlace ? EACCES : 0;
+        CStoppingUserInterface stopping;
+        stopping.templateAnswers = {SIMPLE};
+        stopping.nStopAt = bInPlace ? 0 : 2;
+        ConversionRequest request = Request(FileKind::Text, text, FileKind::MapSource, mapSource);
+        request.existingTarget = ExistingTarget::Replace;
+        CConverter converter(&stopping);
+        stopping.pConverter = &converter;
+        converter.Start(request);
+        EXPECT_EQ(converter.Wait(), bInPlace);
+        EXPECT_EQ(dir.List(), (std::vector<std::string>{"points.csv", "points.mps"}));
+        EXPECT_EQ(ReadBytes(mapSource), bInPlace ? Mps({"p0", "p1", "p2"}) : Mps({"old"}))
+            << bInPlace;
+    }
+}
+
+// An exception that escapes the job's own checks ends the job with a message,
+// never the program.
+TEST_F(Converter, AnUnexpectedFailureOnTheWorkerEndsTheJobWithAMessage) {
+    class CThrowingUserInterface : public CScriptedUserInterface {
+        ExistingFileChoice AskExistingFile(const std::string&) override {
+            throw std::length_error("too long");
+        }
+    } throwing;
+    WriteBytes(text, ONE_POINT);
+    WriteBytes(mapSource, Mps({"old"}));
+    CConverter converter(&throwing);
+    converter.Start(Request(FileKind::Text, text, FileKind::MapSource, mapSource));
+    EXPECT_FALSE(converter.Wait());
+    EXPECT_EQ(throwing.messages, std::vector<std::string>{"The conversion failed: too long"});
+    EXPECT_EQ(ReadBytes(mapSource), Mps({"old"}));
 }
 
 }  // namespace

@@ -96,26 +96,6 @@ TEST(PlatformFile, ErrorsAreStickyAndCommitReportsThem) {
     EXPECT_EQ(dir.List(), std::vector<std::string>{"target"});
 }
 
-// Temporary files of the target that nobody holds are left by killed runs and
-// go; one that a run holds, and the files of other targets, stay.
-TEST(PlatformFile, LeftoverTemporaryFilesNobodyHoldsAreRemoved) {
-    CTempDir dir;
-    std::string target = dir.File("t.mps");
-    WriteBytes(target, "old");
-    for (const char* name : {".t.mps.a1B2c3", ".t.mps.held00", ".t.mps.toolong", ".u.mps.a1B2c3"}) {
-        WriteBytes(dir.File(name), "x");
-    }
-    int fdHeld = ::open(dir.File(".t.mps.held00").c_str(), O_RDONLY);
-    ASSERT_EQ(::flock(fdHeld, LOCK_EX), 0);
-    CPlatformFile file;
-    ASSERT_TRUE(file.OpenStaged(target, OPEN_TARGET_APPEND));
-    EXPECT_EQ(dir.List().size(), 5u);  // its own temporary file instead of the leftover
-    file.Close();
-    ::close(fdHeld);
-    EXPECT_EQ(dir.List(), (std::vector<std::string>{".t.mps.held00", ".t.mps.toolong",
-                                                    ".u.mps.a1B2c3", "t.mps"}));
-}
-
 // Another run's lock on the target is waited for, until the stop flag is set;
 // a set flag also ends the copy for an append and a read, and a temporary file
 // discarded from another thread cannot be committed.

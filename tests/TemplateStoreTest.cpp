@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <cstring>
 #include <string>
 #include <thread>
@@ -7,6 +9,7 @@
 
 #include "templates/ColumnLetters.h"
 #include "templates/TemplateStore.h"
+#include "tests/FailingDisk.h"
 #include "tests/ScriptedUserInterface.h"
 #include "tests/TempDir.h"
 
@@ -113,6 +116,20 @@ TEST_F(TemplateStore, FailuresAreReportedAndLeaveTheFileWhole) {
     EXPECT_FALSE(store.Save("/dev/full"));
     ASSERT_TRUE(store.Load(path));
     EXPECT_EQ(Names(store), std::vector<std::string>{"kept"});
+
+    // The folder's own reason, not the missing file's that follows from it.
+    {
+        CFailingDisk disk;
+        disk.nMkdirErrno = EROFS;
+        EXPECT_FALSE(store.Load(dir.File("new/PathfolioTemplates.dat")));
+        EXPECT_EQ(store.ErrorText(), "Read-only file system");
+        EXPECT_FALSE(store.Save(dir.File("new/PathfolioTemplates.dat")));
+        EXPECT_EQ(store.ErrorText(), "Read-only file system");
+    }
+    // A file far too large for templates is refused before it is read.
+    ASSERT_EQ(::truncate(path.c_str(), (64 << 20) + 1), 0);
+    EXPECT_FALSE(store.Load(path));
+    EXPECT_EQ(store.ErrorText(), "larger than 64 MiB, too large for a template store");
 }
 
 TEST_F(TemplateStore, LocationCurrentDirectoryFirstThenTheDataDirectory) {

@@ -100,7 +100,8 @@ TEST_F(TextFile, LongRowsAndOpenQuotesAreRefusedWithTheirLine) {
         {std::string(2 * nMiB, 'x'), "Line 1 of file \"" + path + "\" is longer than 1 MiB"},
         {"a,1,1\nb,1,1,\"open\nc\n",
          lineOf + " begins a quoted field that is not closed before the end of the file"},
-        {"a,1,1\nb,1,1," + std::string(nMiB - 100, 'c') + "\n", ""},
+        {"a,1,1\nb,1,1," + std::string(nMiB - 6, 'c') + "\r\n", ""},  // exactly 1 MiB
+        {"a,1,1\nb,1,1," + std::string(nMiB - 5, 'c') + "\r\n", lineOf + " is longer than 1 MiB"},
     };
     for (const Case& c : cases) {
         WriteBytes(path, c.bytes);

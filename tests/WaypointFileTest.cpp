@@ -20,15 +20,16 @@ TYPED_TEST(WaypointFile, RoundTripKeepsEveryField) {
                              MakeWaypoint("far east", 89.999999, 179.999999, comment),
                              MakeWaypoint("quotes", 1, 2, "at smith, \"john\"; \"\""),
                              MakeWaypoint("breaks", 1, 2, "two\r\nlines\nlone\rcr\x1a\t"),
+                             MakeWaypoint("text end", 1, 2, "before\x1a after"),
                              MakeWaypoint("nul", 1, 2, std::string("ab\0cd", 5))}));
     bool bResult = false;
-    EXPECT_EQ(
-        this->Described(&bResult),
-        (std::vector<std::string>{"home|32.500000|-117.250000|x", "cape|-33.912345|18.400001|",
-                                  "far east|89.999999|179.999999|" + comment,
-                                  "quotes|1.000000|2.000000|at smith, \"john\"; \"\"",
-                                  "breaks|1.000000|2.000000|two\r\nlines\nlone\rcr\x1a\t",
-                                  "nul|1.000000|2.000000|ab"}));
+    EXPECT_EQ(this->Described(&bResult),
+              (std::vector<std::string>{
+                  "home|32.500000|-117.250000|x", "cape|-33.912345|18.400001|",
+                  "far east|89.999999|179.999999|" + comment,
+                  "quotes|1.000000|2.000000|at smith, \"john\"; \"\"",
+                  "breaks|1.000000|2.000000|two\r\nlines\nlone\rcr\x1a\t",
+                  "text end|1.000000|2.000000|before\x1a after", "nul|1.000000|2.000000|ab"}));
     EXPECT_TRUE(bResult);
     EXPECT_TRUE(this->ui.messages.empty());
 }

@@ -66,7 +66,9 @@ TEST_F(ImportPass, ApplyToAllSettlesLaterFaultsWithoutAPrompt) {
 TEST_F(ImportPass, EditedAndTruncatedNamesAreCheckedAgain) {
     ASSERT_TRUE(Add(table, "home"));
     ASSERT_TRUE(Add(table, std::string(40, 'a')));
-    // An edited name differing only in case is a duplicate once lowered.
+    // An Edit is asked anew even when it was to apply to all; an edited name
+    // differing only in case is a duplicate once lowered.
+    ui.waypointAnswers.push_back({Resolution::Edit, true, "still.bad"});
     ui.waypointAnswers.push_back({Resolution::Edit, false, "HOME"});
     ui.waypointAnswers.push_back({Resolution::Edit, false, "Office"});
     ASSERT_TRUE(Add(table, "a.b"));
@@ -76,6 +78,7 @@ TEST_F(ImportPass, EditedAndTruncatedNamesAreCheckedAgain) {
     ui.waypointAnswers.push_back({Resolution::AddSuffix});
     ASSERT_TRUE(Add(table, std::string(45, 'a')));
     EXPECT_EQ(ui.prompts, (std::vector<WaypointError>{
+                              WaypointError::NameNotAlphanumeric,
                               WaypointError::NameNotAlphanumeric, WaypointError::NameExists,
                               WaypointError::NameTooLong, WaypointError::NameExists}));
     EXPECT_TRUE(table.Contains(std::string(38, 'a') + "-0"));

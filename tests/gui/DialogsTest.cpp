@@ -184,6 +184,21 @@ private slots:
             QVERIFY(dialog.Choice() == choice);
         }
     }
+
+    // The real message box (every other test answers in its place): Escape
+    // never answers a question with Yes.
+    void escapeAnswersAQuestionWithNoOrCancel() {
+        SetMessageAnswerer({});
+        for (auto [buttons, answer] : {std::pair{MessageButtons::YesNo, MessageAnswer::No},
+                                       {MessageButtons::YesNoCancel, MessageAnswer::Cancel},
+                                       {MessageButtons::Ok, MessageAnswer::Ok}}) {
+            CModalDriver driver;
+            driver.Then([](QWidget* pBox) { QTest::keyClick(pBox, Qt::Key_Escape); });
+            QVERIFY(ShowMessageBox(nullptr, "Are you sure ?", buttons) == answer);
+            QVERIFY(driver.AllAnswered() && driver.Unanswered().isEmpty());
+        }
+        initTestCase();
+    }
 };
 
 QTEST_MAIN(DialogsTest)

@@ -204,6 +204,20 @@ private slots:
         }
     }
 
+    // A template that another program saved while the dialog was open stays:
+    // the dialog's deletes and adds are applied to the store as it is then.
+    void keepsTemplatesSavedMeanwhile() {
+        m_answers = {YES};
+        const CTextTemplate other = Record("other", 0, 1, 2, ',');
+        Run([&](CTemplatesDlg& d) {
+            Play(d, "p0;c1023");
+            WriteFile(m_store, Bytes({STORED[0], STORED[1], STORED[2], other}));
+            Play(d, "tnew;fA,B,C,D,2;c1");
+        });
+        QCOMPARE(ReadFile(m_store),
+                 Bytes({STORED[2], Record("new", 0, 1, 2, ','), other, STORED[0]}));
+    }
+
     void handlesStoresItCannotUse() {
         // A template whose column no letters name is shown empty, refused, and deletable.
         WriteFile(m_store, Bytes({STORED[1], Record("odd", 26, 0, 1, 0)}));
