@@ -20,7 +20,6 @@ constexpr int CLOSE_POLL_MILLISECONDS = 10;
 constexpr const char* ABOUT_ENTRY = "&About Pathfolio...";
 
 const DialogTemplate MAIN_DIALOG = {
-    102,
     "Pathfolio",
     186,
     263,

@@ -7,14 +7,12 @@
 
 const DialogTemplate& CExistingFileDlg::Template() {
     static const DialogTemplate dialogTemplate = {
-        132,
         "Pathfolio - Existing File",
         200,
         137,
         true,
         {
-            {ID_PATH, ControlKind::Edit, "", 27, 17, 135, 17,
-             STYLE_READ_ONLY | STYLE_MULTI_LINE | STYLE_TAB_STOP},
+            {ID_PATH, ControlKind::Edit, "", 27, 17, 135, 17, STYLE_READ_ONLY | STYLE_TAB_STOP},
             {ID_REPLACE, ControlKind::RadioButton, "Replace existing data", 27, 68, 84, 8,
              STYLE_GROUP | STYLE_TAB_STOP},
             {ID_APPEND, ControlKind::RadioButton, "Append new data to existing data", 27, 84, 121,

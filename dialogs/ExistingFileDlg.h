@@ -24,8 +24,8 @@ public:
 
     ExistingFileChoice Choice() const { return m_choice; }
 
-    ExistingFileChoice m_choice = ExistingFileChoice::None;
-
 private:
     void Choose(ExistingFileChoice choice);
+
+    ExistingFileChoice m_choice = ExistingFileChoice::None;
 };

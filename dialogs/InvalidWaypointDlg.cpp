@@ -30,7 +30,6 @@ constexpr unsigned OFF = STYLE_DISABLED;
 
 const DialogTemplate& CInvalidWaypointDlg::Template() {
     static const DialogTemplate dialogTemplate = {
-        130,
         "Pathfolio - Invalid Waypoint",
         300,
         191,

@@ -7,13 +7,6 @@
 
 #include "ui/QtText.h"
 
-#ifdef _WIN32
-#include <windows.h>
-
-#include <algorithm>
-#include <cctype>
-#endif
-
 std::vector<CSpreadsheetViewer::Program> CSpreadsheetViewer::CommonPrograms() {
     // LibreOffice opens a .txt file in its word processor unless told otherwise.
     return {
@@ -41,13 +34,7 @@ CSpreadsheetViewer CSpreadsheetViewer::Find(const std::vector<Program>& programs
 }
 
 CSpreadsheetViewer CSpreadsheetViewer::FindOnSystem() {
-#ifdef _WIN32
-    CSpreadsheetViewer viewer;
-    viewer.m_programPath = FindExcelPath();
-    return viewer;
-#else
     return Find(CommonPrograms(), std::string());
-#endif
 }
 
 QStringList CSpreadsheetViewer::Arguments(const std::string& filePath) const {
@@ -81,40 +68,3 @@ bool CSpreadsheetViewer::Run(const std::string& filePath, QString& reason) const
     }
     return true;
 }
-
-#ifdef _WIN32
-bool ReadClassesRootDefault(const std::string& subkey, std::string& value) {
-    HKEY hKey = nullptr;
-    if (RegOpenKeyExA(HKEY_CLASSES_ROOT, subkey.c_str(), 0, KEY_QUERY_VALUE, &hKey) !=
-        ERROR_SUCCESS) {
-        return false;
-    }
-    char buffer[80] = {};
-    DWORD nSize = sizeof buffer;
-    const LONG nResult =
-        RegQueryValueExA(hKey, nullptr, nullptr, nullptr, reinterpret_cast<BYTE*>(buffer), &nSize);
-    if (RegCloseKey(hKey) != ERROR_SUCCESS || nResult != ERROR_SUCCESS || nSize > sizeof buffer) {
-        return false;
-    }
-    buffer[sizeof buffer - 1] = '\0';
-    value = buffer;
-    return true;
-}
-
-std::string FindExcelPath() {
-    std::string classId;
-    std::string server;
-    if (!ReadClassesRootDefault("Excel.Application\\CLSID", classId) ||
-        !ReadClassesRootDefault("CLSID\\" + classId + "\\LocalServer32", server)) {
-        return std::string();
-    }
-    std::transform(server.begin(), server.end(), server.begin(), [](char c) {
-        return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    });
-    const std::string program = "excel.exe";
-    const size_t nPosition = server.find(program);
-    // A server that is not excel.exe is no Excel to start.
-    return nPosition == std::string::npos ? std::string()
-                                          : server.substr(0, nPosition + program.size());
-}
-#endif

@@ -8,10 +8,10 @@
 // Opens a text file in a spreadsheet program, so that the person can see
 // which column holds what while defining a template.
 //
-// The program is looked up once, when the viewer is made: on Windows Excel,
-// through its registry entries; elsewhere the first of the common spreadsheet
-// programs found on the search path. It is started with an argument vector
-// (the program, its own options, the file), never through a shell.
+// The program is looked up once, when the viewer is made: the first of the
+// common spreadsheet programs found on the search path. It is started with an
+// argument vector (the program, its own options, the file), never through a
+// shell.
 class CSpreadsheetViewer {
 public:
     struct Program {
@@ -21,8 +21,7 @@ public:
 
     CSpreadsheetViewer() = default;
 
-    // The viewer of this system (Excel on Windows, else the first of
-    // CommonPrograms() on the PATH); empty when there is none.
+    // The first of CommonPrograms() on the PATH; empty when there is none.
     static CSpreadsheetViewer FindOnSystem();
     // The first of the programs found in the directories of searchPath
     // (separated by ':'; an empty text means the PATH).
@@ -46,10 +45,3 @@ private:
     std::string m_programPath;
     std::vector<std::string> m_arguments;
 };
-
-#ifdef _WIN32
-// The default value of HKEY_CLASSES_ROOT\subkey (at most 79 characters).
-bool ReadClassesRootDefault(const std::string& subkey, std::string& value);
-// Excel's program path in lower case, up to and including "excel.exe", or empty.
-std::string FindExcelPath();
-#endif

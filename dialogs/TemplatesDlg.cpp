@@ -18,11 +18,7 @@ namespace {
 constexpr unsigned DISABLED_TAB_STOP = STYLE_TAB_STOP | STYLE_DISABLED;
 constexpr unsigned COLUMN_EDIT = DISABLED_TAB_STOP | STYLE_UPPER_CASE;
 
-#ifdef _WIN32
-constexpr const char* VIEW_BUTTON_TEXT = "Watch/edit file structure via Excel";
-#else
 constexpr const char* VIEW_BUTTON_TEXT = "Watch/edit file structure in a spreadsheet";
-#endif
 
 // A labelled index edit inside a group box, at the row's top in dialog units.
 std::vector<ControlTemplate> IndexRow(int nId, const char* pLabel, int y, unsigned style) {
@@ -31,13 +27,12 @@ std::vector<ControlTemplate> IndexRow(int nId, const char* pLabel, int y, unsign
 }
 
 DialogTemplate MakeTemplate() {
-    DialogTemplate dialog{IDD_TEXT_TEMPLATES, "Pathfolio - Text Templates", 259, 377, true, {}};
+    DialogTemplate dialog{"Pathfolio - Text Templates", 259, 377, true, {}};
     auto add = [&dialog](std::vector<ControlTemplate> controls) {
         dialog.controls.insert(dialog.controls.end(), controls.begin(), controls.end());
     };
     add({{IDC_STATIC, ControlKind::Label, "Select/enter template name: ", 7, 7, 170, 8},
-         {IDC_TEMPLATE_NAME, ControlKind::ComboBox, "", 7, 18, 170, 14,
-          STYLE_TAB_STOP | STYLE_SORTED},
+         {IDC_TEMPLATE_NAME, ControlKind::ComboBox, "", 7, 18, 170, 14, STYLE_TAB_STOP},
          {IDC_HINT, ControlKind::Label,
           "Insert Indexes/delimiter,according structure of current text file:", 7, 90, 245, 18,
           STYLE_DISABLED},

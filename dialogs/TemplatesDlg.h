@@ -10,7 +10,6 @@
 
 // The control IDs of the text templates dialog.
 enum TemplatesDlgControl {
-    IDD_TEXT_TEMPLATES = 131,
     IDC_COMMA = 1000,
     IDC_TAB = 1001,
     IDC_NAME_INDEX = 1010,
@@ -44,9 +43,6 @@ public:
     // Escape and the close box: IDCANCEL at once, nothing saved (not while the
     // spreadsheet program runs).
     void reject() override;
-
-    // The spreadsheet program found when the dialog was made, or empty.
-    const std::string& ExcelPath() const { return m_viewer.ProgramPath(); }
 
 protected:
     void closeEvent(QCloseEvent* pEvent) override;

@@ -19,6 +19,10 @@
 // Positions walk the entries in order. SetAt, Reserve and RemoveKey invalidate
 // every position; TakeAt removes the entry at a position and leaves the
 // advanced position valid, so a whole map can be drained in one walk.
+//
+// The buckets, the slots' fixed blocks and their huge pages are the program's
+// own because each saves more than a twentieth of a million-waypoint
+// conversion over its standard counterpart; bench/containers.sh measures them.
 class CWaypointMap {
 public:
     using Position = size_t;

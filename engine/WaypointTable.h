@@ -79,7 +79,6 @@ public:
     }
 
     int ScanCount() const { return m_nScanCount; }
-    int ExportCount() const { return m_nExportCount; }
 
     ResolutionPolicy m_policies[WAYPOINT_ERROR_COUNT];
     CImportUserInterface* const m_pStatusWnd;

@@ -1,7 +1,7 @@
 #include "files/MapSourceFieldCodec.h"
 
-
 #include "files/Coordinates.h"
+#include "platform/LittleEndian.h"
 
 namespace {
 
@@ -56,17 +56,6 @@ std::string UpToNul(const std::string& text) {
     return text.substr(0, text.find('\0'));
 }
 
-int32_t LoadInt32(const unsigned char* p) {
-    uint32_t nValue = p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24);
-    return static_cast<int32_t>(nValue);
-}
-
-void AppendInt32(std::string& out, uint32_t nValue) {
-    for (int i = 0; i < 4; ++i) {
-        out.push_back(static_cast<char>(nValue >> (8 * i)));
-    }
-}
-
 template <size_t N>
 void AppendBytes(std::string& out, const unsigned char (&bytes)[N]) {
     out.append(reinterpret_cast<const char*>(bytes), N);
@@ -103,7 +92,7 @@ public:
         if (m_nLeft < 4) {
             return false;
         }
-        nValue = LoadInt32(m_p);
+        nValue = static_cast<int32_t>(LoadLittleEndian(m_p, 4));
         return Skip(4);
     }
 
@@ -146,7 +135,7 @@ void CMapSourceFieldCodec::AppendRecord(std::string& out, MapSourceLayout layout
     size_t nFixed = bVersion4 ? sizeof V4_AFTER_NAME + sizeof V4_AFTER_COMMENT
                               : sizeof V3_AFTER_NAME + sizeof V3_AFTER_COMMENT;
     size_t nBody = m_strName.size() + 1 + 8 + sizeof NO_ALTITUDE + m_strComment.size() + 1 + nFixed;
-    AppendInt32(out, static_cast<uint32_t>(nBody));
+    AppendLittleEndian(out, static_cast<uint32_t>(nBody), 4);
     out.push_back(MPS_WAYPOINT_TYPE);
     out.append(m_strName).push_back('\0');
     if (bVersion4) {
@@ -154,8 +143,8 @@ void CMapSourceFieldCodec::AppendRecord(std::string& out, MapSourceLayout layout
     } else {
         AppendBytes(out, V3_AFTER_NAME);
     }
-    AppendInt32(out, static_cast<uint32_t>(m_nLatitude));
-    AppendInt32(out, static_cast<uint32_t>(m_nLongitude));
+    AppendLittleEndian(out, static_cast<uint32_t>(m_nLatitude), 4);
+    AppendLittleEndian(out, static_cast<uint32_t>(m_nLongitude), 4);
     AppendBytes(out, NO_ALTITUDE);
     out.append(m_strComment).push_back('\0');
     if (bVersion4) {

@@ -5,12 +5,9 @@
 
 #include "engine/WaypointTable.h"
 #include "files/MapSourceFieldCodec.h"
+#include "platform/LittleEndian.h"
 
 namespace {
-
-uint32_t LoadUint32(const unsigned char* p) {
-    return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24);
-}
 
 std::string Quoted(const std::string& path) {
     return "\"" + path + "\"";
@@ -28,8 +25,7 @@ std::string DescribeLetter(unsigned char c) {
 
 Status CMapSourceFile::ReadWaypoints(CWaypointTable& table, bool bFromTarget) {
     Structure structure;
-    m_lastReadEnd = Walk(&table, bFromTarget, structure);
-    return m_lastReadEnd == ReadEnd::EndRecord ? Status() : m_readStatus;
+    return Walk(&table, bFromTarget, structure) == ReadEnd::EndRecord ? Status() : m_readStatus;
 }
 
 CMapSourceFile::ReadEnd CMapSourceFile::Walk(CWaypointTable* pTable, bool bFromTarget,
@@ -60,7 +56,7 @@ CMapSourceFile::ReadEnd CMapSourceFile::Walk(CWaypointTable* pTable, bool bFromT
             return m_file.HasFailed() ? Failed()
                                       : Damaged(nOffset, "a record runs past the end of the file");
         }
-        uint32_t nBody = LoadUint32(head);
+        uint32_t nBody = LoadLittleEndian(head, 4);
         char type = static_cast<char>(head[4]);
         if (nBody > nLength - nOffset - MPS_RECORD_HEAD_SIZE) {
             return Damaged(nOffset, "a record of " + std::to_string(nBody) +

@@ -11,9 +11,9 @@
 // A MapSource waypoint file (.mps) of version 3, 4 or 5.
 class CMapSourceFile : public CWaypointFile {
 public:
-    // How the last ReadWaypoints ended.
+    // How a walk through the file ended.
     enum class ReadEnd {
-        None,           // nothing read yet
+        None,           // not yet: the walk goes on
         EndRecord,      // the whole file was read (the only success)
         Stopped,        // the table said stop
         Failed,         // the system failed to read (reported)
@@ -32,7 +32,6 @@ public:
     // record to the table; other records are skipped. Ok only when the end
     // record was reached.
     Status ReadWaypoints(CWaypointTable& table, bool bFromTarget) override;
-    ReadEnd LastReadEnd() const { return m_lastReadEnd; }
 
 private:
     // What a writer appending to the file needs to know of it.
@@ -58,7 +57,6 @@ private:
     ReadEnd Refused(ReadEnd end, std::string message);
 
     CPlatformFile m_file;
-    ReadEnd m_lastReadEnd = ReadEnd::None;
     Status m_readStatus;                // why the last walk ended, when it failed or stopped
     std::vector<unsigned char> m_body;  // reused for every waypoint record read
     MapSourceLayout m_writeLayout = MapSourceLayout::Version3;

@@ -9,7 +9,6 @@
 #include <cstdlib>
 #include <system_error>
 
-#include "engine/HugePageAllocator.h"
 #include "platform/AsciiCase.h"
 #include "platform/PlatformFile.h"
 #include "platform/SystemCalls.h"
@@ -101,7 +100,7 @@ bool CTemplateStore::Load(const std::string& path) {
         m_strError = "larger than 64 MiB, too large for a template store";
         return false;
     }
-    TemplateList records;
+    std::vector<CTextTemplate> records;
     records.reserve(static_cast<size_t>(file.GetLength() / CTextTemplate::RECORD_SIZE));
     unsigned char bytes[CTextTemplate::RECORD_SIZE];
     while (file.Read(bytes, sizeof bytes) == sizeof bytes) {

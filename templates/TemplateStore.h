@@ -6,7 +6,6 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/HugePageAllocator.h"
 #include "templates/TextTemplate.h"
 
 class CPlatformFile;
@@ -67,9 +66,7 @@ public:
 private:
     bool Write(CPlatformFile& file, const std::string& path) const;
 
-    // A store of many templates loads with few page faults.
-    using TemplateList = std::vector<CTextTemplate, CHugePageAllocator<CTextTemplate>>;
-    TemplateList m_templates;
+    std::vector<CTextTemplate> m_templates;
     mutable std::string m_strError;
     const std::atomic<bool>* m_pStop = nullptr;
 };

@@ -3,25 +3,13 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/LittleEndian.h"
+
 namespace {
 
 constexpr size_t FIRST_ROW_OFFSET = 16;
 constexpr size_t NAME_OFFSET = 18;
 constexpr size_t DELIMITER_OFFSET = 273;
-
-void PutInt(unsigned char* p, uint32_t nValue, int nBytes) {
-    for (int i = 0; i < nBytes; ++i) {
-        p[i] = static_cast<unsigned char>(nValue >> (8 * i));
-    }
-}
-
-uint32_t GetInt(const unsigned char* p, int nBytes) {
-    uint32_t nValue = 0;
-    for (int i = nBytes - 1; i >= 0; --i) {
-        nValue = (nValue << 8) | p[i];
-    }
-    return nValue;
-}
 
 }  // namespace
 
@@ -45,9 +33,9 @@ void CTextTemplate::Encode(unsigned char (&record)[RECORD_SIZE]) const {
     std::memset(record, 0, RECORD_SIZE);
     const int32_t columns[] = {nameColumn, latitudeColumn, longitudeColumn, commentColumn};
     for (size_t i = 0; i < 4; ++i) {
-        PutInt(record + 4 * i, static_cast<uint32_t>(columns[i]), 4);
+        StoreLittleEndian(record + 4 * i, static_cast<uint32_t>(columns[i]), 4);
     }
-    PutInt(record + FIRST_ROW_OFFSET, firstWaypointRow, 2);
+    StoreLittleEndian(record + FIRST_ROW_OFFSET, firstWaypointRow, 2);
     std::memcpy(record + NAME_OFFSET, name, sizeof name);
     record[DELIMITER_OFFSET] = static_cast<unsigned char>(delimiter);
 }
@@ -57,9 +45,9 @@ CTextTemplate CTextTemplate::Decode(const unsigned char (&record)[RECORD_SIZE]) 
     int32_t* columns[] = {&layout.nameColumn, &layout.latitudeColumn, &layout.longitudeColumn,
                           &layout.commentColumn};
     for (size_t i = 0; i < 4; ++i) {
-        *columns[i] = static_cast<int32_t>(GetInt(record + 4 * i, 4));
+        *columns[i] = static_cast<int32_t>(LoadLittleEndian(record + 4 * i, 4));
     }
-    layout.firstWaypointRow = static_cast<uint16_t>(GetInt(record + FIRST_ROW_OFFSET, 2));
+    layout.firstWaypointRow = static_cast<uint16_t>(LoadLittleEndian(record + FIRST_ROW_OFFSET, 2));
     std::memcpy(layout.name, record + NAME_OFFSET, sizeof layout.name);
     if (std::memchr(layout.name, '\0', sizeof layout.name) == nullptr) {
         layout.name[MAX_NAME_LENGTH] = '\0';

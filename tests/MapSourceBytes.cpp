@@ -1,5 +1,6 @@
 #include "tests/MapSourceBytes.h"
 
+#include "platform/LittleEndian.h"
 #include "tests/TempDir.h"
 
 namespace mps {
@@ -18,21 +19,15 @@ std::string EndRecord() {
 }
 
 std::string Int32(int32_t nValue) {
-    auto nBits = static_cast<uint32_t>(nValue);
     std::string bytes;
-    for (int i = 0; i < 4; ++i) {
-        bytes.push_back(static_cast<char>((nBits >> (8 * i)) & 0xFF));
-    }
+    AppendLittleEndian(bytes, static_cast<uint32_t>(nValue), 4);
     return bytes;
 }
 
 std::string Record(const std::string& name, const std::string& comment, int32_t nLatitude,
                    int32_t nLongitude) {
     size_t nLength = name.size() + comment.size() + 77;
-    std::string bytes;
-    bytes.push_back(static_cast<char>(nLength & 0xFF));
-    bytes += std::string(3, '\0');
-    bytes += 'W';
+    std::string bytes = Int32(static_cast<int32_t>(nLength)) + 'W';
     bytes += name + '\0';
     bytes += std::string(13, '\0') + std::string(8, '\xFF') + '\0';
     bytes += Int32(nLatitude) + Int32(nLongitude);

@@ -37,11 +37,8 @@ enum ControlStyle : unsigned {
     STYLE_BORDER = 1u << 3,    // a sunken frame around a label
     STYLE_GROUP = 1u << 4,     // starts a group of option buttons
     STYLE_READ_ONLY = 1u << 5,
-    STYLE_MULTI_LINE = 1u << 6,
-    STYLE_UPPER_CASE = 1u << 7,  // an edit that turns letters into capitals
-    STYLE_NUMBER = 1u << 8,      // an edit that takes digits only
-    STYLE_NO_PREFIX = 1u << 9,   // '&' is shown as it is, not as a mnemonic
-    STYLE_SORTED = 1u << 10,     // a combo box whose list is kept sorted
+    STYLE_UPPER_CASE = 1u << 6,  // an edit that turns letters into capitals
+    STYLE_NUMBER = 1u << 7,      // an edit that takes digits only
 };
 
 struct ControlTemplate {
@@ -53,7 +50,6 @@ struct ControlTemplate {
 };
 
 struct DialogTemplate {
-    int nId;
     std::string title;
     int cx, cy;                             // the client area, in dialog units
     bool bSystemMenu = true;                // false: no close box

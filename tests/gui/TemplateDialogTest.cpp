@@ -9,7 +9,6 @@
 namespace {
 
 const DialogTemplate SAMPLE = {
-    900,
     "Sample",
     200,
     100,
