@@ -3,13 +3,21 @@
 #include <QCheckBox>
 #include <QContextMenuEvent>
 #include <QCoreApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
+#include <QFileInfo>
 #include <QMenu>
+#include <QMimeData>
 #include <QPushButton>
+#include <QShortcut>
 #include <QThread>
 #include <QTimer>
+#include <QUrl>
 
 #include "app/AboutDlg.h"
 #include "app/HelpDlg.h"
+#include "ui/MessageBox.h"
 
 namespace {
 
@@ -22,18 +30,18 @@ constexpr const char* ABOUT_ENTRY = "&About Pathfolio...";
 const DialogTemplate MAIN_DIALOG = {
     "Pathfolio",
     186,
-    263,
+    277,
     true,
     {
-        {IDCANCEL, ControlKind::PushButton, "Exit", 106, 233, 57, 14,
+        {IDCANCEL, ControlKind::PushButton, "Exit", 119, 247, 44, 14,
          STYLE_DEFAULT | STYLE_TAB_STOP},
         {IDC_STATIC, ControlKind::GroupBox, "Convert files", 19, 20, 146, 74},
-        {IDC_TEXT_TO_MAPSOURCE, ControlKind::PushButton, "From Text file to MapSource file", 29, 39,
-         124, 14, STYLE_TAB_STOP},
-        {IDC_MAPSOURCE_TO_TEXT, ControlKind::PushButton, "From MapSource file to Text file", 29, 67,
-         124, 14, STYLE_TAB_STOP},
+        {IDC_TEXT_TO_MAPSOURCE, ControlKind::PushButton, "From &Text file to MapSource file", 29,
+         39, 124, 14, STYLE_TAB_STOP},
+        {IDC_MAPSOURCE_TO_TEXT, ControlKind::PushButton, "From &MapSource file to Text file", 29,
+         67, 124, 14, STYLE_TAB_STOP},
         {IDC_COUNTER, ControlKind::Label, "", 27, 130, 47, 14, STYLE_BORDER},
-        {IDC_STATIC, ControlKind::GroupBox, "Status", 20, 104, 146, 117},
+        {IDC_STATIC, ControlKind::GroupBox, "Status", 20, 104, 146, 133},
         {IDC_SCAN_CHECK, ControlKind::CheckBox, "", 27, 171, 16, 8, STYLE_DISABLED},
         {IDC_IMPORT_CHECK, ControlKind::TriStateCheckBox, "", 27, 188, 16, 8, STYLE_DISABLED},
         {IDC_EXPORT_CHECK, ControlKind::TriStateCheckBox, "", 27, 205, 16, 8, STYLE_DISABLED},
@@ -45,9 +53,34 @@ const DialogTemplate MAIN_DIALOG = {
          STYLE_DISABLED},
         {IDC_STATIC, ControlKind::Label, "Waypoints counter for current stage:", 27, 118, 116, 8},
         {IDC_STATIC, ControlKind::Label, "Current stage:", 27, 155, 45, 8},
-        {ID_HELP, ControlKind::PushButton, "&Help", 21, 233, 50, 14, STYLE_TAB_STOP},
+        {IDC_JOB_RESULT, ControlKind::Label, "", 27, 217, 133, 16},
+        {ID_HELP, ControlKind::PushButton, "&Help", 21, 247, 44, 14, STYLE_TAB_STOP},
+        {IDC_ABOUT, ControlKind::PushButton, "&About", 70, 247, 44, 14, STYLE_TAB_STOP},
     },
 };
+
+// How a job that did not succeed ended, under the stages.
+constexpr const char* STOPPED_TEXT = "Conversion stopped: the target file was left as it was.";
+constexpr const char* FAILED_TEXT = "Conversion failed: the target file was left as it was.";
+
+// The source's folder and name with the extension of the target's kind.
+std::string ProposedTarget(const std::string& sourcePath, FileKind targetKind) {
+    const QFileInfo source(QFile::decodeName(QByteArray::fromStdString(sourcePath)));
+    const QString proposed = source.absolutePath() + QLatin1Char('/') + source.completeBaseName() +
+                             QLatin1Char('.') +
+                             QString::fromStdString(InfoOf(targetKind).defaultExtension);
+    return QFile::encodeName(proposed).toStdString();
+}
+
+// The one local file that a drag carries, or nothing.
+QString DraggedFile(const QMimeData* pData) {
+    const QList<QUrl> urls = pData != nullptr ? pData->urls() : QList<QUrl>();
+    if (urls.size() != 1 || !urls.first().isLocalFile()) {
+        return QString();
+    }
+    const QString path = urls.first().toLocalFile();
+    return QFileInfo(path).isFile() ? path : QString();
+}
 
 }  // namespace
 
@@ -64,7 +97,12 @@ CMainDlg::CMainDlg(const std::string& templateStorePath)
             &CMainDlg::OnMapSourceToText);
     connect(Button(IDCANCEL), &QPushButton::clicked, this, &CMainDlg::reject);
     connect(Button(ID_HELP), &QPushButton::clicked, this, &CMainDlg::OnHelp);
+    connect(Button(IDC_ABOUT), &QPushButton::clicked, this, &CMainDlg::OnAbout);
+    connect(new QShortcut(QKeySequence(Qt::Key_F1), this), &QShortcut::activated, this,
+            &CMainDlg::OnHelp);
     connect(&m_closeTimer, &QTimer::timeout, this, &CMainDlg::reject);
+    connect(&m_userInterface, &CQtUserInterface::JobFinished, this, &CMainDlg::OnJobFinished);
+    setAcceptDrops(true);
     Button(IDCANCEL)->setFocus();
 }
 
@@ -80,23 +118,69 @@ void CMainDlg::OnMapSourceToText() {
     Convert(FileKind::MapSource, FileKind::Text);
 }
 
+void CMainDlg::ConvertFile(const QString& sourcePath) {
+    const std::string path =
+        QFile::encodeName(QFileInfo(sourcePath).absoluteFilePath()).toStdString();
+    const FileKind sourceKind = KindOfPath(path);
+    Convert(sourceKind, sourceKind == FileKind::MapSource ? FileKind::Text : FileKind::MapSource,
+            path);
+}
+
 // The job itself asks what is left open: what to do with an existing target,
 // the templates of text files, and how to settle invalid waypoints. The
-// buttons come back when the job has ended.
-void CMainDlg::Convert(FileKind sourceKind, FileKind targetKind) {
+// buttons and the focus come back when the job has ended.
+void CMainDlg::Convert(FileKind sourceKind, FileKind targetKind, const std::string& sourcePath) {
     if (m_converter.IsRunning()) {
         return;
     }
+    m_pFocusBeforeJob = focusWidget();
+    SetControlText(IDC_JOB_RESULT, QString());
     EnableConversionButtons(false);
     ConversionRequest request;
     request.source.kind = sourceKind;
+    request.source.path = sourcePath;
     request.target.kind = targetKind;
-    if (!m_userInterface.ChooseFile(FileRole::Source, sourceKind, request.source.path) ||
-        !m_userInterface.ChooseFile(FileRole::Target, targetKind, request.target.path)) {
+    bool bChosen = !request.source.path.empty() ||
+                   m_userInterface.ChooseFile(FileRole::Source, sourceKind, request.source.path);
+    if (bChosen) {
+        request.target.path = ProposedTarget(request.source.path, targetKind);
+        bChosen = m_userInterface.ChooseFile(FileRole::Target, targetKind, request.target.path);
+    }
+    if (!bChosen || !m_converter.Start(request)) {
         EnableConversionButtons(true);
+        RestoreFocus();
+    }
+}
+
+void CMainDlg::OnJobFinished(bool bSucceeded, bool bFailureShown) {
+    if (!bSucceeded) {
+        SetControlText(IDC_JOB_RESULT,
+                       QString::fromLatin1(bFailureShown ? FAILED_TEXT : STOPPED_TEXT));
+    }
+    RestoreFocus();
+}
+
+void CMainDlg::RestoreFocus() {
+    if (m_pFocusBeforeJob != nullptr && m_pFocusBeforeJob->isEnabled()) {
+        m_pFocusBeforeJob->setFocus();
+    }
+    m_pFocusBeforeJob = nullptr;
+}
+
+void CMainDlg::dragEnterEvent(QDragEnterEvent* pEvent) {
+    if (!m_converter.IsRunning() && !DraggedFile(pEvent->mimeData()).isEmpty()) {
+        pEvent->acceptProposedAction();
+    }
+}
+
+void CMainDlg::dropEvent(QDropEvent* pEvent) {
+    const QString path = DraggedFile(pEvent->mimeData());
+    if (path.isEmpty() || m_converter.IsRunning()) {
         return;
     }
-    m_converter.Start(request);
+    pEvent->acceptProposedAction();
+    // Not inside the drop: the file choosers and dialogs of the job follow.
+    QTimer::singleShot(0, this, [this, path] { ConvertFile(path); });
 }
 
 void CMainDlg::EnableConversionButtons(bool bEnable) {
@@ -135,16 +219,27 @@ void CMainDlg::StopConversion() {
     m_converter.Wait();
 }
 
+bool CMainDlg::ConfirmStop() {
+    return ShowMessageBox(this,
+                          QStringLiteral("A conversion is running. Stop it and exit? The target "
+                                         "file will be left as it was."),
+                          MessageButtons::YesNoDefaultNo) == MessageAnswer::Yes;
+}
+
 void CMainDlg::reject() {
+    if (m_converter.IsRunning()) {
+        // Asked once; then the window waits for the stopped job (below).
+        if (m_closeTimer.isActive() || !ConfirmStop()) {
+            return;
+        }
+    }
     if (m_converter.IsRunning()) {
         // The worker may be waiting for this thread, even inside a dialog of
         // the job that is open below this call: ask it to stop, let the event
         // loop serve it, and close once it has ended.
-        if (!m_closeTimer.isActive()) {
-            m_userInterface.Close();
-            m_converter.RequestStop();
-            m_closeTimer.start(CLOSE_POLL_MILLISECONDS);
-        }
+        m_userInterface.Close();
+        m_converter.RequestStop();
+        m_closeTimer.start(CLOSE_POLL_MILLISECONDS);
         return;
     }
     m_closeTimer.stop();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPointer>
 #include <QTimer>
 #include <string>
 
@@ -9,7 +10,8 @@
 #include "ui/TemplateDialog.h"
 
 // The program's window: the two conversion buttons, the status area that the
-// conversion job drives, Help and Exit, and the About entry.
+// conversion job drives, Help, About and Exit. A file dropped on it is
+// converted to the other kind.
 class CMainDlg : public CTemplateDialog {
     Q_OBJECT
 public:
@@ -18,20 +20,29 @@ public:
 
     CQtUserInterface& UserInterface() { return m_userInterface; }
     CConverter& Converter() { return m_converter; }
+    // Converts the file (dropped, or named on the command line) to the other
+    // kind; only the target is asked for.
+    void ConvertFile(const QString& sourcePath);
 
 public slots:
-    // Exit, Escape and the close box: a running conversion is stopped, and
-    // the window closes when its worker has ended.
+    // Exit, Escape and the close box: a running conversion is stopped once
+    // the person confirms it, and the window closes when its worker has ended.
     void reject() override;
 
 protected:
     void contextMenuEvent(QContextMenuEvent* pEvent) override;
+    void dragEnterEvent(QDragEnterEvent* pEvent) override;
+    void dropEvent(QDropEvent* pEvent) override;
 
 private:
     void OnTextToMapSource();
     void OnMapSourceToText();
-    // Asks the person for the two files and starts the job on them.
-    void Convert(FileKind sourceKind, FileKind targetKind);
+    // Asks the person for the files (the source unless given) and starts the job on them.
+    void Convert(FileKind sourceKind, FileKind targetKind, const std::string& sourcePath = {});
+    void OnJobFinished(bool bSucceeded, bool bFailureShown);
+    // Gives the focus back to the control that had it when the job was asked for.
+    void RestoreFocus();
+    bool ConfirmStop();
     void EnableConversionButtons(bool bEnable);
     void OnHelp();
     void OnAbout();
@@ -40,4 +51,5 @@ private:
     CQtUserInterface m_userInterface;
     CConverter m_converter;
     QTimer m_closeTimer;
+    QPointer<QWidget> m_pFocusBeforeJob;
 };

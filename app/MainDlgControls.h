@@ -11,4 +11,6 @@ enum MainDlgControl : int {
     IDC_SCAN_LABEL = 1007,
     IDC_IMPORT_LABEL = 1008,
     IDC_EXPORT_LABEL = 1009,
+    IDC_JOB_RESULT = 1010,  // how the last job ended, when it did not succeed
+    IDC_ABOUT = 1011,
 };

@@ -1,6 +1,7 @@
 #include "app/PathfolioApp.h"
 
 #include <QApplication>
+#include <QTimer>
 #include <cstdio>
 #include <cstdlib>
 
@@ -54,6 +55,12 @@ int CPathfolioApp::Run(int argc, char** argv) {
     UseDialogStyle();
 
     CMainDlg mainDlg(LocateTemplateStore());
+    // pathfolio FILE converts the file, as a drop on the window does.
+    const QStringList arguments = QApplication::arguments();
+    if (arguments.size() > 1) {
+        QTimer::singleShot(0, &mainDlg,
+                           [&mainDlg, &arguments] { mainDlg.ConvertFile(arguments[1]); });
+    }
     mainDlg.exec();
     return 0;
 }

@@ -4,12 +4,15 @@
 #include <QCheckBox>
 #include <QDialog>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QSettings>
 #include <QStringList>
 #include <QThread>
 #include <future>
 #include <memory>
 #include <mutex>
 
+#include "app/FileChooser.h"
 #include "app/MainDlgControls.h"
 #include "dialogs/ExistingFileDlg.h"
 #include "dialogs/InvalidWaypointDlg.h"
@@ -33,18 +36,17 @@ QString FilterOf(const FileKindInfo& info) {
            patterns.join(QLatin1Char(' ')) + QStringLiteral(");;All Files (*)");
 }
 
+// Where the choosers keep the folder of the file chosen last.
+constexpr const char* LAST_FOLDER_KEY = "choosers/lastFolder";
+
+QSettings Settings() {
+    return QSettings(QStringLiteral("pathfolio"), QStringLiteral("pathfolio"));
+}
+
 bool ChooseWithFileDialog(QWidget* pOwner, FileRole role, const QString& title,
                           const QString& filter, const QString& defaultSuffix, QString& path) {
     QFileDialog dialog(pOwner, title);
-    // A file that does not exist may be named; the job itself asks about an
-    // existing target, so the chooser does not.
-    dialog.setFileMode(QFileDialog::AnyFile);
-    if (role == FileRole::Target) {
-        dialog.setAcceptMode(QFileDialog::AcceptSave);
-        dialog.setOption(QFileDialog::DontConfirmOverwrite);
-    }
-    dialog.setNameFilter(filter);
-    dialog.setDefaultSuffix(defaultSuffix);
+    PrepareFileChooser(dialog, role, filter, defaultSuffix, path);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return false;
     }
@@ -133,7 +135,7 @@ void CQtUserInterface::StageEnded(Stage) {
     OnGuiThread([&] { ClearCounter(); });
 }
 
-void CQtUserInterface::JobEnded(bool) {
+void CQtUserInterface::JobEnded(bool bSucceeded) {
     OnGuiThread([&] {
         m_mainDlg.EnableControl(IDC_SCAN_LABEL, false);
         Check(IDC_SCAN_CHECK, false);
@@ -144,6 +146,9 @@ void CQtUserInterface::JobEnded(bool) {
         Check(IDC_IMPORT_CHECK, false);
         Check(IDC_EXPORT_CHECK, false);
         ClearCounter();
+        const bool bFailureShown = m_bFailureShown;
+        m_bFailureShown = false;
+        emit JobFinished(bSucceeded, bFailureShown);
     });
 }
 
@@ -186,12 +191,14 @@ bool CQtUserInterface::ChooseFile(FileRole role, FileKind kind, std::string& pat
     const FileKindInfo& info = InfoOf(kind);
     QString title = role == FileRole::Source ? QStringLiteral("Pathfolio - Open Source File")
                                              : QStringLiteral("Pathfolio - Open Target File");
-    QString chosen;
+    QString chosen = path.empty() ? Settings().value(QLatin1String(LAST_FOLDER_KEY)).toString()
+                                  : QFile::decodeName(QByteArray::fromStdString(path));
     if (!m_fileChooser(role, title, FilterOf(info), QString::fromStdString(info.defaultExtension),
                        chosen)) {
         return false;
     }
-    path = chosen.toLocal8Bit().toStdString();
+    Settings().setValue(QLatin1String(LAST_FOLDER_KEY), QFileInfo(chosen).absolutePath());
+    path = QFile::encodeName(chosen).toStdString();
     return true;
 }
 
@@ -237,6 +244,9 @@ bool CQtUserInterface::ChooseTextTemplate(CTextTemplate& chosenTemplate,
     return bChosen;
 }
 
-void CQtUserInterface::ShowMessage(MessageKind, const std::string& text) {
-    OnGuiThread([&] { ShowMessageBox(&m_mainDlg, ToDisplayText(text)); });
+void CQtUserInterface::ShowMessage(MessageKind kind, const std::string& text) {
+    OnGuiThread([&] {
+        m_bFailureShown = m_bFailureShown || kind == MessageKind::Failure;
+        ShowMessageBox(&m_mainDlg, ToDisplayText(text));
+    });
 }

@@ -7,12 +7,11 @@
 #include <functional>
 #include <mutex>
 
+#include "app/FileChooser.h"
 #include "files/FileKinds.h"
 #include "job/UserInterface.h"
 
 class CTemplateDialog;
-
-enum class FileRole { Source, Target };
 
 // The job's interface of the person, answered by the desktop program: its
 // events drive the main dialog's status area, its questions are the dialogs.
@@ -29,9 +28,10 @@ enum class FileRole { Source, Target };
 class CQtUserInterface : public QObject, public CUserInterface {
     Q_OBJECT
 public:
-    // Chooses a file; false when cancelled. The filter is in Qt's form
-    // ("Text Files (*.txt *.csv);;All Files (*)"). Tests and benchmarks put
-    // their own in place of the file dialog.
+    // Chooses a file; false when cancelled. path comes in as the folder to
+    // open or the file to propose (or empty) and goes out as the choice. The
+    // filter is in Qt's form ("Text Files (*.txt *.csv);;All Files (*)").
+    // Tests and benchmarks put their own in place of the file dialog.
     using FileChooser =
         std::function<bool(FileRole role, const QString& title, const QString& filter,
                            const QString& defaultSuffix, QString& path)>;
@@ -40,6 +40,8 @@ public:
 
     void SetFileChooser(FileChooser chooser) { m_fileChooser = std::move(chooser); }
     // On the GUI thread, before a job: the person chooses a file of the kind.
+    // The chooser opens on path when one is given (a proposed file), else in
+    // the folder of the file chosen last, which is kept between runs.
     bool ChooseFile(FileRole role, FileKind kind, std::string& path);
     // From now on every question is answered as cancelled, and an open dialog of the job is closed.
     void Close();
@@ -56,6 +58,11 @@ public:
                             bool bTextFileIsEmpty, TemplateUse use) override;
     void ShowMessage(MessageKind kind, const std::string& text) override;
 
+signals:
+    // On the GUI thread, once the job has ended and the status area is idle
+    // again; bFailureShown: the person was told why it failed.
+    void JobFinished(bool bSucceeded, bool bFailureShown);
+
 private:
     // Runs the request on the GUI thread and waits for it; skipped once closing.
     void OnGuiThread(const std::function<void()>& request);
@@ -67,6 +74,7 @@ private:
     const std::string m_templateStorePath;
     FileChooser m_fileChooser;
     std::atomic<bool> m_bClosing{false};
+    bool m_bFailureShown = false;  // in the running job
 
     static constexpr int NO_COUNT = -1;
     std::mutex m_counterMutex;

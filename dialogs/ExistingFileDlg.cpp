@@ -13,9 +13,9 @@ const DialogTemplate& CExistingFileDlg::Template() {
         true,
         {
             {ID_PATH, ControlKind::Edit, "", 27, 17, 135, 17, STYLE_READ_ONLY | STYLE_TAB_STOP},
-            {ID_REPLACE, ControlKind::RadioButton, "Replace existing data", 27, 68, 84, 8,
+            {ID_REPLACE, ControlKind::RadioButton, "&Replace existing data", 27, 68, 84, 8,
              STYLE_GROUP | STYLE_TAB_STOP},
-            {ID_APPEND, ControlKind::RadioButton, "Append new data to existing data", 27, 84, 121,
+            {ID_APPEND, ControlKind::RadioButton, "&Append new data to existing data", 27, 84, 121,
              8, STYLE_TAB_STOP},
             {ID_ABORT, ControlKind::PushButton, "Abort", 74, 106, 50, 14, STYLE_TAB_STOP},
             {IDC_STATIC, ControlKind::Label, "This file already exists, would you like to:", 27, 51,

@@ -1,6 +1,8 @@
 #include "dialogs/InvalidWaypointDlg.h"
 
 #include <QCheckBox>
+#include <QFileInfo>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -23,6 +25,28 @@ constexpr Option OPTIONS[] = {
     {Dlg::ID_TRUNCATE, Resolution::Truncate},
 };
 
+// "Line 12 of the source file in.csv": the file by its name, the place by its unit.
+QString DescribeOrigin(const WaypointOrigin& origin, bool bFromTarget) {
+    const QByteArray path(origin.filePath.data(), static_cast<qsizetype>(origin.filePath.size()));
+    const QString file = QFileInfo(QFile::decodeName(path)).fileName();
+    const QString role = bFromTarget ? QStringLiteral("target") : QStringLiteral("source");
+    switch (origin.unit) {
+        case WaypointOrigin::Unit::Line:
+            return QStringLiteral("Line %1 of the %2 file %3").arg(origin.nNumber).arg(role, file);
+        case WaypointOrigin::Unit::Record:
+            return QStringLiteral("Waypoint record %1 of the %2 file %3")
+                .arg(origin.nNumber)
+                .arg(role, file);
+        case WaypointOrigin::Unit::Unknown:
+            break;
+    }
+    return QString();
+}
+
+QString Degrees(double dDegrees) {
+    return QString::number(dDegrees, 'f', 6);
+}
+
 constexpr unsigned TAB = STYLE_TAB_STOP;
 constexpr unsigned OFF = STYLE_DISABLED;
 
@@ -32,28 +56,33 @@ const DialogTemplate& CInvalidWaypointDlg::Template() {
     static const DialogTemplate dialogTemplate = {
         "Pathfolio - Invalid Waypoint",
         300,
-        191,
+        236,
         false,
         {
             {ID_MESSAGE, ControlKind::Label, "", 30, 37, 172, 25},
-            {ID_NAME, ControlKind::Edit, "", 32, 15, 87, 14, TAB | OFF},
+            {ID_NAME, ControlKind::Edit, "", 32, 15, 190, 14, TAB | OFF},
             {ID_QUESTION, ControlKind::Label, "Would you like to:", 32, 75, 88, 8},
             {ID_ADD_SUFFIX, ControlKind::RadioButton,
-             "Add Suffix (automaticiclly generate unique name)", 32, 86, 185, 10,
+             "&Add Suffix (automaticiclly generate unique name)", 32, 86, 185, 10,
              TAB | STYLE_GROUP | OFF},
             {ID_OVERWRITE, ControlKind::RadioButton,
-             "Overwrite (accept and overwrite existing waypoint data)", 32, 99, 190, 10, TAB | OFF},
-            {ID_DISCARD, ControlKind::RadioButton, "Discard (reject the new waypoint)", 32, 112,
-             121, 10, TAB},
-            {ID_EDIT, ControlKind::RadioButton, "Edit (manually change the name)", 32, 125, 119, 10,
+             "&Overwrite (accept and overwrite existing waypoint data)", 32, 99, 190, 10,
              TAB | OFF},
-            {ID_APPLY_TO_ALL, ControlKind::CheckBox, "Apply to all waypoints with same error", 32,
+            {ID_DISCARD, ControlKind::RadioButton, "&Discard (reject the new waypoint)", 32, 112,
+             121, 10, TAB},
+            {ID_EDIT, ControlKind::RadioButton, "&Edit (manually change the name)", 32, 125, 119,
+             10, TAB | OFF},
+            {ID_APPLY_TO_ALL, ControlKind::CheckBox, "A&pply to all waypoints with same error", 32,
              166, 155, 10, TAB},
             {IDOK, ControlKind::PushButton, "OK", 236, 15, 50, 14, TAB | STYLE_DEFAULT | OFF},
             {ID_ABORT, ControlKind::PushButton, "Abort", 236, 32, 50, 14, TAB},
             {ID_CHANGE_NAME, ControlKind::Label, "Please change this name", 32, 64, 88, 8, OFF},
             {ID_TRUNCATE, ControlKind::RadioButton,
-             "Truncate (cut the name to the appropriate length)", 32, 138, 184, 10, TAB | OFF},
+             "&Truncate (cut the name to the appropriate length)", 32, 138, 184, 10, TAB | OFF},
+            {IDC_STATIC, ControlKind::GroupBox, "Waypoint", 26, 182, 260, 48},
+            {ID_ORIGIN, ControlKind::Label, "", 32, 194, 248, 8},
+            {ID_COORDINATES, ControlKind::Label, "", 32, 205, 248, 8},
+            {ID_COMMENT, ControlKind::Label, "", 32, 216, 248, 8},
         },
     };
     return dialogTemplate;
@@ -82,12 +111,33 @@ CInvalidWaypointDlg::CInvalidWaypointDlg(std::string& name, ResolutionPolicy& po
 
     EnableOptionsFor(error);
     ShowFault(error);
+    ShowWaypoint(table);
     if (m_policy.resolution == Resolution::Edit && m_policy.applyToAll) {
         EnterForcedEditMode();
     }
     Edit(ID_NAME)->setText(ToQString(m_strName));
     Edit(ID_NAME)->setCursorPosition(0);
+    Edit(ID_NAME)->setToolTip(ToQString(m_strName));
     MakeOkDefault(false);
+}
+
+void CInvalidWaypointDlg::ShowWaypoint(const CWaypointTable& table) {
+    const CWaypoint* pWaypoint = table.PendingWaypoint();
+    if (pWaypoint == nullptr) {
+        return;
+    }
+    SetDetail(ID_ORIGIN, DescribeOrigin(table.PendingOrigin(), pWaypoint->m_bFromTarget));
+    SetDetail(ID_COORDINATES,
+              QStringLiteral("Latitude %1, longitude %2")
+                  .arg(Degrees(pWaypoint->m_dLatitude), Degrees(pWaypoint->m_dLongitude)));
+    SetDetail(ID_COMMENT, QStringLiteral("Comment: ") + ToQString(pWaypoint->m_strComment));
+}
+
+void CInvalidWaypointDlg::SetDetail(int nId, const QString& text) {
+    QLabel* pLabel = Label(nId);
+    const QString shown = pLabel->fontMetrics().elidedText(text, Qt::ElideMiddle, pLabel->width());
+    pLabel->setText(shown);
+    pLabel->setToolTip(shown != text ? text : QString());
 }
 
 void CInvalidWaypointDlg::EnableOptionsFor(WaypointError error) {
@@ -121,6 +171,7 @@ void CInvalidWaypointDlg::ChooseOption(Resolution resolution) {
 void CInvalidWaypointDlg::ChooseEdit() {
     m_policy.resolution = Resolution::Edit;
     EnableControl(ID_NAME, true);
+    Edit(ID_NAME)->setFocus();
     MakeOkDefault(false);
 }
 

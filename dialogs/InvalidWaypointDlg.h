@@ -9,6 +9,8 @@
 // Puts a waypoint that cannot enter the table as it is before the person, who
 // settles it: add a suffix, overwrite, discard, edit the name, truncate it, or
 // abort the conversion, optionally for every later fault of the same kind.
+// Below the choices it shows the waypoint: where it was read, its coordinates
+// and its comment.
 //
 // Every choice is written into the policy at once; an accepted edited name is
 // written into the name. The modal result carries nothing. Escape (or any
@@ -28,6 +30,10 @@ public:
         ID_TRUNCATE = 1020,
         ID_MESSAGE = 1021,
         ID_QUESTION = 1022,
+        // Where the waypoint was read, its coordinates and its comment.
+        ID_ORIGIN = 1030,
+        ID_COORDINATES = 1031,
+        ID_COMMENT = 1032,
     };
 
     static const DialogTemplate& Template();
@@ -43,6 +49,9 @@ public:
 
 private:
     void EnableOptionsFor(WaypointError error);
+    void ShowWaypoint(const CWaypointTable& table);
+    // The text in the label, cut with "..." to fit; the whole text in its tooltip.
+    void SetDetail(int nId, const QString& text);
     void EnterForcedEditMode();
     void ChooseOption(Resolution resolution);
     void ChooseEdit();

@@ -8,7 +8,13 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTableWidget>
+#include <algorithm>
+#include <iterator>
 
+#include "dialogs/TextFilePreview.h"
+#include "engine/WaypointTable.h"
+#include "files/Coordinates.h"
 #include "templates/ColumnLetters.h"
 #include "ui/MessageBox.h"
 #include "ui/QtText.h"
@@ -26,8 +32,11 @@ std::vector<ControlTemplate> IndexRow(int nId, const char* pLabel, int y, unsign
             {nId, ControlKind::Edit, "", 130, y, 60, 14, style}};
 }
 
+// How many waypoint rows the preview shows.
+constexpr size_t PREVIEW_ROWS = 20;
+
 DialogTemplate MakeTemplate() {
-    DialogTemplate dialog{"Pathfolio - Text Templates", 259, 377, true, {}};
+    DialogTemplate dialog{"Pathfolio - Text Templates", 600, 377, true, {}};
     auto add = [&dialog](std::vector<ControlTemplate> controls) {
         dialog.controls.insert(dialog.controls.end(), controls.begin(), controls.end());
     };
@@ -47,9 +56,9 @@ DialogTemplate MakeTemplate() {
     add(IndexRow(IDC_FIRST_WAYPOINT_INDEX, "First Waypoint Index ...... ", 262,
                  DISABLED_TAB_STOP | STYLE_NUMBER));
     add({{IDC_STATIC, ControlKind::GroupBox, "Delimiter", 7, 304, 245, 60},
-         {IDC_COMMA, ControlKind::RadioButton, "Comma", 17, 322, 60, 10,
+         {IDC_COMMA, ControlKind::RadioButton, "&Comma", 17, 322, 60, 10,
           DISABLED_TAB_STOP | STYLE_GROUP},
-         {IDC_TAB, ControlKind::RadioButton, "Tab", 17, 340, 60, 10, STYLE_DISABLED},
+         {IDC_TAB, ControlKind::RadioButton, "&Tab", 17, 340, 60, 10, STYLE_DISABLED},
          {IDOK, ControlKind::PushButton, "OK", 190, 7, 62, 14, DISABLED_TAB_STOP},
          {IDC_ABORT, ControlKind::PushButton, "Abort", 190, 25, 62, 14,
           STYLE_TAB_STOP | STYLE_DEFAULT},
@@ -59,6 +68,9 @@ DialogTemplate MakeTemplate() {
           DISABLED_TAB_STOP},
          {IDC_VIEW_IN_SPREADSHEET, ControlKind::PushButton, VIEW_BUTTON_TEXT, 7, 37, 170, 14,
           DISABLED_TAB_STOP}});
+    add({{IDC_STATIC, ControlKind::GroupBox, "Preview of the text file", 262, 4, 331, 360},
+         {IDC_PREVIEW, ControlKind::ListView, "", 270, 18, 315, 300, STYLE_TAB_STOP},
+         {IDC_PREVIEW_MESSAGE, ControlKind::Label, "", 270, 324, 315, 34}});
     return dialog;
 }
 
@@ -106,6 +118,32 @@ bool ParseRow(const QString& text, uint16_t& nRow) {
     return !text.isEmpty();
 }
 
+const char* const PREVIEW_COLUMNS[] = {"Line", "Name", "Latitude", "Longitude", "Comment", "Fault"};
+
+// One row of the preview; a row that a conversion would question is tinted and
+// names its fault.
+void AddPreviewRow(QTableWidget& table, const CTextFilePreview::Row& row) {
+    const int nRow = table.rowCount();
+    table.insertRow(nRow);
+    const CWaypoint& waypoint = row.waypoint;
+    const QString cells[] = {
+        QString::number(row.nLine),
+        ToQString(waypoint.m_strName),
+        ToQString(FormatDegrees(waypoint.m_dLatitude)),
+        ToQString(FormatDegrees(waypoint.m_dLongitude)),
+        ToQString(waypoint.m_strComment),
+        ToQString(WaypointErrorMessage(static_cast<int>(row.error), MAX_NAME_LENGTH)),
+    };
+    for (int nColumn = 0; nColumn < static_cast<int>(std::size(cells)); ++nColumn) {
+        auto* pItem = new QTableWidgetItem(cells[nColumn]);
+        if (row.error != WaypointError::None) {
+            pItem->setBackground(QColor(255, 218, 218));
+            pItem->setToolTip(cells[std::size(cells) - 1]);
+        }
+        table.setItem(nRow, nColumn, pItem);
+    }
+}
+
 }  // namespace
 
 CTemplatesDlg::CTemplatesDlg(CTextTemplate& chosenTemplate, const std::string& textFilePath,
@@ -132,6 +170,23 @@ CTemplatesDlg::CTemplatesDlg(CTextTemplate& chosenTemplate, const std::string& t
     onClick(IDC_DELETE_CURRENT, &CTemplatesDlg::OnDeleteCurrent);
     onClick(IDC_DELETE_ALL, &CTemplatesDlg::OnDeleteAll);
     onClick(IDC_VIEW_IN_SPREADSHEET, &CTemplatesDlg::OnViewInExcel);
+
+    QTableWidget* pPreview = ListView(IDC_PREVIEW);
+    pPreview->setColumnCount(static_cast<int>(std::size(PREVIEW_COLUMNS)));
+    for (int nColumn = 0; nColumn < pPreview->columnCount(); ++nColumn) {
+        pPreview->setHorizontalHeaderItem(
+            nColumn, new QTableWidgetItem(QString::fromLatin1(PREVIEW_COLUMNS[nColumn])));
+    }
+    m_previewTimer.setSingleShot(true);
+    connect(&m_previewTimer, &QTimer::timeout, this, &CTemplatesDlg::ShowPreview);
+    for (const IndexField& field : INDEX_FIELDS) {
+        connect(Edit(field.nId), &QLineEdit::textChanged, &m_previewTimer,
+                qOverload<>(&QTimer::start));
+    }
+    for (int nId : {IDC_COMMA, IDC_TAB}) {
+        connect(RadioButton(nId), &QRadioButton::toggled, &m_previewTimer,
+                qOverload<>(&QTimer::start));
+    }
 }
 
 int CTemplatesDlg::exec() {
@@ -156,6 +211,7 @@ bool CTemplatesDlg::OnInitDialog() {
     pName->setCurrentIndex(-1);
     EnableControl(IDC_DELETE_ALL, m_store.GetCount() > 0);
     SetDefaultButton(IDC_ABORT, true);
+    ShowPreview();
     return true;
 }
 
@@ -207,12 +263,54 @@ bool CTemplatesDlg::ReadFields(CTextTemplate& record) {
             return false;
         }
     }
-    if (RadioButton(IDC_COMMA)->isChecked()) {
-        record.delimiter = ',';
-    } else if (RadioButton(IDC_TAB)->isChecked()) {
-        record.delimiter = '\t';
-    }
+    record.delimiter = ChosenDelimiter();
     return true;
+}
+
+char CTemplatesDlg::ChosenDelimiter() const {
+    if (RadioButton(IDC_COMMA)->isChecked()) {
+        return ',';
+    }
+    return RadioButton(IDC_TAB)->isChecked() ? '\t' : '\0';
+}
+
+CTextTemplate CTemplatesDlg::LayoutOfFields() const {
+    CTextTemplate layout;
+    for (const IndexField& field : INDEX_FIELDS) {
+        const QString text = Edit(field.nId)->text();
+        if (field.pColumn == nullptr) {
+            ParseRow(text, layout.firstWaypointRow);
+            continue;
+        }
+        const uint16_t nColumn = ColumnLettersToIndex(ToBytes(text));
+        layout.*field.pColumn = nColumn != INVALID_COLUMN ? nColumn : CTextTemplate::MAX_COLUMN;
+    }
+    layout.delimiter = ChosenDelimiter();
+    return layout;
+}
+
+void CTemplatesDlg::ShowPreview() {
+    QTableWidget* pPreview = ListView(IDC_PREVIEW);
+    pPreview->setRowCount(0);
+    const bool bNoColumns =
+        std::none_of(std::begin(INDEX_FIELDS), std::end(INDEX_FIELDS), [this](const IndexField& f) {
+            return f.pColumn != nullptr && !Edit(f.nId)->text().isEmpty();
+        });
+    QString message;
+    if (m_bTextFileIsEmpty) {
+        message = QStringLiteral("The text file is empty.");
+    } else if (bNoColumns) {
+        message = QStringLiteral(
+            "Choose a template or type its columns to see the first rows of the file here.");
+    } else {
+        const CTextFilePreview preview(m_textFilePath, LayoutOfFields(), PREVIEW_ROWS);
+        for (const CTextFilePreview::Row& row : preview.Rows()) {
+            AddPreviewRow(*pPreview, row);
+        }
+        message = ToDisplayText(preview.Message());
+    }
+    pPreview->resizeColumnsToContents();
+    SetControlText(IDC_PREVIEW_MESSAGE, message);
 }
 
 void CTemplatesDlg::OnOK() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QTimer>
 #include <string>
 #include <vector>
 
@@ -23,10 +24,14 @@ enum TemplatesDlgControl {
     IDC_TEMPLATE_NAME = 1019,
     IDC_DELETE_CURRENT = 1023,
     IDC_DELETE_ALL = 1024,
+    IDC_PREVIEW = 1040,
+    IDC_PREVIEW_MESSAGE = 1041,
 };
 
 // The dialog in which the person picks the template of a text file, defines a
-// new one or deletes stored ones.
+// new one or deletes stored ones. Beside the fields, a preview shows the first
+// rows of the file as the fields read them, marking the rows a conversion
+// would question; it follows every change of the fields.
 //
 // exec() loads the store; it returns Accepted (IDOK) when the chosen template
 // is in the caller's record, Rejected (IDCANCEL) when the person gave up or
@@ -63,7 +68,12 @@ private:
     void EnableDefinition(bool bEnable);
     void MakeOkDefault();
     bool ReadFields(CTextTemplate& record);
+    char ChosenDelimiter() const;
     void SaveStore();
+    // The layout the fields give as they stand: a column without valid letters
+    // reads nothing, a row without a number is the first.
+    CTextTemplate LayoutOfFields() const;
+    void ShowPreview();
 
     CTextTemplate* m_pChosenTemplate;
     std::string m_textFilePath;
@@ -76,4 +86,5 @@ private:
     bool m_bModified = false;
     int m_nListTop = -1;      // the list entry to show at the top when the list opens
     bool m_bViewing = false;  // the spreadsheet program runs; the dialog takes no input
+    QTimer m_previewTimer;    // one preview for a burst of changes
 };

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -25,6 +26,15 @@ std::string WaypointErrorMessage(int nError, int nMaxNameLength);
 
 // 0, NameTooLong, NameEmpty or NameNotAlphanumeric, in that order of precedence.
 WaypointError ValidateName(std::string_view name, int nMaxNameLength);
+
+// Where a waypoint was read: a line of a text file or a waypoint record of a
+// MapSource file, counted from 1; for the person who settles a fault in it.
+struct WaypointOrigin {
+    enum class Unit { Unknown, Line, Record };
+    Unit unit = Unit::Unknown;
+    uint64_t nNumber = 0;
+    std::string_view filePath;
+};
 
 class CWaypoint {
 public:

@@ -35,10 +35,18 @@ const char* const TOO_MANY_NAMES =
 
 }  // namespace
 
-Status CWaypointTable::AddWaypoint(CWaypoint& waypoint) {
+Status CWaypointTable::AddWaypoint(CWaypoint& waypoint, const WaypointOrigin& origin) {
     if (StopRequested()) {
         return Status::Stopped();
     }
+    m_pPending = &waypoint;
+    m_pendingOrigin = origin;
+    Status status = TryToStore(waypoint);
+    m_pPending = nullptr;
+    return status;
+}
+
+Status CWaypointTable::TryToStore(CWaypoint& waypoint) {
     try {
         return ResolveAndStore(waypoint);
     } catch (const std::bad_alloc&) {

@@ -63,7 +63,12 @@ public:
     // Lowers, validates and stores a copy of the waypoint, asking the person to
     // settle a fault. Anything but ok means: stop reading, the job ends
     // (stopped by an Abort or the job's stop, or failed at a limit).
-    Status AddWaypoint(CWaypoint& waypoint);
+    Status AddWaypoint(CWaypoint& waypoint, const WaypointOrigin& origin = {});
+
+    // While AddWaypoint runs (the person settles a fault, the progress shows it
+    // stored): the waypoint, lowered, and where it was read. Null otherwise.
+    const CWaypoint* PendingWaypoint() const { return m_pPending; }
+    const WaypointOrigin& PendingOrigin() const { return m_pendingOrigin; }
 
     // Removes the entry at the position, advances the position and hands the
     // waypoint over; shows the export counter.
@@ -90,6 +95,8 @@ private:
     enum class Step { Store, Retry, Skip, Stop, Fail };
 
     void ShowCounter(int nCount);
+    // ResolveAndStore; a lack of memory fails the reading.
+    Status TryToStore(CWaypoint& waypoint);
     Status ResolveAndStore(CWaypoint& waypoint);
     WaypointError Classify(const CWaypoint& waypoint) const;
     Resolution AskResolution(const CWaypoint& waypoint, WaypointError error, std::string& name);
@@ -99,6 +106,8 @@ private:
 
     CUniqueNameFinder m_uniqueNames{SUFFIX_ALPHABET};
     const std::atomic<bool>* m_pStopRequested = nullptr;
+    const CWaypoint* m_pPending = nullptr;
+    WaypointOrigin m_pendingOrigin;
     int m_nScanCount = 0;
     int m_nExportCount = 0;
 };

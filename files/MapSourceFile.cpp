@@ -66,7 +66,8 @@ CMapSourceFile::ReadEnd CMapSourceFile::Walk(CWaypointTable* pTable, bool bFromT
         if (structure.layout == MapSourceLayout::None) {
             end = ReadFormat(nOffset, nBody, type, structure);
         } else if (type == MPS_WAYPOINT_TYPE) {
-            end = ReadWaypoint(nOffset, nBody, structure.layout, pTable, bFromTarget);
+            ++structure.nWaypointRecords;
+            end = ReadWaypoint(nOffset, nBody, structure, pTable, bFromTarget);
             structure.nInsertAt = nOffset + MPS_RECORD_HEAD_SIZE + nBody;
             bInsertPointFound = true;
         } else if (type == MPS_ROUTE_TYPE || type == MPS_TRACK_TYPE ||
@@ -110,8 +111,8 @@ CMapSourceFile::ReadEnd CMapSourceFile::ReadFormat(uint64_t nOffset, uint32_t nB
 }
 
 CMapSourceFile::ReadEnd CMapSourceFile::ReadWaypoint(uint64_t nOffset, uint32_t nBody,
-                                                     MapSourceLayout layout, CWaypointTable* pTable,
-                                                     bool bFromTarget) {
+                                                     const Structure& structure,
+                                                     CWaypointTable* pTable, bool bFromTarget) {
     if (nBody > MPS_MAX_WAYPOINT_BODY) {
         return Damaged(nOffset, "a waypoint record of " + std::to_string(nBody) +
                                     " bytes is longer than any waypoint");
@@ -122,7 +123,7 @@ CMapSourceFile::ReadEnd CMapSourceFile::ReadWaypoint(uint64_t nOffset, uint32_t 
                                   : Damaged(nOffset, "a record runs past the end of the file");
     }
     CMapSourceFieldCodec codec;
-    if (!codec.ParseBody(m_body.data(), nBody, layout)) {
+    if (!codec.ParseBody(m_body.data(), nBody, structure.layout)) {
         return Damaged(nOffset, "the fields of a waypoint record do not fit inside its length of " +
                                     std::to_string(nBody) + " bytes");
     }
@@ -132,7 +133,9 @@ CMapSourceFile::ReadEnd CMapSourceFile::ReadWaypoint(uint64_t nOffset, uint32_t 
     CWaypoint waypoint;
     codec.Decode(waypoint);
     waypoint.m_bFromTarget = bFromTarget;
-    if (Status status = pTable->AddWaypoint(waypoint); !status.IsOk()) {
+    const WaypointOrigin origin{WaypointOrigin::Unit::Record, structure.nWaypointRecords,
+                                m_file.GetFilePath()};
+    if (Status status = pTable->AddWaypoint(waypoint, origin); !status.IsOk()) {
         m_readStatus = std::move(status);
         return ReadEnd::Stopped;
     }

@@ -37,7 +37,8 @@ private:
     // What a writer appending to the file needs to know of it.
     struct Structure {
         MapSourceLayout layout = MapSourceLayout::None;
-        uint64_t nInsertAt = 0;  // after the last 'W' record, or before routes and the rest
+        uint64_t nInsertAt = 0;         // after the last 'W' record, or before routes and the rest
+        uint64_t nWaypointRecords = 0;  // 'W' records walked so far
     };
 
     // A new file gets the header. An existing one must read cleanly; the new
@@ -50,7 +51,7 @@ private:
     // Reads the whole file; waypoints go to the table when there is one.
     ReadEnd Walk(CWaypointTable* pTable, bool bFromTarget, Structure& structure);
     ReadEnd ReadFormat(uint64_t nOffset, uint32_t nBody, char type, Structure& structure);
-    ReadEnd ReadWaypoint(uint64_t nOffset, uint32_t nBody, MapSourceLayout layout,
+    ReadEnd ReadWaypoint(uint64_t nOffset, uint32_t nBody, const Structure& structure,
                          CWaypointTable* pTable, bool bFromTarget);
     ReadEnd Damaged(uint64_t nOffset, const std::string& what);
     ReadEnd Failed();

@@ -57,7 +57,9 @@ Status CTextWaypointFile::ReadWaypoints(CWaypointTable& table, bool bFromTarget)
         CWaypoint waypoint;
         codec.Decode(waypoint);
         waypoint.m_bFromTarget = bFromTarget;
-        if (Status status = table.AddWaypoint(waypoint); !status.IsOk()) {
+        const WaypointOrigin origin{WaypointOrigin::Unit::Line, reader.RowLine(),
+                                    m_file.GetFilePath()};
+        if (Status status = table.AddWaypoint(waypoint, origin); !status.IsOk()) {
             return status;
         }
     }

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "files/MapSourceFile.h"
@@ -40,6 +41,41 @@ TYPED_TEST(WaypointFile, AppendingWritesOnlyTheNewWaypointsAfterTheOldOnes) {
     ASSERT_TRUE(this->Write({MakeWaypoint("c"), MakeWaypoint("A")}, OPEN_TARGET_APPEND));
     const std::string rest = "|32.500000|-117.250000|";
     EXPECT_EQ(this->Described(), (std::vector<std::string>{"a" + rest, "b" + rest, "c" + rest}));
+}
+
+// Records where each waypoint put before the person was read, then answers from the script.
+class COriginRecorder : public CScriptedUserInterface {
+public:
+    std::vector<std::string> origins;  // "unit:number:path:name"
+
+    void ResolveInvalidWaypoint(std::string& name, ResolutionPolicy& policy,
+                                const CWaypointTable& table, int nMaxNameLength,
+                                WaypointError error) override {
+        const WaypointOrigin& origin = table.PendingOrigin();
+        origins.push_back(std::to_string(static_cast<int>(origin.unit)) + ":" +
+                          std::to_string(origin.nNumber) + ":" + std::string(origin.filePath) +
+                          ":" + table.PendingWaypoint()->m_strName);
+        CScriptedUserInterface::ResolveInvalidWaypoint(name, policy, table, nMaxNameLength, error);
+    }
+};
+
+// A fault met while reading tells where the waypoint stands: its line in a text
+// file (after the title row), its waypoint record in a MapSource file.
+TYPED_TEST(WaypointFile, AFaultMetWhileReadingTellsWhereTheWaypointWasRead) {
+    ASSERT_TRUE(this->Write({MakeWaypoint("a"), MakeWaypoint("b"), MakeWaypoint("c")}));
+    COriginRecorder recorder;
+    recorder.templateAnswers.assign(1, CTextTemplate::DefaultLayout());
+    recorder.waypointAnswers.push_back({Resolution::Discard});
+    CWaypointTable table(&recorder);
+    CWaypoint taken = MakeWaypoint("b");
+    ASSERT_TRUE(table.AddWaypoint(taken).IsOk());
+    TypeParam file(&recorder);
+    ASSERT_TRUE(file.OpenSource(this->path).IsOk());
+    EXPECT_TRUE(file.ReadWaypoints(table, false).IsOk());
+    const bool bText = std::is_same_v<TypeParam, CTextWaypointFile>;
+    EXPECT_EQ(recorder.origins,
+              std::vector<std::string>{(bText ? "1:3:" : "2:2:") + this->path + ":b"});
+    EXPECT_EQ(table.PendingWaypoint(), nullptr);
 }
 
 TYPED_TEST(WaypointFile, AStopEndsReadingAndExportAndLeavesTheTargetAsItWas) {

@@ -6,6 +6,7 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFileDialog>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -16,6 +17,7 @@
 #include <vector>
 
 #include "app/AboutDlg.h"
+#include "app/FileChooser.h"
 #include "app/HelpDlg.h"
 #include "app/MainDlg.h"
 #include "dialogs/ExistingFileDlg.h"
@@ -32,24 +34,42 @@ struct Shot {
     std::function<void(QWidget&)> act = [](QWidget&) {};
 };
 
-// What an invalid-waypoint dialog works on; lives as long as the program.
-struct Fault {
+// What an invalid-waypoint dialog works on; lives as long as the program. The
+// table opens the dialog itself, so that it shows the waypoint at fault.
+struct Fault : CImportUserInterface {
     std::string name;
     ResolutionPolicy policy;
-    CWaypointTable table{nullptr};
+    CWaypointTable table{this};
+    std::unique_ptr<QWidget> pDialog;
+
+    void ShowProgress(int) override {}
+    // The dialog is kept for the picture; the table is told to stop.
+    void ResolveInvalidWaypoint(std::string& asked, ResolutionPolicy& standing,
+                                const CWaypointTable&, int nMaxNameLength,
+                                WaypointError error) override {
+        name = asked;
+        pDialog = std::make_unique<CInvalidWaypointDlg>(name, policy, table, nMaxNameLength, error);
+        standing.resolution = Resolution::Abort;
+    }
 };
 
-std::unique_ptr<QWidget> InvalidWaypoint(const char* pName, WaypointError error,
+// The dialog for a waypoint of the source file in.csv, read on line 12, while
+// the table holds "home".
+std::unique_ptr<QWidget> InvalidWaypoint(const char* pName, double dLatitude = 48.85837,
                                          ResolutionPolicy policy = {}) {
     static std::vector<std::unique_ptr<Fault>> faults;
     faults.push_back(std::make_unique<Fault>());
     Fault& fault = *faults.back();
-    fault.name = pName;
     fault.policy = policy;
+    for (ResolutionPolicy& standing : fault.table.m_policies) {
+        standing = policy;
+    }
     CWaypoint home{"home", 32.5, -117.25, "", false};
     static_cast<void>(fault.table.AddWaypoint(home));
-    return std::make_unique<CInvalidWaypointDlg>(fault.name, fault.policy, fault.table,
-                                                 MAX_NAME_LENGTH, error);
+    CWaypoint faulty{pName, dLatitude, 2.294481, "north gate, by the kiosk", false};
+    static_cast<void>(
+        fault.table.AddWaypoint(faulty, {WaypointOrigin::Unit::Line, 12, "/home/someone/in.csv"}));
+    return std::move(fault.pDialog);
 }
 
 CInvalidWaypointDlg& AsInvalid(QWidget& widget) {
@@ -74,6 +94,14 @@ void ShowImporting(QWidget& widget) {
     dialog.SetControlText(IDC_COUNTER, QStringLiteral("482113"));
 }
 
+// The target chooser as the main window opens it, proposing a file beside the source.
+std::unique_ptr<QWidget> FileChooser() {
+    auto pDialog = std::make_unique<QFileDialog>(nullptr, "Pathfolio - Open Target File");
+    PrepareFileChooser(*pDialog, FileRole::Target, "MapSource Files (*.mps);;All Files (*)", "mps",
+                       "/usr/share/doc/waypoints.mps");
+    return pDialog;
+}
+
 void HelpAt(QWidget& widget, const char* pAnchor) {
     static_cast<CHelpDlg&>(widget).Browser()->scrollToAnchor(QString::fromLatin1(pAnchor));
 }
@@ -83,23 +111,23 @@ const std::vector<Shot>& Shots() {
     static const std::vector<Shot> shots = {
         {"main", MainWindow},
         {"main-importing", MainWindow, ShowImporting},
-        {"invalid-waypoint-name-exists",
-         [] { return InvalidWaypoint("home", WaypointError::NameExists); }},
+        {"main-stopped", MainWindow,
+         [](QWidget& w) {
+             static_cast<CMainDlg&>(w).SetControlText(
+                 IDC_JOB_RESULT,
+                 QStringLiteral("Conversion stopped: the target file was left as it was."));
+         }},
+        {"invalid-waypoint-name-exists", [] { return InvalidWaypoint("home"); }},
         {"invalid-waypoint-truncate-chosen",
-         [] {
-             return InvalidWaypoint("a-waypoint-name-much-longer-than-forty-characters",
-                                    WaypointError::NameTooLong);
-         },
+         [] { return InvalidWaypoint("a-waypoint-name-much-longer-than-forty-characters"); },
          [](QWidget& w) { AsInvalid(w).RadioButton(Dlg::ID_TRUNCATE)->click(); }},
-        {"invalid-waypoint-editing",
-         [] { return InvalidWaypoint("camp/2", WaypointError::NameNotAlphanumeric); },
+        {"invalid-waypoint-editing", [] { return InvalidWaypoint("camp/2"); },
          [](QWidget& w) {
              AsInvalid(w).RadioButton(Dlg::ID_EDIT)->click();
              AsInvalid(w).Edit(Dlg::ID_NAME)->setText(QStringLiteral("camp 2"));
              AsInvalid(w).CheckBox(Dlg::ID_APPLY_TO_ALL)->click();
          }},
-        {"invalid-waypoint-edit-refused",
-         [] { return InvalidWaypoint("", WaypointError::NameEmpty); },
+        {"invalid-waypoint-edit-refused", [] { return InvalidWaypoint(""); },
          [](QWidget& w) {
              AsInvalid(w).RadioButton(Dlg::ID_EDIT)->click();
              AsInvalid(w)
@@ -109,15 +137,15 @@ const std::vector<Shot>& Shots() {
          }},
         {"invalid-waypoint-forced-edit",
          [] {
-             return InvalidWaypoint("home", WaypointError::NameExists, {Resolution::Edit, true});
+             return InvalidWaypoint("home", 48.85837, {Resolution::Edit, true});
          }},
-        {"invalid-waypoint-latitude",
-         [] { return InvalidWaypoint("harbour", WaypointError::LatitudeInvalid); }},
+        {"invalid-waypoint-latitude", [] { return InvalidWaypoint("harbour", 0.0); }},
         {"existing-file",
          [] {
              return std::make_unique<CExistingFileDlg>(
                  "/home/someone/Documents/Waypoints/2026 spring survey/all waypoints merged.mps");
          }},
+        {"file-chooser-target", FileChooser},
         {"about", [] { return std::make_unique<CAboutDlg>(); }},
         {"help", [] { return std::make_unique<CHelpDlg>(); }},
         {"help-resolutions", [] { return std::make_unique<CHelpDlg>(); },

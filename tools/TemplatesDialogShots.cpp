@@ -1,12 +1,14 @@
 // Saves pictures of the text templates dialog in its three states (no
-// template, a stored template shown, a new template being defined) as PNG
-// files, for looking at the layout. Run it with QT_QPA_PLATFORM=offscreen.
+// template, a stored template shown, a new template being defined), with the
+// preview of a sample file, as PNG files, for looking at the layout. Run it
+// with QT_QPA_PLATFORM=offscreen.
 //
 //   pathfolio_templates_dialog_shots OUTPUT_DIRECTORY
 
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QFile>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QTemporaryDir>
@@ -32,6 +34,19 @@ bool WriteSampleStore(const std::string& path) {
     return store.Save(path);
 }
 
+// A text file with a title row, good rows and rows that a conversion would question.
+bool WriteSampleFile(const std::string& path) {
+    QFile file(QString::fromStdString(path));
+    return file.open(QIODevice::WriteOnly) && file.write(
+                                                  "NAME,LATITUDE,LONGITUDE,COMMENT\r\n"
+                                                  "Home,32.500000,-117.250000,front door\r\n"
+                                                  "cafe,48.858370,2.294481,by the tower\r\n"
+                                                  "home,46.5,7.8,the other home\r\n"
+                                                  "camp/2,46.6,7.9,\r\n"
+                                                  "harbour,0,151.2,quay\r\n"
+                                                  "summit,45.832622,6.865175,4808 m\r\n") > 0;
+}
+
 bool Grab(QWidget& dialog, const QString& path) {
     QApplication::processEvents();
     const bool bSaved = dialog.grab().save(path);
@@ -51,25 +66,28 @@ int main(int argc, char* argv[]) {
     const QDir output(QString::fromLocal8Bit(argv[1]));
     QTemporaryDir work;
     const std::string storePath = work.filePath("PathfolioTemplates.dat").toStdString();
-    if (!output.mkpath(".") || !WriteSampleStore(storePath)) {
+    const std::string textPath = work.filePath("waypoints.csv").toStdString();
+    if (!output.mkpath(".") || !WriteSampleStore(storePath) || !WriteSampleFile(textPath)) {
         std::fprintf(stderr, "cannot prepare the pictures\n");
         return 1;
     }
     CTextTemplate chosen;
     // Any program will do: the button is only drawn, never clicked.
-    CTemplatesDlg dialog(chosen, "/tmp/waypoints.csv", false, storePath, nullptr,
+    CTemplatesDlg dialog(chosen, textPath, false, storePath, nullptr,
                          CSpreadsheetViewer::Find({{"sh", {}}}, "/bin:/usr/bin"));
     bool bAllSaved = true;
     QTimer::singleShot(0, &dialog, [&] {
         bAllSaved &= Grab(dialog, output.filePath("templates-1-no-template.png"));
         QComboBox* pName = dialog.ComboBox(IDC_TEMPLATE_NAME);
-        pName->setCurrentIndex(1);
-        emit pName->activated(1);
+        pName->setCurrentIndex(0);
+        emit pName->activated(0);
         bAllSaved &= Grab(dialog, output.filePath("templates-2-stored-template.png"));
         pName->lineEdit()->setText("Hiking club north");
         emit pName->lineEdit()->textEdited(pName->lineEdit()->text());
-        dialog.Edit(IDC_NAME_INDEX)->setText("C");
-        dialog.Edit(IDC_LATITUDE_INDEX)->setText("A");
+        const char* fields[] = {"A", "B", "C", "", "1"};
+        for (int i = 0; i < 5; ++i) {
+            dialog.Edit(IDC_NAME_INDEX + i)->setText(fields[i]);
+        }
         bAllSaved &= Grab(dialog, output.filePath("templates-3-new-template.png"));
         dialog.reject();
     });

@@ -9,19 +9,38 @@
 namespace {
 
 constexpr const char* MS_SANS_SERIF_FILE = "/usr/share/wine/fonts/ms_sans_serif.ttf";
+constexpr const char* TAHOMA_FILE = "/usr/share/wine/fonts/tahoma.ttf";
 constexpr int POINT_SIZE = 8;
 
-QFont LoadDialogFont() {
-    const int nFontId = QFontDatabase::addApplicationFont(QString::fromLatin1(MS_SANS_SERIF_FILE));
+// The family of a font file, loaded for this program; the fallback when the file is missing.
+QString LoadFamily(const char* pFile, const QString& fallback) {
+    const int nFontId = QFontDatabase::addApplicationFont(QString::fromLatin1(pFile));
     const QStringList families =
         nFontId >= 0 ? QFontDatabase::applicationFontFamilies(nFontId) : QStringList();
-    QFont font(families.isEmpty() ? QStringLiteral("sans-serif") : families.first());
+    return families.isEmpty() ? fallback : families.first();
+}
+
+QFont DialogFontOf(const QString& family, QFont::StyleStrategy strategy) {
+    QFont font(family);
     // Points to pixels as Windows does it, so that the font has the same
     // pixel height (and hence the same base units) at the same resolution.
     const QScreen* pScreen = QGuiApplication::primaryScreen();
     const double dDotsPerInch = pScreen != nullptr ? pScreen->logicalDotsPerInchY() : 96.0;
     font.setPixelSize(qRound(POINT_SIZE * dDotsPerInch / 72.0));
-    font.setStyleStrategy(QFont::PreferBitmap);
+    font.setStyleStrategy(strategy);
+    return font;
+}
+
+// The scalable face at the largest pixel size whose lower-case letters are no
+// wider than the layout font's, so that every text laid out for the layout
+// font still fits its control.
+QFont ScalableLike(const QFont& layoutFont, const QString& family) {
+    const QString letters = QStringLiteral("abcdefghijklmnopqrstuvwxyz");
+    const int nLayoutWidth = QFontMetrics(layoutFont).horizontalAdvance(letters);
+    QFont font = DialogFontOf(family, QFont::PreferOutline);
+    while (font.pixelSize() > 1 && QFontMetrics(font).horizontalAdvance(letters) > nLayoutWidth) {
+        font.setPixelSize(font.pixelSize() - 1);
+    }
     return font;
 }
 
@@ -36,12 +55,18 @@ int MulDiv(int x, int nNumerator, int nDenominator) {
 }  // namespace
 
 const CDialogFont& CDialogFont::Instance() {
-    static const CDialogFont font;
+    const QScreen* pScreen = QGuiApplication::primaryScreen();
+    static const CDialogFont font(pScreen != nullptr ? pScreen->devicePixelRatio() : 1.0);
     return font;
 }
 
-CDialogFont::CDialogFont() : m_font(LoadDialogFont()) {
-    const QFontMetrics metrics(m_font);
+CDialogFont::CDialogFont(double dDevicePixelRatio) {
+    const QString sansSerif = QStringLiteral("sans-serif");
+    const QFont layoutFont =
+        DialogFontOf(LoadFamily(MS_SANS_SERIF_FILE, sansSerif), QFont::PreferBitmap);
+    m_font = dDevicePixelRatio > 1.0 ? ScalableLike(layoutFont, LoadFamily(TAHOMA_FILE, sansSerif))
+                                     : layoutFont;
+    const QFontMetrics metrics(layoutFont);
     const int nAlphabetWidth = metrics.horizontalAdvance(
         QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
     m_nBaseUnitX = (nAlphabetWidth / 26 + 1) / 2;

@@ -26,6 +26,7 @@ enum class ControlKind {
     RadioButton,
     ComboBox,  // an editable name box with a drop-down list
     Icon,      // the application icon
+    ListView,  // read-only rows under column titles
 };
 
 // Style bits of a control; combine with |.

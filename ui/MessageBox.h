@@ -10,7 +10,8 @@ class QWidget;
 
 constexpr const char* APPLICATION_TITLE = "Pathfolio";
 
-enum class MessageButtons { Ok, YesNo, YesNoCancel };
+// YesNoDefaultNo: Enter, like Escape, answers No.
+enum class MessageButtons { Ok, YesNo, YesNoDefaultNo, YesNoCancel };
 enum class MessageAnswer { Ok, Yes, No, Cancel };
 
 using MessageAnswerer = std::function<MessageAnswer(const QString& text, MessageButtons buttons)>;

@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -11,6 +12,7 @@
 #include <QRadioButton>
 #include <QRegularExpressionValidator>
 #include <QStyle>
+#include <QTableWidget>
 
 #include "ui/ApplicationIcon.h"
 #include "ui/DialogFont.h"
@@ -95,6 +97,17 @@ QWidget* CreateIcon(const ControlTemplate& control, QWidget* pParent) {
     return pLabel;
 }
 
+QWidget* CreateListView(QWidget* pParent) {
+    auto* pTable = new QTableWidget(pParent);
+    pTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    pTable->setSelectionMode(QAbstractItemView::NoSelection);
+    pTable->verticalHeader()->hide();
+    pTable->verticalHeader()->setDefaultSectionSize(CDialogFont::Instance().ToPixelsY(10));
+    pTable->horizontalHeader()->setStretchLastSection(true);
+    pTable->setWordWrap(false);
+    return pTable;
+}
+
 Qt::FocusPolicy FocusPolicyOf(const ControlTemplate& control) {
     switch (control.kind) {
         case ControlKind::GroupBox:
@@ -173,6 +186,8 @@ QWidget* CTemplateDialog::CreateControl(const ControlTemplate& control) {
             return CreateComboBox(control, this);
         case ControlKind::Icon:
             return CreateIcon(control, this);
+        case ControlKind::ListView:
+            return CreateListView(this);
     }
     return new QWidget(this);
 }
@@ -204,6 +219,10 @@ QRadioButton* CTemplateDialog::RadioButton(int nId) const {
 
 QComboBox* CTemplateDialog::ComboBox(int nId) const {
     return qobject_cast<QComboBox*>(Control(nId));
+}
+
+QTableWidget* CTemplateDialog::ListView(int nId) const {
+    return qobject_cast<QTableWidget*>(Control(nId));
 }
 
 void CTemplateDialog::EnableControl(int nId, bool bEnable) {

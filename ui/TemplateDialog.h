@@ -12,6 +12,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
+class QTableWidget;
 
 // A modal dialog built from a DialogTemplate: every control is placed by the
 // dialog font's units and found again by its ID, as the dialogs and their tests
@@ -33,6 +34,7 @@ public:
     QCheckBox* CheckBox(int nId) const;
     QRadioButton* RadioButton(int nId) const;
     QComboBox* ComboBox(int nId) const;
+    QTableWidget* ListView(int nId) const;
 
     void EnableControl(int nId, bool bEnable);
     void SetControlText(int nId, const QString& text);

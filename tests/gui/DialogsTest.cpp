@@ -4,6 +4,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <tuple>
 
 #include "dialogs/ExistingFileDlg.h"
 #include "dialogs/InvalidWaypointDlg.h"
@@ -67,6 +68,27 @@ struct Fault {
 };
 
 QStringList g_messages;
+
+// Settles every fault by reading what the dialog shows of the waypoint (where it
+// was read, its coordinates, its comment, the name's tooltip), then discards it.
+class CDetailsReader : public CImportUserInterface {
+public:
+    QStringList shown;
+
+    void ShowProgress(int) override {}
+    void ResolveInvalidWaypoint(std::string& name, ResolutionPolicy& policy,
+                                const CWaypointTable& table, int nMaxNameLength,
+                                WaypointError error) override {
+        Dlg dialog(name, policy, table, nMaxNameLength, error);
+        for (int nId : {Dlg::ID_ORIGIN, Dlg::ID_COORDINATES, Dlg::ID_COMMENT}) {
+            const QLabel* pLabel = dialog.Label(nId);
+            shown << pLabel->text() +
+                         (pLabel->toolTip().isEmpty() ? "" : " | " + pLabel->toolTip());
+        }
+        shown << dialog.Edit(Dlg::ID_NAME)->toolTip();
+        policy.resolution = Resolution::Discard;
+    }
+};
 
 }  // namespace
 
@@ -161,6 +183,61 @@ private slots:
             }
             QCOMPARE(shown.dialog.result(), int(QDialog::Accepted));
             QCOMPARE(QString::fromStdString(shown.name), typed);
+        }
+    }
+
+    // The dialog says where the waypoint was read and shows what it holds; what
+    // does not fit is cut in the label and whole in its tooltip.
+    void theWaypointAtFaultIsShownWithWhereItWasRead() {
+        CDetailsReader reader;
+        CWaypointTable table(&reader);
+        const std::string longName(60, 'n');
+        const std::string longComment = "a comment " + std::string(80, 'c') + " end";
+        CWaypoint waypoints[] = {{"home", 1, 2, "", false},
+                                 {"home", 48.85837, -2.294481, "front door", true},
+                                 {longName, -33.5, 151.25, longComment, false}};
+        const WaypointOrigin origins[] = {{WaypointOrigin::Unit::Line, 2, "/data/in.csv"},
+                                          {WaypointOrigin::Unit::Record, 3, "/maps/all.mps"},
+                                          {WaypointOrigin::Unit::Line, 12, "/data/in.csv"}};
+        for (int i = 0; i < 3; ++i) {
+            QVERIFY(table.AddWaypoint(waypoints[i], origins[i]).IsOk());
+        }
+        QCOMPARE(reader.shown.mid(0, 4),
+                 QStringList({"Waypoint record 3 of the target file all.mps",
+                              "Latitude 48.858370, longitude -2.294481", "Comment: front door",
+                              "home"}));
+        QCOMPARE(reader.shown.mid(4, 2),
+                 QStringList({"Line 12 of the source file in.csv",
+                              "Latitude -33.500000, longitude 151.250000"}));
+        const QStringList comment = reader.shown[6].split(" | ");
+        QVERIFY(comment[0].startsWith("Comment: a comment") && comment[0].contains(QChar(0x2026)));
+        QCOMPARE(comment.value(1), "Comment: " + QString::fromStdString(longComment));
+        QCOMPARE(reader.shown[7], QString::fromStdString(longName));
+    }
+
+    // Alt and the underlined letter choose an option; Edit puts the focus into the name box.
+    void mnemonicsChooseTheOptions() {
+        for (auto [error, key, resolution] : {std::tuple{E::NameExists, Qt::Key_A, R::AddSuffix},
+                                              {E::NameExists, Qt::Key_O, R::Overwrite},
+                                              {E::NameExists, Qt::Key_D, R::Discard},
+                                              {E::NameEmpty, Qt::Key_E, R::Edit},
+                                              {E::NameTooLong, Qt::Key_T, R::Truncate}}) {
+            Fault fault(error);
+            QVERIFY(QTest::qWaitForWindowActive(&fault.dialog));
+            QTest::keyClick(&fault.dialog, key, Qt::AltModifier);
+            QTRY_VERIFY(fault.policy.resolution == resolution);
+            QCOMPARE(fault.dialog.focusWidget() == fault.dialog.Edit(Dlg::ID_NAME),
+                     resolution == R::Edit);
+            QTest::keyClick(&fault.dialog, Qt::Key_P, Qt::AltModifier);
+            QTRY_VERIFY(fault.policy.applyToAll);
+        }
+        for (auto [key, choice] : {std::pair{Qt::Key_R, ExistingFileChoice::Replace},
+                                   {Qt::Key_A, ExistingFileChoice::Append}}) {
+            CExistingFileDlg dialog("/tmp/all.mps");
+            dialog.show();
+            QVERIFY(QTest::qWaitForWindowActive(&dialog));
+            QTest::keyClick(&dialog, key, Qt::AltModifier);
+            QTRY_VERIFY(dialog.Choice() == choice);
         }
     }
 

@@ -4,12 +4,17 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSettings>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QUrl>
 #include <deque>
 
+#include "app/HelpDlg.h"
 #include "app/MainDlg.h"
 #include "dialogs/ExistingFileDlg.h"
 #include "dialogs/TemplatesDlg.h"
@@ -60,6 +65,8 @@ class MainDlgTest : public QObject {
     std::unique_ptr<QTemporaryDir> m_pDir;
     std::unique_ptr<CMainDlg> m_pDialog;
     std::deque<QString> m_files;  // the file choosers' answers; none left: cancelled
+    QStringList m_chooserStarts;  // "source:" or "target:" and the path each chooser opened on
+    MessageAnswer m_stopAnswer = MessageAnswer::No;  // to the question on Exit during a job
     QStringList m_messages;
     QString m_statusAtMessage;
 
@@ -71,14 +78,27 @@ class MainDlgTest : public QObject {
         QTRY_VERIFY_WITH_TIMEOUT(!m_pDialog->Converter().IsRunning(), 10000);
     }
 
+    // Shows the window and waits until it has the keyboard.
+    void ShowActive() {
+        m_pDialog->show();
+        QVERIFY(QTest::qWaitForWindowActive(m_pDialog.get()));
+    }
+
+    QString JobResult() const { return m_pDialog->Label(IDC_JOB_RESULT)->text(); }
+
 private slots:
+    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+
     void init() {
         m_pDir = std::make_unique<QTemporaryDir>();
         m_pDialog = std::make_unique<CMainDlg>(Path("PathfolioTemplates.dat").toStdString());
         m_files.clear();
+        m_chooserStarts.clear();
         m_messages.clear();
+        QSettings(QStringLiteral("pathfolio"), QStringLiteral("pathfolio")).clear();
         m_pDialog->UserInterface().SetFileChooser(
-            [this](FileRole, const QString&, const QString&, const QString&, QString& path) {
+            [this](FileRole role, const QString&, const QString&, const QString&, QString& path) {
+                m_chooserStarts << (role == FileRole::Source ? "source:" : "target:") + path;
                 if (m_files.empty()) {
                     return false;
                 }
@@ -86,11 +106,11 @@ private slots:
                 m_files.pop_front();
                 return true;
             });
-        SetMessageAnswerer([this](const QString& text, MessageButtons) {
+        SetMessageAnswerer([this](const QString& text, MessageButtons buttons) {
             m_messages << text;
             m_statusAtMessage =
                 StatusArea(*m_pDialog);  // the counter is cleared before the message
-            return MessageAnswer::Ok;
+            return buttons == MessageButtons::YesNoDefaultNo ? m_stopAnswer : MessageAnswer::Ok;
         });
     }
 
@@ -143,20 +163,154 @@ private slots:
         QCOMPARE(QFileInfo(Path("PathfolioTemplates.dat")).size(), 276);
     }
 
-    void exitWhileAJobAsksClosesTheWindowAndLeavesTheTarget() {
+    // Exit during a job asks first; No (Enter) keeps converting, Yes stops the job,
+    // closes the window and leaves the target as it was.
+    void exitDuringAJobAsksFirst() {
         WriteFile(Path("in.csv"), TEXT_FILE);
         WriteFile(Path("old.mps"), "not touched");
-        m_files = {Path("in.csv"), Path("old.mps")};
-        CModalDriver driver(3000);
-        driver.Then([this](QWidget*) { m_pDialog->Button(IDC_TEXT_TO_MAPSOURCE)->click(); });
-        // The target exists: the job asks, and the window is closed meanwhile.
-        driver.Then([this](QWidget*) { m_pDialog->Button(IDCANCEL)->click(); });
-        QCOMPARE(m_pDialog->exec(), int(QDialog::Rejected));
-        QVERIFY(!m_pDialog->Converter().IsRunning());
-        QCOMPARE(ReadFile(Path("old.mps")), QByteArray("not touched"));
-        QCOMPARE(QDir(m_pDir->path()).entryList(QDir::Files | QDir::Hidden).size(), 2);
-        QVERIFY(driver.Unanswered().isEmpty());
-        QVERIFY(m_messages.isEmpty());
+        for (const MessageAnswer answer : {MessageAnswer::No, MessageAnswer::Yes}) {
+            init();
+            WriteFile(Path("in.csv"), TEXT_FILE);
+            WriteFile(Path("old.mps"), "not touched");
+            m_stopAnswer = answer;
+            m_files = {Path("in.csv"), Path("old.mps")};
+            CModalDriver driver;
+            driver.Then([this](QWidget*) { m_pDialog->Button(IDC_TEXT_TO_MAPSOURCE)->click(); });
+            // The target exists: the job asks, and Exit is clicked meanwhile.
+            bool bAborted = false;
+            driver.Then([this, answer = answer, &bAborted](QWidget* pAsking) {
+                m_pDialog->Button(IDCANCEL)->click();
+                if (answer == MessageAnswer::No) {  // kept converting: the job goes on
+                    QVERIFY(pAsking->isVisible());
+                    qobject_cast<CExistingFileDlg*>(pAsking)->Button(1018)->click();  // Abort
+                    bAborted = true;
+                }
+            });
+            // Once the job has ended, Exit closes the window without a question.
+            QTimer exitWhenIdle;
+            connect(&exitWhenIdle, &QTimer::timeout, this, [this, &bAborted] {
+                if (bAborted && !m_pDialog->Converter().IsRunning()) {
+                    m_pDialog->Button(IDCANCEL)->click();
+                }
+            });
+            exitWhenIdle.start(10);
+            QCOMPARE(m_pDialog->exec(), int(QDialog::Rejected));
+            QVERIFY(!m_pDialog->Converter().IsRunning());
+            QCOMPARE(ReadFile(Path("old.mps")), QByteArray("not touched"));
+            QCOMPARE(QDir(m_pDir->path()).entryList(QDir::Files | QDir::Hidden).size(), 2);
+            QVERIFY(driver.AllAnswered() && driver.Unanswered().isEmpty());
+            QCOMPARE(m_messages, QStringList{"A conversion is running. Stop it and exit? The "
+                                             "target file will be left as it was."});
+        }
+    }
+
+    // After a job the focus is where it was; the status area says how a job that
+    // did not succeed ended.
+    void aJobGivesTheFocusBackAndSaysHowItEnded() {
+        ShowActive();
+        QPushButton* pButton = m_pDialog->Button(IDC_TEXT_TO_MAPSOURCE);
+        WriteFile(Path("old.mps"), "old");
+        CModalDriver driver;
+        const struct {
+            std::deque<QString> files;
+            std::function<void(QWidget*)> answer;  // to the existing-file dialog
+            QString result;
+        } cases[] = {
+            {{}, nullptr, ""},  // the source chooser cancelled
+            {{Path("missing.csv"), Path("new.mps")},
+             nullptr,
+             "Conversion failed: the target file was left as it was."},
+            {{Path("in.csv"), Path("old.mps")},
+             [](QWidget* pAsking) { QTest::keyClick(pAsking, Qt::Key_Escape); },
+             "Conversion stopped: the target file was left as it was."},
+            {{Path("in.csv"), Path("new.mps")}, nullptr, ""},
+        };
+        for (const auto& c : cases) {
+            WriteFile(Path("in.csv"), "NAME,LATITUDE,LONGITUDE,COMMENT\r\n");
+            m_files = c.files;
+            if (c.answer) {
+                driver.Then(c.answer);
+            }
+            if (c.result.isEmpty() && !c.files.empty()) {
+                driver.Then(ChooseSheetTemplate);
+            }
+            pButton->setFocus();
+            QTest::keyClick(pButton, Qt::Key_Return);
+            QTRY_VERIFY(!m_pDialog->Converter().IsRunning() && pButton->isEnabled());
+            QCOMPARE(JobResult(), c.result);
+            QTRY_COMPARE(m_pDialog->focusWidget(), pButton);
+        }
+        QVERIFY(driver.AllAnswered() && driver.Unanswered().isEmpty());
+    }
+
+    // A dropped file, or one named on the command line, is the source: only the
+    // target is asked for, proposed beside it with the other kind's extension. The
+    // choosers open in the folder last used.
+    void aDroppedFileIsConvertedToTheOtherKind() {
+        WriteFile(Path("in.csv"), TEXT_FILE);
+        CModalDriver driver;
+        driver.Then(ChooseSheetTemplate);
+        m_files = {Path("dropped.mps")};
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(Path("in.csv"))});
+        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(m_pDialog.get(), &enter);
+        QVERIFY(enter.isAccepted());
+        QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(m_pDialog.get(), &drop);
+        QTRY_VERIFY(m_chooserStarts.size() == 1 && !m_pDialog->Converter().IsRunning());
+        QCOMPARE(m_chooserStarts, QStringList{"target:" + Path("in.mps")});
+        QVERIFY(m_messages.value(0).contains("dropped.mps"));
+
+        driver.Then(ChooseSheetTemplate);
+        m_files = {Path("back.csv")};
+        QDir::setCurrent(m_pDir->path());
+        m_pDialog->ConvertFile("dropped.mps");  // as `pathfolio dropped.mps` does
+        QTRY_VERIFY(!m_pDialog->Converter().IsRunning());
+        QCOMPARE(m_chooserStarts.last(), "target:" + Path("dropped.csv"));
+        QCOMPARE(ReadFile(Path("back.csv")), TEXT_FILE);
+
+        Convert(IDC_TEXT_TO_MAPSOURCE);  // cancelled in the source chooser
+        QCOMPARE(m_chooserStarts.last(), "source:" + m_pDir->path());
+        QVERIFY(driver.AllAnswered() && driver.Unanswered().isEmpty());
+        // A folder, or two files, cannot be dropped.
+        for (const QList<QUrl>& urls : {QList<QUrl>{QUrl::fromLocalFile(m_pDir->path())},
+                                        QList<QUrl>{QUrl::fromLocalFile(Path("in.csv")),
+                                                    QUrl::fromLocalFile(Path("back.csv"))}}) {
+            data.setUrls(urls);
+            QDragEnterEvent refused(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton,
+                                    Qt::NoModifier);
+            refused.setAccepted(false);
+            QCoreApplication::sendEvent(m_pDialog.get(), &refused);
+            QVERIFY(!refused.isAccepted());
+        }
+    }
+
+    // F1 opens Help; About sits beside it; the conversion buttons have mnemonics.
+    void helpAboutAndMnemonicsAreAtHand() {
+        ShowActive();
+        QTest::keyClick(m_pDialog.get(), Qt::Key_F1);
+        QTRY_VERIFY(m_pDialog->findChild<CHelpDlg*>() != nullptr &&
+                    m_pDialog->findChild<CHelpDlg*>()->isVisible());
+        m_pDialog->findChild<CHelpDlg*>()->close();
+        m_pDialog->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_pDialog.get()));
+        CModalDriver driver;
+        QString about;
+        driver.Then([&about](QWidget* pBox) {
+            about = pBox->windowTitle();
+            QTest::keyClick(pBox, Qt::Key_Escape);
+        });
+        QTest::keyClick(m_pDialog.get(), Qt::Key_A, Qt::AltModifier);
+        QTRY_COMPARE(about, QStringLiteral("About Pathfolio"));
+        for (auto [key, start] : {std::pair{Qt::Key_T, "source:"}, {Qt::Key_M, "source:"}}) {
+            m_chooserStarts.clear();
+            m_pDialog->activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(m_pDialog.get()));
+            QTest::keyClick(m_pDialog.get(), key, Qt::AltModifier);
+            QTRY_COMPARE(m_chooserStarts.size(), 1);
+            QVERIFY(m_chooserStarts[0].startsWith(start));
+        }
     }
 };
 

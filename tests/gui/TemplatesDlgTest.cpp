@@ -1,7 +1,9 @@
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -95,6 +97,20 @@ void Play(CTemplatesDlg& d, const QString& steps) {
             QCOMPARE(State(d), arg);
         }
     }
+}
+
+// The preview's rows, "line|name|latitude|longitude|comment|fault", and its message.
+QStringList Preview(CTemplatesDlg& d) {
+    QStringList rows;
+    const QTableWidget* pTable = d.ListView(IDC_PREVIEW);
+    for (int nRow = 0; nRow < pTable->rowCount(); ++nRow) {
+        QStringList cells;
+        for (int nColumn = 0; nColumn < pTable->columnCount(); ++nColumn) {
+            cells << pTable->item(nRow, nColumn)->text();
+        }
+        rows << cells.join('|');
+    }
+    return rows << d.Label(IDC_PREVIEW_MESSAGE)->text();
 }
 
 }  // namespace
@@ -202,6 +218,54 @@ private slots:
             QCOMPARE(ReadFile(m_store), c.pStored ? Records(c.pStored, c.chosen) : Bytes(STORED));
             QVERIFY(c.nResult != 1 || Bytes({m_chosen}) == Bytes({c.chosen}));
         }
+    }
+
+    // The preview reads the first rows as the fields stand, follows every change, and
+    // names the fault of each row that a conversion would question.
+    void thePreviewFollowsTheFields() {
+        WriteFile(m_textFile,
+                  "title,lat,lon,note\r\nHome,32.5,-117.25,Front door\r\nhome,1,2,\r\n"
+                  "camp/2,46.6,7.9,x\r\nhut,0,7.8,y\r\n");
+        const QString taken = "3|home|1.000000|2.000000||Waypoint name already exists";
+        const QStringList rows = {
+            "2|home|32.500000|-117.250000|front door|", taken,
+            "4|camp/2|46.600000|7.900000|x|Waypoint name contain one or more non-alphanumeric "
+            "characters",
+            "5|hut|0.000000|7.800000|y|Waypoint latitude is invalid", ""};
+        Run([&](CTemplatesDlg& d) {
+            QCOMPARE(Preview(d), QStringList{"Choose a template or type its columns to see the "
+                                             "first rows of the file here."});
+            Play(d, "tnew;fA,B,C,D,2;c1000");
+            QTRY_COMPARE(Preview(d), rows);
+            Play(d, "fA,B,C,D,1");  // the title row is read as a waypoint too
+            QTRY_COMPARE(Preview(d).first(),
+                         "1|title|0.000000|0.000000|note|Waypoint latitude "
+                         "is invalid");
+            Play(d, "fA,,C,D,3");  // no latitude column: nothing is read for it
+            QTRY_COMPARE(Preview(d).first(),
+                         "3|home|0.000000|2.000000||Waypoint latitude is invalid");
+            Play(d, "x;tabc");  // the stored ABC: columns A to D, from row 2, commas
+            QTRY_COMPARE(Preview(d), rows);
+            Play(d, "x;tnew;fA,B,C,D,2;c1001");  // tab-separated, each line is one name
+            QTRY_COMPARE(Preview(d).first().section('|', 1, 1), "home,32.5,-117.25,front door");
+        });
+        // Twenty rows at most; an empty file has none.
+        QByteArray many;
+        for (int i = 0; i < 30; ++i) {
+            many += "p" + QByteArray::number(i) + ",1,2,\n";
+        }
+        WriteFile(m_textFile, many);
+        Run([](CTemplatesDlg& d) {
+            Play(d, "tabc");
+            QTRY_COMPARE(Preview(d).size(), 21);
+            QCOMPARE(Preview(d)[19], "21|p20|1.000000|2.000000||");
+        });
+        Run(
+            [](CTemplatesDlg& d) {
+                Play(d, "tabc");
+                QTRY_COMPARE(Preview(d), QStringList{"The text file is empty."});
+            },
+            true);
     }
 
     // A template that another program saved while the dialog was open stays:
