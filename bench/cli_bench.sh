@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Times pathfolio-cli on a million distinct waypoints, text to MapSource and
-# back, and on one name repeated with --on-duplicate discard and overwrite
+# back, the same waypoints in degrees and decimal minutes (which should take at
+# most 1.5 times as long as the plain decimals), and on one name repeated with --on-duplicate discard and overwrite
 # (overwrite should take at most twice as long), with the peak memory of each
 # run. Usage: bench/cli_bench.sh [BUILD_DIR]
 set -euo pipefail
@@ -22,6 +23,15 @@ run() {
 
 run "text -> MapSource, 1,000,000 waypoints" waypoints.csv waypoints.mps
 run "MapSource -> text, 1,000,000 waypoints" waypoints.mps back.csv
+awk -F, 'NR == 1 { print; next }
+function dm(value, positive, negative,    hemisphere, degrees) {
+    hemisphere = value < 0 ? negative : positive
+    value = value < 0 ? -value : value
+    degrees = int(value)
+    return sprintf("%s %d\302\260 %06.3f", hemisphere, degrees, (value - degrees) * 60)
+}
+{ printf "%s,%s,%s,%s\n", $1, dm($2, "N", "S"), dm($3, "E", "W"), $4 }' waypoints.csv > minutes.csv
+run "text -> MapSource, 1,000,000 waypoints in degrees and minutes" minutes.csv minutes.mps
 # One name a hundred thousand times: overwriting must cost about what discarding does.
 awk 'BEGIN {
     printf "NAME,LATITUDE,LONGITUDE,COMMENT\r\n"

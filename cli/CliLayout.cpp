@@ -6,6 +6,8 @@
 #include <sstream>
 #include <vector>
 
+#include "files/FileKinds.h"
+#include "files/TitleRow.h"
 #include "templates/ColumnLetters.h"
 #include "templates/TemplateStore.h"
 
@@ -90,10 +92,26 @@ bool SaveTemplate(const std::string& name, const std::string& path, CTextTemplat
     return true;
 }
 
-}  // namespace
+// The layout of the text file's first line; the text file is the source, or
+// a target that is there to append to.
+bool FindAutoColumns(const CCliOptions& options, CTextTemplate& layout, int& nExitCode) {
+    const std::string& textPath =
+        KindOfPath(options.source) == FileKind::Text ? options.source : options.target;
+    struct stat status {};
+    if (textPath == options.target && ::stat(textPath.c_str(), &status) != 0) {
+        return Fail(nExitCode, EXIT_USAGE,
+                    "--columns auto reads the text file's first line, and \"" + textPath +
+                        "\" does not exist");
+    }
+    std::string problem;
+    if (!FindColumnsFromTitles(textPath, layout, problem)) {
+        return Fail(nExitCode, EXIT_FAILED, "--columns auto: " + problem);
+    }
+    return true;
+}
 
-bool ResolveLayout(const CCliOptions& options, const std::string& storePath, CTextTemplate& layout,
-                   int& nExitCode, const std::atomic<bool>* pStop) {
+bool LayoutFromOptions(const CCliOptions& options, const std::string& storePath,
+                       CTextTemplate& layout, int& nExitCode) {
     if (!options.templateName.empty()) {
         return FindStoredTemplate(options.templateName, storePath, layout, nExitCode);
     }
@@ -101,12 +119,29 @@ bool ResolveLayout(const CCliOptions& options, const std::string& storePath, CTe
         layout = CTextTemplate::DefaultLayout();
         return true;
     }
+    if (options.columns == AUTO_COLUMNS) {
+        return FindAutoColumns(options, layout, nExitCode);
+    }
     layout = CTextTemplate();
     if (!ParseColumns(options.columns, layout, nExitCode)) {
         return false;
     }
     layout.firstWaypointRow = static_cast<uint16_t>(options.firstRow);
     layout.delimiter = static_cast<char>(options.delimiter);
-    return options.saveTemplateName.empty() ||
+    return true;
+}
+
+}  // namespace
+
+bool ResolveLayout(const CCliOptions& options, const std::string& storePath, CTextTemplate& layout,
+                   int& nExitCode, const std::atomic<bool>* pStop) {
+    if (!LayoutFromOptions(options, storePath, layout, nExitCode)) {
+        return false;
+    }
+    if (options.encoding != TextEncoding::Detect) {
+        layout.encoding = options.encoding;
+    }
+    layout.decimalComma = layout.decimalComma || options.decimalComma;
+    return options.columns.empty() || options.saveTemplateName.empty() ||
            SaveTemplate(options.saveTemplateName, storePath, layout, nExitCode, pStop);
 }

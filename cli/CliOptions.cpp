@@ -18,7 +18,9 @@ using Words = std::vector<std::pair<std::string, T>>;
 
 const Words<ExistingTarget> EXISTING_ANSWERS = {{"replace", ExistingTarget::Replace},
                                                 {"append", ExistingTarget::Append}};
-const Words<int> DELIMITERS = {{"comma", ','}, {"tab", '\t'}, {"none", 0}};
+const Words<int> DELIMITERS = {{"comma", ','}, {"tab", '\t'}, {"semicolon", ';'}, {"none", 0}};
+const Words<TextEncoding> ENCODINGS = {{"utf-8", TextEncoding::Utf8},
+                                       {"windows-1252", TextEncoding::Windows1252}};
 
 template <typename T>
 std::string JoinWords(const Words<T>& words) {
@@ -56,7 +58,8 @@ void AddLayoutOptions(CLI::App& app, CCliOptions& options) {
     pTemplate->type_name("NAME")->check(NOT_EMPTY);
     CLI::Option* pColumns = app.add_option(
         "--columns", options.columns,
-        "Text layout: the column letters of NAME,LATITUDE,LONGITUDE,COMMENT, e.g. A,B,C,D");
+        "Text layout: the column letters of NAME,LATITUDE,LONGITUDE,COMMENT, e.g. A,B,C,D; or "
+        "auto: from the titles of the text file's first line (then --first-row is 2)");
     pColumns->type_name("N,LAT,LON,COMMENT")->check(NOT_EMPTY)->excludes(pTemplate);
     app.add_option("--first-row", options.firstRow,
                    "With --columns: the line of the first waypoint, counted from 1 (default 1)")
@@ -67,6 +70,13 @@ void AddLayoutOptions(CLI::App& app, CCliOptions& options) {
                                              "With --columns: the delimiter (default comma)");
     TakeOneOf(pDelimiter, DELIMITERS);
     pDelimiter->needs(pColumns);
+    TakeOneOf(app.add_option("--encoding", options.encoding,
+                             "The text file's encoding (default: UTF-8 when the file is valid "
+                             "UTF-8, otherwise windows-1252; a new file is written in UTF-8)"),
+              ENCODINGS);
+    app.add_flag("--decimal-comma", options.decimalComma,
+                 "Write coordinates of the text file with a decimal comma (47,376900); "
+                 "decimal commas are always read");
     app.add_option("--save-template", options.saveTemplateName,
                    "Also store the --columns layout as a template of this name")
         ->type_name("NAME")
@@ -113,11 +123,15 @@ const std::vector<CAnswerOption>& AnswerOptions() {
           {"abort", Resolution::Abort}},
          &CCliOptions::onLongName},
         {"--on-bad-name",
-         "An empty name, or one with a character other than a letter, digit, space, - or _",
-         {{"discard", Resolution::Discard}, {"abort", Resolution::Abort}},
+         "An empty name, or one with a character other than a letter, digit, space, - or _ "
+         "(clean: accented letters to plain ones, other characters dropped or made spaces; a "
+         "name left empty is discarded)",
+         {{"clean", Resolution::Clean},
+          {"discard", Resolution::Discard},
+          {"abort", Resolution::Abort}},
          &CCliOptions::onBadName},
         {"--on-bad-coordinate",
-         "A latitude or longitude of 0, or no number",
+         "A latitude or longitude of 0, beyond 90 or 180 degrees, or no number",
          {{"discard", Resolution::Discard}, {"abort", Resolution::Abort}},
          &CCliOptions::onBadCoordinate},
     };
@@ -151,6 +165,9 @@ ConversionRequest RequestFor(const CCliOptions& options, const CTextTemplate& la
         const CAnswerOption& option = AnswerOptionFor(static_cast<WaypointError>(nError));
         request.answers[nError] = options.*option.pAnswer;
     }
+    // Nothing can be cleaned out of an empty name, nor out of one that cleaning emptied.
+    Resolution& emptyName = request.answers[static_cast<int>(WaypointError::NameEmpty)];
+    emptyName = emptyName == Resolution::Clean ? Resolution::Discard : emptyName;
     return request;
 }
 
@@ -167,12 +184,25 @@ bool ParseCommandLine(int argc, char** argv, CCliOptions& options, int& nExitCod
         storePath +
         "\n\n"
         "A run on an existing TARGET that another run is writing waits for it to finish.\n\n"
+        "Text is read as UTF-8 when valid, otherwise as windows-1252; MapSource text is\n"
+        "windows-1252, and a character it lacks becomes its plain letters (\xC5\x81 gives L) or "
+        "'?'.\n"
+        "Coordinates: 47.648967, N 47\xC2\xB0 38.938, 47\xC2\xB0"
+        "38'56.28\"N, 47 38 56.28 N, 47,648967.\n"
+        "After a conversion a summary says what was read, written, changed and discarded.\n\n"
+        "Examples:\n"
+        "  pathfolio-cli survey.txt survey.mps --columns C,A,B,E --first-row 2 --delimiter tab\n"
+        "  pathfolio-cli orte.csv orte.mps --columns auto --on-bad-name clean --on-duplicate "
+        "suffix\n"
+        "  pathfolio-cli orte.mps export.csv --columns A,B,C,D --first-row 2 --delimiter "
+        "semicolon\n"
+        "      --decimal-comma --encoding windows-1252\n\n"
         "Exit status: 0 when TARGET was written, 1 when the conversion failed or stopped (TARGET\n"
         "left as it was), 2 for a usage error, 128 + the signal's number when interrupted\n"
         "(TARGET left as it was).");
     AddLayoutOptions(app, options);
     AddAnswerOptions(app, options);
-    app.add_flag("--quiet,-q", options.quiet, "No progress and no success message");
+    app.add_flag("--quiet,-q", options.quiet, "No progress, no success message and no summary");
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& error) {

@@ -6,6 +6,7 @@
 
 #include "engine/WaypointTable.h"
 #include "job/ConversionRequest.h"
+#include "platform/TextEncoding.h"
 
 // What the command line asks for. Resolution::None and ExistingTarget::Ask
 // mean that the option was not given.
@@ -18,6 +19,8 @@ struct CCliOptions {
     int firstRow = 1;
     int delimiter = ',';
     std::string saveTemplateName;
+    TextEncoding encoding = TextEncoding::Detect;
+    bool decimalComma = false;
 
     ExistingTarget existing = ExistingTarget::Ask;
     Resolution onDuplicate = Resolution::None;
@@ -54,3 +57,6 @@ enum CliExitCode { EXIT_CONVERTED = 0, EXIT_FAILED = 1, EXIT_USAGE = 2 };
 // help names the template store's path.
 bool ParseCommandLine(int argc, char** argv, CCliOptions& options, int& nExitCode,
                       const std::string& storePath = std::string());
+
+// The columns word that finds the layout from the text file's first line.
+constexpr const char* AUTO_COLUMNS = "auto";

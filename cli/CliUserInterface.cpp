@@ -1,9 +1,9 @@
 #include "cli/CliUserInterface.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "job/Converter.h"
-#include "platform/Excerpt.h"
 
 namespace {
 
@@ -88,15 +88,11 @@ ExistingFileChoice CCliUserInterface::AskExistingFile(const std::string& path) {
     return ExistingFileChoice::Abort;
 }
 
-void CCliUserInterface::ResolveInvalidWaypoint(std::string& name, ResolutionPolicy& policy,
-                                               const CWaypointTable&, int nMaxNameLength,
-                                               WaypointError error) {
+void CCliUserInterface::ResolveInvalidWaypoint(std::string&, ResolutionPolicy& policy,
+                                               const CWaypointTable&, int, WaypointError error) {
     const CAnswerOption& option = AnswerOptionFor(error);
-    EndProgress();
-    std::fprintf(stderr, "pathfolio-cli: waypoint \"%s\": %s; settle it with %s %s\n",
-                 Printable(Excerpt(name)).c_str(),
-                 WaypointErrorMessage(static_cast<int>(error), nMaxNameLength).c_str(),
-                 option.pName, AnswerWords(option).c_str());
+    // Said after the message that names the waypoint and where it was read.
+    m_hint = std::string("settle it with ") + option.pName + " " + AnswerWords(option);
     policy.resolution = Resolution::Abort;
 }
 
@@ -110,9 +106,17 @@ void CCliUserInterface::ShowMessage(MessageKind kind, const std::string& text) {
         return;
     }
     EndProgress();
-    std::string line = text;
-    while (!line.empty() && line.back() == '\n') {
-        line.pop_back();
+    // The first line names the program, the lines after it (a run's summary) are indented.
+    const char* pLead = "pathfolio-cli: ";
+    for (size_t nStart = 0; nStart < text.size();) {
+        size_t nEnd = std::min(text.find('\n', nStart), text.size());
+        std::fprintf(stderr, "%s%s\n", pLead,
+                     Printable(text.substr(nStart, nEnd - nStart)).c_str());
+        pLead = "  ";
+        nStart = nEnd + 1;
     }
-    std::fprintf(stderr, "pathfolio-cli: %s\n", Printable(line).c_str());
+    if (!m_hint.empty()) {
+        std::fprintf(stderr, "pathfolio-cli: %s\n", m_hint.c_str());
+        m_hint.clear();
+    }
 }

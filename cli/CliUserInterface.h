@@ -37,6 +37,7 @@ private:
     const char* m_pStage = nullptr;
     int m_nCount = 0;
     bool m_bProgressShown = false;
+    std::string m_hint;  // the option that settles the fault the run stopped at
     std::chrono::steady_clock::time_point m_lastDrawn;
 };
 

@@ -22,7 +22,7 @@ struct Option {
 constexpr Option OPTIONS[] = {
     {Dlg::ID_ADD_SUFFIX, Resolution::AddSuffix}, {Dlg::ID_OVERWRITE, Resolution::Overwrite},
     {Dlg::ID_DISCARD, Resolution::Discard},      {Dlg::ID_EDIT, Resolution::Edit},
-    {Dlg::ID_TRUNCATE, Resolution::Truncate},
+    {Dlg::ID_TRUNCATE, Resolution::Truncate},    {Dlg::ID_CLEAN, Resolution::Clean},
 };
 
 // "Line 12 of the source file in.csv": the file by its name, the place by its unit.
@@ -79,6 +79,9 @@ const DialogTemplate& CInvalidWaypointDlg::Template() {
             {ID_CHANGE_NAME, ControlKind::Label, "Please change this name", 32, 64, 88, 8, OFF},
             {ID_TRUNCATE, ControlKind::RadioButton,
              "&Truncate (cut the name to the appropriate length)", 32, 138, 184, 10, TAB | OFF},
+            {ID_CLEAN, ControlKind::RadioButton,
+             "&Clean (accents to plain letters, other characters dropped)", 32, 151, 200, 10,
+             TAB | OFF},
             {IDC_STATIC, ControlKind::GroupBox, "Waypoint", 26, 182, 260, 48},
             {ID_ORIGIN, ControlKind::Label, "", 32, 194, 248, 8},
             {ID_COORDINATES, ControlKind::Label, "", 32, 205, 248, 8},
@@ -112,13 +115,13 @@ CInvalidWaypointDlg::CInvalidWaypointDlg(std::string& name, ResolutionPolicy& po
     EnableOptionsFor(error);
     ShowFault(error);
     ShowWaypoint(table);
-    if (m_policy.resolution == Resolution::Edit && m_policy.applyToAll) {
-        EnterForcedEditMode();
-    }
     Edit(ID_NAME)->setText(ToQString(m_strName));
     Edit(ID_NAME)->setCursorPosition(0);
     Edit(ID_NAME)->setToolTip(ToQString(m_strName));
     MakeOkDefault(false);
+    if (m_policy.resolution == Resolution::Edit && m_policy.applyToAll) {
+        EnterForcedEditMode();
+    }
 }
 
 void CInvalidWaypointDlg::ShowWaypoint(const CWaypointTable& table) {
@@ -168,11 +171,16 @@ void CInvalidWaypointDlg::ChooseOption(Resolution resolution) {
     MakeOkDefault(true);
 }
 
+// A name with other characters is offered cleaned, ready to accept or change.
 void CInvalidWaypointDlg::ChooseEdit() {
     m_policy.resolution = Resolution::Edit;
     EnableControl(ID_NAME, true);
     Edit(ID_NAME)->setFocus();
     MakeOkDefault(false);
+    if (m_fault == WaypointError::NameNotAlphanumeric &&
+        ToBytes(Edit(ID_NAME)->text()) == m_strName) {
+        Edit(ID_NAME)->setText(ToQString(CleanName(m_strName)));
+    }
 }
 
 void CInvalidWaypointDlg::OnTextChanged() {

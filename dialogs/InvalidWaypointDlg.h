@@ -7,10 +7,11 @@
 #include "ui/TemplateDialog.h"
 
 // Puts a waypoint that cannot enter the table as it is before the person, who
-// settles it: add a suffix, overwrite, discard, edit the name, truncate it, or
-// abort the conversion, optionally for every later fault of the same kind.
-// Below the choices it shows the waypoint: where it was read, its coordinates
-// and its comment.
+// settles it: add a suffix, overwrite, discard, edit the name (a name with
+// other characters is proposed cleaned), truncate it, clean it, or abort the
+// conversion, optionally for every later fault of the same kind. Below the
+// choices it shows the waypoint: where it was read, its coordinates and its
+// comment.
 //
 // Every choice is written into the policy at once; an accepted edited name is
 // written into the name. The modal result carries nothing. Escape (or any
@@ -30,6 +31,7 @@ public:
         ID_TRUNCATE = 1020,
         ID_MESSAGE = 1021,
         ID_QUESTION = 1022,
+        ID_CLEAN = 1025,
         // Where the waypoint was read, its coordinates and its comment.
         ID_ORIGIN = 1030,
         ID_COORDINATES = 1031,

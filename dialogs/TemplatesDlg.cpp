@@ -2,6 +2,7 @@
 
 #include <QAbstractItemView>
 #include <QButtonGroup>
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QGuiApplication>
@@ -15,6 +16,7 @@
 #include "dialogs/TextFilePreview.h"
 #include "engine/WaypointTable.h"
 #include "files/Coordinates.h"
+#include "files/TitleRow.h"
 #include "templates/ColumnLetters.h"
 #include "ui/MessageBox.h"
 #include "ui/QtText.h"
@@ -36,7 +38,7 @@ std::vector<ControlTemplate> IndexRow(int nId, const char* pLabel, int y, unsign
 constexpr size_t PREVIEW_ROWS = 20;
 
 DialogTemplate MakeTemplate() {
-    DialogTemplate dialog{"Pathfolio - Text Templates", 600, 377, true, {}};
+    DialogTemplate dialog{"Pathfolio - Text Templates", 600, 392, true, {}};
     auto add = [&dialog](std::vector<ControlTemplate> controls) {
         dialog.controls.insert(dialog.controls.end(), controls.begin(), controls.end());
     };
@@ -59,6 +61,13 @@ DialogTemplate MakeTemplate() {
          {IDC_COMMA, ControlKind::RadioButton, "&Comma", 17, 322, 60, 10,
           DISABLED_TAB_STOP | STYLE_GROUP},
          {IDC_TAB, ControlKind::RadioButton, "&Tab", 17, 340, 60, 10, STYLE_DISABLED},
+         {IDC_SEMICOLON, ControlKind::RadioButton, "&Semicolon", 90, 322, 60, 10, STYLE_DISABLED},
+         {IDC_DECIMAL_COMMA, ControlKind::CheckBox, "&Write decimal commas (47,5)", 90, 340, 150,
+          10, DISABLED_TAB_STOP},
+         {IDC_STATIC, ControlKind::Label, "Encoding:", 7, 374, 40, 8},
+         {IDC_ENCODING, ControlKind::ComboBox, "", 50, 371, 127, 14, STYLE_TAB_STOP},
+         {IDC_FIND_COLUMNS, ControlKind::PushButton, "&Find columns from the first line", 7, 55,
+          170, 14, DISABLED_TAB_STOP},
          {IDOK, ControlKind::PushButton, "OK", 190, 7, 62, 14, DISABLED_TAB_STOP},
          {IDC_ABORT, ControlKind::PushButton, "Abort", 190, 25, 62, 14,
           STYLE_TAB_STOP | STYLE_DEFAULT},
@@ -118,6 +127,13 @@ bool ParseRow(const QString& text, uint16_t& nRow) {
     return !text.isEmpty();
 }
 
+// The encoding box's entries, in order.
+constexpr std::pair<TextEncoding, const char*> ENCODINGS[] = {
+    {TextEncoding::Detect, "Found from the file"},
+    {TextEncoding::Utf8, "UTF-8"},
+    {TextEncoding::Windows1252, "Windows-1252"},
+};
+
 const char* const PREVIEW_COLUMNS[] = {"Line", "Name", "Latitude", "Longitude", "Comment", "Fault"};
 
 // One row of the preview; a row that a conversion would question is tinted and
@@ -170,6 +186,12 @@ CTemplatesDlg::CTemplatesDlg(CTextTemplate& chosenTemplate, const std::string& t
     onClick(IDC_DELETE_CURRENT, &CTemplatesDlg::OnDeleteCurrent);
     onClick(IDC_DELETE_ALL, &CTemplatesDlg::OnDeleteAll);
     onClick(IDC_VIEW_IN_SPREADSHEET, &CTemplatesDlg::OnViewInExcel);
+    onClick(IDC_FIND_COLUMNS, &CTemplatesDlg::OnFindColumns);
+    QComboBox* pEncoding = ComboBox(IDC_ENCODING);
+    pEncoding->setEditable(false);
+    for (const auto& [encoding, pText] : ENCODINGS) {
+        pEncoding->addItem(QLatin1String(pText), static_cast<int>(encoding));
+    }
 
     QTableWidget* pPreview = ListView(IDC_PREVIEW);
     pPreview->setColumnCount(static_cast<int>(std::size(PREVIEW_COLUMNS)));
@@ -183,7 +205,9 @@ CTemplatesDlg::CTemplatesDlg(CTextTemplate& chosenTemplate, const std::string& t
         connect(Edit(field.nId), &QLineEdit::textChanged, &m_previewTimer,
                 qOverload<>(&QTimer::start));
     }
-    for (int nId : {IDC_COMMA, IDC_TAB}) {
+    connect(pEncoding, &QComboBox::currentIndexChanged, &m_previewTimer,
+            qOverload<>(&QTimer::start));
+    for (int nId : {IDC_COMMA, IDC_TAB, IDC_SEMICOLON}) {
         connect(RadioButton(nId), &QRadioButton::toggled, &m_previewTimer,
                 qOverload<>(&QTimer::start));
     }
@@ -238,6 +262,7 @@ void CTemplatesDlg::OnEditchangeTemplateName(const QString& text) {
     }
     m_nListTop = m_store.FindPrefix(name);
     EnableControl(IDC_VIEW_IN_SPREADSHEET, !m_bTextFileIsEmpty && m_viewer.IsFound());
+    EnableControl(IDC_FIND_COLUMNS, !m_bTextFileIsEmpty);
     EnableDefinition(true);
     for (const IndexField& field : INDEX_FIELDS) {
         Edit(field.nId)->clear();
@@ -264,6 +289,7 @@ bool CTemplatesDlg::ReadFields(CTextTemplate& record) {
         }
     }
     record.delimiter = ChosenDelimiter();
+    record.decimalComma = CheckBox(IDC_DECIMAL_COMMA)->isChecked();
     return true;
 }
 
@@ -271,7 +297,14 @@ char CTemplatesDlg::ChosenDelimiter() const {
     if (RadioButton(IDC_COMMA)->isChecked()) {
         return ',';
     }
-    return RadioButton(IDC_TAB)->isChecked() ? '\t' : '\0';
+    if (RadioButton(IDC_TAB)->isChecked()) {
+        return '\t';
+    }
+    return RadioButton(IDC_SEMICOLON)->isChecked() ? ';' : '\0';
+}
+
+TextEncoding CTemplatesDlg::ChosenEncoding() const {
+    return static_cast<TextEncoding>(ComboBox(IDC_ENCODING)->currentData().toInt());
 }
 
 CTextTemplate CTemplatesDlg::LayoutOfFields() const {
@@ -286,6 +319,7 @@ CTextTemplate CTemplatesDlg::LayoutOfFields() const {
         layout.*field.pColumn = nColumn != INVALID_COLUMN ? nColumn : CTextTemplate::MAX_COLUMN;
     }
     layout.delimiter = ChosenDelimiter();
+    layout.encoding = ChosenEncoding();
     return layout;
 }
 
@@ -318,6 +352,7 @@ void CTemplatesDlg::OnOK() {
     if (!ReadFields(record)) {
         return;
     }
+    record.encoding = ChosenEncoding();
     const std::string name = ToBytes(ComboBox(IDC_TEMPLATE_NAME)->currentText());
     if (m_store.FindExact(name) < 0) {
         record.SetName(name);
@@ -326,6 +361,7 @@ void CTemplatesDlg::OnOK() {
         m_bModified = true;
         *m_pChosenTemplate = record;
     }
+    m_pChosenTemplate->encoding = record.encoding;
     SaveStore();
     done(Accepted);
 }
@@ -397,6 +433,17 @@ void CTemplatesDlg::OnViewInExcel() {
     }
 }
 
+void CTemplatesDlg::OnFindColumns() {
+    CTextTemplate found;
+    std::string problem;
+    if (!FindColumnsFromTitles(m_textFilePath, found, problem)) {
+        ShowMessageBox(this, ToDisplayText(problem));
+        return;
+    }
+    found.decimalComma = CheckBox(IDC_DECIMAL_COMMA)->isChecked();
+    ShowFields(found);
+}
+
 void CTemplatesDlg::closeEvent(QCloseEvent* pEvent) {
     if (m_bViewing) {
         pEvent->ignore();
@@ -418,6 +465,11 @@ void CTemplatesDlg::ShowTemplate(const CTextTemplate& record) {
     EnableDefinition(false);
     EnableControl(IDC_DELETE_CURRENT, true);
     EnableControl(IDC_DELETE_ALL, true);
+    EnableControl(IDC_FIND_COLUMNS, false);
+    ShowFields(record);
+}
+
+void CTemplatesDlg::ShowFields(const CTextTemplate& record) {
     for (const IndexField& field : INDEX_FIELDS) {
         Edit(field.nId)->setText(field.pColumn != nullptr
                                      ? LettersOf(record.*field.pColumn)
@@ -425,16 +477,20 @@ void CTemplatesDlg::ShowTemplate(const CTextTemplate& record) {
     }
     // Both buttons are cleared first: a group allows no check to be taken away alone.
     QRadioButton* pComma = RadioButton(IDC_COMMA);
-    QRadioButton* pTab = RadioButton(IDC_TAB);
     pComma->group()->setExclusive(false);
     pComma->setChecked(record.delimiter == ',');
-    pTab->setChecked(record.delimiter == '\t');
+    RadioButton(IDC_TAB)->setChecked(record.delimiter == '\t');
+    RadioButton(IDC_SEMICOLON)->setChecked(record.delimiter == ';');
     pComma->group()->setExclusive(true);
+    CheckBox(IDC_DECIMAL_COMMA)->setChecked(record.decimalComma);
+    QComboBox* pEncoding = ComboBox(IDC_ENCODING);
+    pEncoding->setCurrentIndex(pEncoding->findData(static_cast<int>(record.encoding)));
 }
 
 void CTemplatesDlg::ResetFields() {
     m_nListTop = -1;
     EnableControl(IDC_VIEW_IN_SPREADSHEET, false);
+    EnableControl(IDC_FIND_COLUMNS, false);
     EnableDefinition(false);
     for (const IndexField& field : INDEX_FIELDS) {
         Edit(field.nId)->clear();
@@ -446,8 +502,9 @@ void CTemplatesDlg::ResetFields() {
 }
 
 void CTemplatesDlg::EnableDefinition(bool bEnable) {
-    for (int nId : {IDC_HINT, IDC_NAME_INDEX, IDC_LATITUDE_INDEX, IDC_LONGITUDE_INDEX,
-                    IDC_COMMENT_INDEX, IDC_FIRST_WAYPOINT_INDEX, IDC_COMMA, IDC_TAB}) {
+    for (int nId :
+         {IDC_HINT, IDC_NAME_INDEX, IDC_LATITUDE_INDEX, IDC_LONGITUDE_INDEX, IDC_COMMENT_INDEX,
+          IDC_FIRST_WAYPOINT_INDEX, IDC_COMMA, IDC_TAB, IDC_SEMICOLON, IDC_DECIMAL_COMMA}) {
         EnableControl(nId, bEnable);
     }
 }

@@ -13,6 +13,10 @@
 enum TemplatesDlgControl {
     IDC_COMMA = 1000,
     IDC_TAB = 1001,
+    IDC_SEMICOLON = 1002,
+    IDC_DECIMAL_COMMA = 1003,
+    IDC_ENCODING = 1004,
+    IDC_FIND_COLUMNS = 1005,
     IDC_NAME_INDEX = 1010,
     IDC_LATITUDE_INDEX = 1011,
     IDC_LONGITUDE_INDEX = 1012,
@@ -29,9 +33,11 @@ enum TemplatesDlgControl {
 };
 
 // The dialog in which the person picks the template of a text file, defines a
-// new one or deletes stored ones. Beside the fields, a preview shows the first
-// rows of the file as the fields read them, marking the rows a conversion
-// would question; it follows every change of the fields.
+// new one (by hand, or from the titles of the file's first line) or deletes
+// stored ones. Beside the fields, a preview shows the first rows of the file as
+// the fields read them, marking the rows a conversion would question; it
+// follows every change of the fields. The encoding chosen applies to the file
+// at hand, and is stored with a new template.
 //
 // exec() loads the store; it returns Accepted (IDOK) when the chosen template
 // is in the caller's record, Rejected (IDCANCEL) when the person gave up or
@@ -62,13 +68,16 @@ private:
     void OnDeleteAll();
     void OnAbort();
     void OnViewInExcel();
+    void OnFindColumns();
 
     void ShowTemplate(const CTextTemplate& record);
+    void ShowFields(const CTextTemplate& record);
     void ResetFields();
     void EnableDefinition(bool bEnable);
     void MakeOkDefault();
     bool ReadFields(CTextTemplate& record);
     char ChosenDelimiter() const;
+    TextEncoding ChosenEncoding() const;
     void SaveStore();
     // The layout the fields give as they stand: a column without valid letters
     // reads nothing, a row without a number is the first.

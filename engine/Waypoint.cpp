@@ -2,6 +2,9 @@
 
 #include <cstdio>
 
+#include "platform/PlainLetters.h"
+#include "platform/Utf8.h"
+
 namespace {
 
 bool IsNameCharacter(unsigned char c) {
@@ -9,9 +12,14 @@ bool IsNameCharacter(unsigned char c) {
            c == '-' || c == '_';
 }
 
-// Compares equal to 0.0 the way the original comparison did: a NaN counts as zero too.
-bool IsZeroCoordinate(double d) {
-    return !(d < 0.0 || d > 0.0);
+bool IsApostrophe(char32_t c) {
+    return c == '\'' || c == '`' || c == 0x2018 || c == 0x2019 || c == 0x2BC || c == 0xB4;
+}
+
+// Punctuation, symbols and blanks separate words; letters of other alphabets do not.
+bool SeparatesWords(char32_t c) {
+    return c < 0x80 || (c >= 0xA0 && c <= 0xBF) || c == 0xD7 || c == 0xF7 ||
+           (c >= 0x2000 && c <= 0x2BFF) || c == 0x3000;
 }
 
 }  // namespace
@@ -44,7 +52,8 @@ WaypointError ValidateName(std::string_view name, int nMaxNameLength) {
     if (name.empty()) {
         return WaypointError::NameEmpty;
     }
-    if (name.size() > static_cast<size_t>(nMaxNameLength)) {
+    if (name.size() > static_cast<size_t>(nMaxNameLength) &&
+        CharacterCount(name) > static_cast<size_t>(nMaxNameLength)) {
         return WaypointError::NameTooLong;
     }
     for (char c : name) {
@@ -55,15 +64,38 @@ WaypointError ValidateName(std::string_view name, int nMaxNameLength) {
     return WaypointError::None;
 }
 
+std::string CleanName(std::string_view name) {
+    std::string cleaned;
+    auto addSpace = [&cleaned] {
+        if (!cleaned.empty() && cleaned.back() != ' ') {
+            cleaned.push_back(' ');
+        }
+    };
+    for (size_t i = 0; i < name.size();) {
+        char32_t c = NextCharacter(name, i);
+        if (c < 0x80 && IsNameCharacter(static_cast<unsigned char>(c)) && c != ' ') {
+            cleaned.push_back(static_cast<char>(c));
+        } else if (std::string_view plain = PlainLetters(c); !plain.empty()) {
+            cleaned.append(plain);
+        } else if (!IsApostrophe(c) && !IsCombiningMark(c) && SeparatesWords(c)) {
+            addSpace();
+        }
+    }
+    if (!cleaned.empty() && cleaned.back() == ' ') {
+        cleaned.pop_back();
+    }
+    return cleaned;
+}
+
 WaypointError CWaypoint::Validate(int nMaxNameLength) const {
     WaypointError error = ValidateName(m_strName, nMaxNameLength);
     if (error != WaypointError::None) {
         return error;
     }
-    if (IsZeroCoordinate(m_dLatitude)) {
+    if (!IsValidLatitude(m_dLatitude)) {
         return WaypointError::LatitudeInvalid;
     }
-    if (IsZeroCoordinate(m_dLongitude)) {
+    if (!IsValidLongitude(m_dLongitude)) {
         return WaypointError::LongitudeInvalid;
     }
     return WaypointError::None;

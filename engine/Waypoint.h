@@ -4,8 +4,6 @@
 #include <string>
 #include <string_view>
 
-#include "platform/AsciiCase.h"
-
 // Why a waypoint cannot enter the table as it is. The values index the table's
 // per-error policies and are shared with the invalid-waypoint dialog.
 enum class WaypointError : int {
@@ -24,8 +22,25 @@ constexpr int WAYPOINT_ERROR_COUNT = 7;
 // Empty for None and for values outside the enumeration.
 std::string WaypointErrorMessage(int nError, int nMaxNameLength);
 
-// 0, NameTooLong, NameEmpty or NameNotAlphanumeric, in that order of precedence.
+// 0, NameTooLong, NameEmpty or NameNotAlphanumeric, in that order of
+// precedence. The length counts characters.
 WaypointError ValidateName(std::string_view name, int nMaxNameLength);
+
+// A name that ValidateName accepts made from one it refuses for its characters:
+// accented letters become their plain letters, apostrophes and letters of
+// other alphabets are dropped, every other character becomes a space, and
+// runs of spaces shrink to one (none at either end). May be empty, or longer
+// than the limit (ß gives ss).
+std::string CleanName(std::string_view name);
+
+// The latitude and longitude a waypoint may have: within +-90 and +-180
+// degrees, not 0 (and not NaN).
+inline bool IsValidLatitude(double dLatitude) {
+    return (dLatitude < 0.0 || dLatitude > 0.0) && dLatitude >= -90.0 && dLatitude <= 90.0;
+}
+inline bool IsValidLongitude(double dLongitude) {
+    return (dLongitude < 0.0 || dLongitude > 0.0) && dLongitude >= -180.0 && dLongitude <= 180.0;
+}
 
 // Where a waypoint was read: a line of a text file or a waypoint record of a
 // MapSource file, counted from 1; for the person who settles a fault in it.
@@ -44,6 +59,6 @@ public:
     std::string m_strComment;
     bool m_bFromTarget = true;
 
-    // Name faults first, then the latitude, then the longitude.
+    // Name faults first, then the latitude, then the longitude: 0, out of range or no number.
     WaypointError Validate(int nMaxNameLength) const;
 };

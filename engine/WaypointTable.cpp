@@ -1,7 +1,11 @@
 #include "engine/WaypointTable.h"
 
+#include <charconv>
 #include <new>
 #include <utility>
+
+#include "platform/Excerpt.h"
+#include "platform/Utf8.h"
 
 bool IsOffered(Resolution resolution, WaypointError error) {
     switch (resolution) {
@@ -10,6 +14,8 @@ bool IsOffered(Resolution resolution, WaypointError error) {
             return error == WaypointError::NameExists;
         case Resolution::Discard:
             return true;
+        case Resolution::Clean:
+            return error == WaypointError::NameNotAlphanumeric;
         case Resolution::Edit:
             return error == WaypointError::NameExists || error == WaypointError::NameTooLong ||
                    error == WaypointError::NameEmpty || error == WaypointError::NameNotAlphanumeric;
@@ -21,8 +27,8 @@ bool IsOffered(Resolution resolution, WaypointError error) {
 }
 
 void TruncateText(std::string& text, int nLength) {
-    if (nLength >= 0 && text.size() > static_cast<size_t>(nLength)) {
-        text.resize(static_cast<size_t>(nLength));
+    if (nLength >= 0) {
+        TruncateCharacters(text, static_cast<size_t>(nLength));
     }
 }
 
@@ -43,6 +49,7 @@ Status CWaypointTable::AddWaypoint(CWaypoint& waypoint, const WaypointOrigin& or
     m_pendingOrigin = origin;
     Status status = TryToStore(waypoint);
     m_pPending = nullptr;
+    m_coordinateNote.clear();
     return status;
 }
 
@@ -60,9 +67,12 @@ Status CWaypointTable::TryToStore(CWaypoint& waypoint) {
 }
 
 Status CWaypointTable::ResolveAndStore(CWaypoint& waypoint) {
+    if (!waypoint.m_bFromTarget) {
+        ++m_summary.nRead;
+    }
     for (;;) {
-        LowerAscii(waypoint.m_strName);
-        LowerAscii(waypoint.m_strComment);
+        LowerText(waypoint.m_strName);
+        LowerText(waypoint.m_strComment);
         WaypointError error = Classify(waypoint);
         Step step = error == WaypointError::None ? Step::Store : Resolve(waypoint, error);
         switch (step) {
@@ -71,7 +81,7 @@ Status CWaypointTable::ResolveAndStore(CWaypoint& waypoint) {
             case Step::Skip:
                 return Status();
             case Step::Stop:
-                return Status::Stopped();
+                return AbortStatus(waypoint, error);
             case Step::Fail:
                 return Status::Failed(TOO_MANY_NAMES);
             case Step::Retry:
@@ -106,7 +116,9 @@ Resolution CWaypointTable::AskResolution(const CWaypoint& waypoint, WaypointErro
 
 CWaypointTable::Step CWaypointTable::Resolve(CWaypoint& waypoint, WaypointError error) {
     std::string typedName;
-    switch (AskResolution(waypoint, error, typedName)) {
+    Resolution resolution = AskResolution(waypoint, error, typedName);
+    CountResolution(waypoint, resolution, error);
+    switch (resolution) {
         case Resolution::AddSuffix:
             if (!MakeUniqueName(waypoint.m_strName)) {
                 return Step::Fail;
@@ -115,6 +127,9 @@ CWaypointTable::Step CWaypointTable::Resolve(CWaypoint& waypoint, WaypointError 
         case Resolution::Overwrite:
             RemoveKey(waypoint.m_strName);
             return Step::Store;
+        case Resolution::Clean:
+            waypoint.m_strName = CleanName(waypoint.m_strName);
+            return Step::Retry;
         case Resolution::Discard:
             return Step::Skip;
         case Resolution::Edit:
@@ -128,9 +143,83 @@ CWaypointTable::Step CWaypointTable::Resolve(CWaypoint& waypoint, WaypointError 
     }
 }
 
+void CWaypointTable::CountResolution(const CWaypoint& waypoint, Resolution resolution,
+                                     WaypointError error) {
+    if (waypoint.m_bFromTarget) {
+        return;
+    }
+    const CWaypoint* pEarlier = nullptr;
+    switch (resolution) {
+        case Resolution::AddSuffix:
+        case Resolution::Edit:
+            ++m_summary.nRenamed;
+            break;
+        case Resolution::Clean:
+            ++m_summary.nCleaned;
+            break;
+        case Resolution::Truncate:
+            ++m_summary.nNamesCut;
+            break;
+        case Resolution::Discard:
+            ++m_summary.nDiscarded[static_cast<int>(error)];
+            break;
+        case Resolution::Overwrite:
+            if (Lookup(waypoint.m_strName, pEarlier) && pEarlier != nullptr &&
+                !pEarlier->m_bFromTarget) {
+                ++m_summary.nOverwritten;
+            }
+            break;
+        default:
+            break;
+    }
+}
+
+// An Abort names the waypoint, where it was read and its fault, so that the
+// person can find it; a stop asked for by the job is no abort.
+Status CWaypointTable::AbortStatus(const CWaypoint& waypoint, WaypointError error) const {
+    if (StopRequested()) {
+        return Status::Stopped();
+    }
+    std::string where;
+    if (m_pendingOrigin.unit != WaypointOrigin::Unit::Unknown) {
+        const char* pUnit =
+            m_pendingOrigin.unit == WaypointOrigin::Unit::Line ? "line " : "waypoint record ";
+        where = ", " + std::string(pUnit) + std::to_string(m_pendingOrigin.nNumber) + " of \"" +
+                std::string(m_pendingOrigin.filePath) + "\"";
+    }
+    std::string note = CoordinateNote(waypoint, error);
+    return Status::Failed("Stopped at waypoint \"" + Excerpt(waypoint.m_strName) + "\"" + where +
+                          ": " + WaypointErrorMessage(static_cast<int>(error), m_nMaxNameLength) +
+                          (note.empty() ? "" : " (" + note + ")"));
+}
+
+// The reader's note, or for a coordinate out of range the limit it passes.
+std::string CWaypointTable::CoordinateNote(const CWaypoint& waypoint, WaypointError error) const {
+    if (error != WaypointError::LatitudeInvalid && error != WaypointError::LongitudeInvalid) {
+        return std::string();
+    }
+    if (!m_coordinateNote.empty()) {
+        return m_coordinateNote;
+    }
+    bool bLatitude = error == WaypointError::LatitudeInvalid;
+    double dValue = bLatitude ? waypoint.m_dLatitude : waypoint.m_dLongitude;
+    double dLimit = bLatitude ? 90.0 : 180.0;
+    if (!(dValue < -dLimit || dValue > dLimit)) {
+        return std::string();
+    }
+    char text[32];
+    auto result = std::to_chars(text, text + sizeof text, dValue, std::chars_format::fixed, 6);
+    return (result.ec == std::errc() ? std::string(text, result.ptr) : std::string("it")) +
+           " is beyond " + (bLatitude ? "90" : "180") + " degrees";
+}
+
 Status CWaypointTable::Store(const CWaypoint& waypoint) {
     CWaypoint copy = waypoint;
+    size_t nCommentSize = copy.m_strComment.size();
     TruncateText(copy.m_strComment, m_nMaxCommentLength);
+    if (!copy.m_bFromTarget && copy.m_strComment.size() != nCommentSize) {
+        ++m_summary.nCommentsCut;
+    }
     int nCounter = NextCounterValue(waypoint);
     SetAt(std::move(copy));
     ShowCounter(nCounter);
@@ -161,6 +250,9 @@ bool CWaypointTable::RemoveKey(std::string_view key) {
 CWaypoint CWaypointTable::TakeNext(Position& position) {
     CWaypoint waypoint = TakeAt(position);
     m_uniqueNames.Forget(waypoint.m_strName);
+    if (!waypoint.m_bFromTarget) {
+        ++m_summary.nWritten;
+    }
     ShowCounter(m_nExportCount);
     ++m_nExportCount;
     return waypoint;

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "engine/ImportUserInterface.h"
+#include "engine/RunSummary.h"
 #include "engine/UniqueNameFinder.h"
 #include "engine/Waypoint.h"
 #include "engine/WaypointMap.h"
@@ -21,6 +22,7 @@ enum class Resolution : int {
     Edit = 4,
     Truncate = 5,
     Abort = 6,
+    Clean = 7,  // the name made valid by CleanName
 };
 
 // Whether the invalid-waypoint dialog offers the answer for the fault. The
@@ -38,7 +40,8 @@ constexpr int MAX_NAME_LENGTH = 40;
 constexpr int MAX_COMMENT_LENGTH = 40;
 constexpr int MAX_TABLE_ENTRIES = INT_MAX;
 
-// If the text is longer than nLength characters, keeps its first nLength.
+// If the text is longer than nLength characters, keeps its first nLength
+// (characters, not bytes).
 void TruncateText(std::string& text, int nLength);
 
 // The waypoints of one conversion job, keyed by their lower-cased names, with
@@ -69,6 +72,9 @@ public:
     // stored): the waypoint, lowered, and where it was read. Null otherwise.
     const CWaypoint* PendingWaypoint() const { return m_pPending; }
     const WaypointOrigin& PendingOrigin() const { return m_pendingOrigin; }
+    // Why the next waypoint's invalid coordinate was refused, in its reader's
+    // words, for the message that ends a run on it; AddWaypoint forgets it.
+    void SetCoordinateNote(std::string note) { m_coordinateNote = std::move(note); }
 
     // Removes the entry at the position, advances the position and hands the
     // waypoint over; shows the export counter.
@@ -82,6 +88,9 @@ public:
     bool StopRequested() const {
         return m_pStopRequested != nullptr && m_pStopRequested->load(std::memory_order_relaxed);
     }
+
+    CRunSummary& Summary() { return m_summary; }
+    const CRunSummary& Summary() const { return m_summary; }
 
     int ScanCount() const { return m_nScanCount; }
 
@@ -103,9 +112,14 @@ private:
     Step Resolve(CWaypoint& waypoint, WaypointError error);
     Status Store(const CWaypoint& waypoint);
     int NextCounterValue(const CWaypoint& waypoint);
+    Status AbortStatus(const CWaypoint& waypoint, WaypointError error) const;
+    std::string CoordinateNote(const CWaypoint& waypoint, WaypointError error) const;
+    void CountResolution(const CWaypoint& waypoint, Resolution resolution, WaypointError error);
 
     CUniqueNameFinder m_uniqueNames{SUFFIX_ALPHABET};
     const std::atomic<bool>* m_pStopRequested = nullptr;
+    CRunSummary m_summary;
+    std::string m_coordinateNote;
     const CWaypoint* m_pPending = nullptr;
     WaypointOrigin m_pendingOrigin;
     int m_nScanCount = 0;

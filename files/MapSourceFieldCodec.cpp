@@ -1,7 +1,11 @@
 #include "files/MapSourceFieldCodec.h"
 
+#include <algorithm>
+#include <string_view>
+
 #include "files/Coordinates.h"
 #include "platform/LittleEndian.h"
+#include "platform/Windows1252.h"
 
 namespace {
 
@@ -52,8 +56,10 @@ constexpr size_t DISPLAY_COLOUR_SYMBOL_SIZE = 12;
 constexpr size_t V3_TAIL_SIZE = 2;
 constexpr size_t V4_TAIL_SIZE = 6;
 
-std::string UpToNul(const std::string& text) {
-    return text.substr(0, text.find('\0'));
+// The record's text: Windows-1252, up to the first NUL byte.
+void SetRecordText(std::string& record, const std::string& text, int& nReplaced) {
+    std::string_view upToNul(text.data(), std::min(text.find('\0'), text.size()));
+    Utf8ToWindows1252(upToNul, record, nReplaced);
 }
 
 template <size_t N>
@@ -104,15 +110,15 @@ private:
 }  // namespace
 
 void CMapSourceFieldCodec::Encode(const CWaypoint& waypoint) {
-    m_strName = UpToNul(waypoint.m_strName);
-    m_strComment = UpToNul(waypoint.m_strComment);
+    SetRecordText(m_strName, waypoint.m_strName, m_nReplaced);
+    SetRecordText(m_strComment, waypoint.m_strComment, m_nReplaced);
     m_nLatitude = DegreesToSemicircles(waypoint.m_dLatitude);
     m_nLongitude = DegreesToSemicircles(waypoint.m_dLongitude);
 }
 
 void CMapSourceFieldCodec::Decode(CWaypoint& waypoint) {
-    waypoint.m_strName = m_strName;
-    waypoint.m_strComment = m_strComment;
+    waypoint.m_strName = Windows1252ToUtf8(m_strName);
+    waypoint.m_strComment = Windows1252ToUtf8(m_strComment);
     waypoint.m_dLatitude = SemicirclesToDegrees(m_nLatitude);
     waypoint.m_dLongitude = SemicirclesToDegrees(m_nLongitude);
 }

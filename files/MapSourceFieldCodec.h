@@ -8,10 +8,12 @@
 #include "files/MapSourceFormat.h"
 
 // One MapSource waypoint record: of its many fields a waypoint needs the name,
-// the coordinates (in semicircles) and the comment.
+// the coordinates (in semicircles) and the comment. The record's text is
+// Windows-1252, the waypoint's UTF-8.
 class CMapSourceFieldCodec : public CFieldCodec {
 public:
-    // A string is written up to its first NUL byte, which would end it in the file.
+    // A string is written up to its first NUL byte, which would end it in the
+    // file; a character that Windows-1252 lacks is replaced (see m_nReplaced).
     void Encode(const CWaypoint& waypoint) override;
     void Decode(CWaypoint& waypoint) override;
 
@@ -26,4 +28,5 @@ public:
     std::string m_strComment;
     int32_t m_nLatitude = 0;
     int32_t m_nLongitude = 0;
+    int m_nReplaced = 0;  // characters replaced by Encode
 };

@@ -187,6 +187,7 @@ Status CMapSourceFile::BeginWriting() {
 void CMapSourceFile::WriteWaypoint(const CWaypoint& waypoint) {
     CMapSourceFieldCodec codec;
     codec.Encode(waypoint);
+    m_nReplacedCharacters += codec.m_nReplaced;
     m_record.clear();
     codec.AppendRecord(m_record, m_writeLayout);
     m_file.Write(m_record.data(), m_record.size());

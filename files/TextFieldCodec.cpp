@@ -1,6 +1,8 @@
 #include "files/TextFieldCodec.h"
 
 #include "files/Coordinates.h"
+#include "platform/Utf8.h"
+#include "platform/Windows1252.h"
 #include "templates/TextTemplate.h"
 
 int CTextFieldCodec::ColumnOf(int nField) const {
@@ -24,25 +26,53 @@ std::string& CTextFieldCodec::Field(int nField) {
     return m_fields[nColumn];
 }
 
-const std::string& CTextFieldCodec::FieldRead(int nField) const {
-    static const std::string empty;
-    auto nColumn = static_cast<size_t>(ColumnOf(nField));
-    return nColumn < m_fields.size() ? m_fields[nColumn] : empty;
+void CTextFieldCodec::FromFile(const std::string& field, std::string& text) {
+    if (m_encoding == TextEncoding::Windows1252) {
+        text = Windows1252ToUtf8(field);
+        return;
+    }
+    text = field;
+    if (m_bCheckUtf8) {
+        m_nReplaced += RepairUtf8(text);
+    }
+}
+
+std::string CTextFieldCodec::ToFile(const std::string& text) {
+    return m_encoding == TextEncoding::Windows1252 ? Utf8ToWindows1252(text, m_nReplaced) : text;
+}
+
+// Marks such as the degree sign are looked for in UTF-8.
+double CTextFieldCodec::ReadWindows1252Coordinate(int nField, CoordinateAxis axis) {
+    const std::string& field = FieldRead(nField);
+    if (IsAscii(field)) {
+        return ParseCoordinate(field, axis, true);
+    }
+    std::string text;
+    FromFile(field, text);
+    return ParseCoordinate(text, axis, true);
 }
 
 // Fields are assigned in order, so of two fields sharing a column the later one stays.
 void CTextFieldCodec::Encode(const CWaypoint& waypoint) {
-    Field(NAME_FIELD) = waypoint.m_strName;
-    Field(LATITUDE_FIELD) = FormatDegrees(waypoint.m_dLatitude);
-    Field(LONGITUDE_FIELD) = FormatDegrees(waypoint.m_dLongitude);
-    Field(COMMENT_FIELD) = waypoint.m_strComment;
+    Field(NAME_FIELD) = ToFile(waypoint.m_strName);
+    Field(LATITUDE_FIELD) = FormatDegrees(waypoint.m_dLatitude, m_pTemplate->decimalComma);
+    Field(LONGITUDE_FIELD) = FormatDegrees(waypoint.m_dLongitude, m_pTemplate->decimalComma);
+    Field(COMMENT_FIELD) = ToFile(waypoint.m_strComment);
 }
 
 void CTextFieldCodec::Decode(CWaypoint& waypoint) {
-    waypoint.m_strName = FieldRead(NAME_FIELD);
-    waypoint.m_dLatitude = ParseCoordinate(FieldRead(LATITUDE_FIELD), CoordinateAxis::Latitude);
-    waypoint.m_dLongitude = ParseCoordinate(FieldRead(LONGITUDE_FIELD), CoordinateAxis::Longitude);
-    waypoint.m_strComment = FieldRead(COMMENT_FIELD);
+    FromFile(FieldRead(NAME_FIELD), waypoint.m_strName);
+    if (m_encoding == TextEncoding::Windows1252) {
+        waypoint.m_dLatitude = ReadWindows1252Coordinate(LATITUDE_FIELD, CoordinateAxis::Latitude);
+        waypoint.m_dLongitude =
+            ReadWindows1252Coordinate(LONGITUDE_FIELD, CoordinateAxis::Longitude);
+    } else {
+        waypoint.m_dLatitude =
+            ParseCoordinate(FieldRead(LATITUDE_FIELD), CoordinateAxis::Latitude, true);
+        waypoint.m_dLongitude =
+            ParseCoordinate(FieldRead(LONGITUDE_FIELD), CoordinateAxis::Longitude, true);
+    }
+    FromFile(FieldRead(COMMENT_FIELD), waypoint.m_strComment);
 }
 
 void CTextFieldCodec::SetHeader() {

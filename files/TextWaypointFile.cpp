@@ -1,11 +1,15 @@
 #include "files/TextWaypointFile.h"
 
 #include <cstdint>
+#include <cstring>
+#include <vector>
 
 #include "engine/WaypointTable.h"
+#include "files/Coordinates.h"
 #include "files/TextFieldCodec.h"
 #include "files/TextRowReader.h"
 #include "platform/Excerpt.h"
+#include "platform/Utf8.h"
 
 Status CTextWaypointFile::ChooseTemplate(TemplateUse use) {
     if (m_layout) {
@@ -26,21 +30,53 @@ Status CTextWaypointFile::ChooseTemplate(TemplateUse use) {
     return Status();
 }
 
+TextEncoding CTextWaypointFile::FindEncoding() {
+    const uint64_t nResume = m_file.GetPosition();
+    if (!m_file.Seek(0, CPlatformFile::SeekFrom::Begin)) {
+        return TextEncoding::Detect;
+    }
+    CUtf8Validator validator;
+    std::vector<char> chunk(1 << 16);
+    for (size_t nRead;
+         !validator.HasFailed() && (nRead = m_file.Read(chunk.data(), chunk.size())) > 0;) {
+        const void* pTextEnd = std::memchr(chunk.data(), '\x1A', nRead);
+        size_t nText = pTextEnd != nullptr
+                           ? static_cast<size_t>(static_cast<const char*>(pTextEnd) - chunk.data())
+                           : nRead;
+        validator.Feed(chunk.data(), nText);
+        if (pTextEnd != nullptr) {
+            break;
+        }
+    }
+    if (m_file.HasFailed() ||
+        !m_file.Seek(static_cast<int64_t>(nResume), CPlatformFile::SeekFrom::Begin)) {
+        return TextEncoding::Detect;
+    }
+    return validator.IsValid() ? TextEncoding::Utf8 : TextEncoding::Windows1252;
+}
+
 Status CTextWaypointFile::ReadWaypoints(CWaypointTable& table, bool bFromTarget) {
     if (Status status = ChooseTemplate(TemplateUse::Read); !status.IsOk()) {
         return status;
+    }
+    TextEncoding encoding = m_template.encoding;
+    if (encoding == TextEncoding::Detect && (encoding = FindEncoding()) == TextEncoding::Detect) {
+        return FileFailure("read");
     }
     if (!m_file.Seek(0, CPlatformFile::SeekFrom::Begin)) {
         return FileFailure("read");
     }
     CTextRowReader reader(m_file, m_template.delimiter);
     // Every row replaces all fields of the last, so one codec serves them all.
-    CTextFieldCodec codec(&m_template);
+    CTextFieldCodec codec(&m_template, encoding, m_template.encoding == TextEncoding::Utf8);
     for (uint64_t nRow = 1;; ++nRow) {
         switch (reader.Next(codec.m_fields)) {
             case CTextRowReader::Result::Row:
                 break;
             case CTextRowReader::Result::End:
+                if (!bFromTarget) {
+                    table.Summary().nReplacedCharacters += codec.m_nReplaced;
+                }
                 return Status();
             case CTextRowReader::Result::TooLong:
                 return Status::Failed(LineText(reader.RowLine()) + " is longer than 1 MiB");
@@ -59,19 +95,41 @@ Status CTextWaypointFile::ReadWaypoints(CWaypointTable& table, bool bFromTarget)
         waypoint.m_bFromTarget = bFromTarget;
         const WaypointOrigin origin{WaypointOrigin::Unit::Line, reader.RowLine(),
                                     m_file.GetFilePath()};
+        if (!IsValidLatitude(waypoint.m_dLatitude) || !IsValidLongitude(waypoint.m_dLongitude)) {
+            table.SetCoordinateNote(RefusedNotation(waypoint, codec));
+        }
         if (Status status = table.AddWaypoint(waypoint, origin); !status.IsOk()) {
             return status;
         }
     }
 }
 
+// Called for an invalid coordinate only, so plain rows pay nothing.
+std::string CTextWaypointFile::RefusedNotation(const CWaypoint& waypoint,
+                                               const CTextFieldCodec& codec) {
+    int nField = IsValidLatitude(waypoint.m_dLatitude) ? CTextFieldCodec::LONGITUDE_FIELD
+                                                       : CTextFieldCodec::LATITUDE_FIELD;
+    return DescribeRefusedNotation(codec.FieldRead(nField));
+}
+
 std::string CTextWaypointFile::LineText(uint64_t nLine) const {
     return "Line " + std::to_string(nLine) + " of file \"" + m_file.GetFilePath() + "\"";
+}
+
+TextEncoding CTextWaypointFile::EncodingForWriting() {
+    if (m_template.encoding != TextEncoding::Detect) {
+        return m_template.encoding;
+    }
+    return m_file.GetPosition() == 0 ? TextEncoding::Utf8 : FindEncoding();
 }
 
 Status CTextWaypointFile::BeginWriting() {
     if (Status status = ChooseTemplate(TemplateUse::Write); !status.IsOk()) {
         return status;
+    }
+    m_writeEncoding = EncodingForWriting();
+    if (m_writeEncoding == TextEncoding::Detect) {
+        return FileFailure("read");
     }
     if (m_file.GetPosition() == 0) {
         CTextFieldCodec header(&m_template);
@@ -82,8 +140,9 @@ Status CTextWaypointFile::BeginWriting() {
 }
 
 void CTextWaypointFile::WriteWaypoint(const CWaypoint& waypoint) {
-    CTextFieldCodec codec(&m_template);
+    CTextFieldCodec codec(&m_template, m_writeEncoding);
     codec.Encode(waypoint);
+    m_nReplacedCharacters += codec.m_nReplaced;
     WriteRow(codec);
 }
 

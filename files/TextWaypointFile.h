@@ -11,7 +11,9 @@ class CTextFieldCodec;
 
 // A delimited text waypoint file (.txt, .csv), laid out by the layout the job
 // was given or else by a text template that the person chooses each time the
-// file is read or written.
+// file is read or written. It is read in the template's encoding, or the one
+// it is found to have; a new file is written in UTF-8 and an appended one in
+// its own encoding, unless the template names one.
 class CTextWaypointFile : public CWaypointFile {
 public:
     explicit CTextWaypointFile(CWaypointFileUserInterface* pOwner,
@@ -33,9 +35,15 @@ private:
     Status ChooseTemplate(TemplateUse use);
     void WriteRow(const CTextFieldCodec& codec);
     bool NeedsQuotes(const std::string& field) const;
+    // UTF-8 when the file is valid UTF-8 up to its text end byte, otherwise
+    // Windows-1252 (Detect when the system failed to read). Keeps the position.
+    TextEncoding FindEncoding();
+    TextEncoding EncodingForWriting();
     std::string LineText(uint64_t nLine) const;
+    static std::string RefusedNotation(const CWaypoint& waypoint, const CTextFieldCodec& codec);
 
     CPlatformFile m_file;
     const std::optional<CTextTemplate> m_layout;
     std::string m_row;  // reused to join a row's columns
+    TextEncoding m_writeEncoding = TextEncoding::Utf8;
 };

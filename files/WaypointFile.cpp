@@ -17,6 +17,7 @@ Status CWaypointFile::Export(CWaypointTable& table) {
     if (Status status = BeginWriting(); !status.IsOk()) {
         return status;
     }
+    m_nReplacedCharacters = 0;
     for (auto position = table.GetStartPosition();
          position != CWaypointTable::END_POSITION && !m_pFile->HasFailed();) {
         if (table.StopRequested()) {
@@ -28,6 +29,7 @@ Status CWaypointFile::Export(CWaypointTable& table) {
         }
     }
     EndWriting();
+    table.Summary().nReplacedCharacters += m_nReplacedCharacters;
     return m_pFile->Flush() ? Status() : FileFailure("write");
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "files/WaypointFileUserInterface.h"
@@ -54,4 +55,6 @@ protected:
 
     CWaypointFileUserInterface* m_pOwner;
     CPlatformFile* m_pFile;
+    // Characters of the waypoints written that the file's encoding lacks.
+    int64_t m_nReplacedCharacters = 0;
 };

@@ -34,6 +34,7 @@ bool CConverter::Start(const ConversionRequest& request) {
         m_worker.join();
     }
     m_request = request;
+    m_summary = CRunSummary();
     m_bStopRequested = false;
     try {
         m_pSource = InfoOf(request.source.kind).Create(m_pUserInterface, request.source.options);
@@ -95,7 +96,9 @@ Status CConverter::Run() {
             table.m_policies[nError] = {m_request.answers[nError], true};
         }
     }
-    return RunStages(table);
+    Status status = RunStages(table);
+    m_summary = table.Summary();
+    return status;
 }
 
 // A new target that another run created meanwhile is an existing one: the
@@ -178,7 +181,8 @@ Status CConverter::RunStages(CWaypointTable& table) {
 
 void CConverter::Finish(const Status& status) {
     if (status.IsOk()) {
-        m_pUserInterface->ShowMessage(MessageKind::Success, SuccessMessage(m_request.target.path));
+        m_pUserInterface->ShowMessage(MessageKind::Success, SuccessMessage(m_request.target.path) +
+                                                                DescribeSummary(m_summary));
     } else if (status.IsFailed()) {
         m_pUserInterface->ShowMessage(MessageKind::Failure, status.Message());
     }

@@ -70,4 +70,5 @@ private:
     std::atomic<bool> m_bRunning{false};
     std::atomic<bool> m_bStopRequested{false};
     bool m_bLastResult = false;
+    CRunSummary m_summary;  // of the last job
 };

@@ -19,6 +19,7 @@ printf "$header$record"'\x02\x00\x00\x00V\x00\x01' > "$corpus/mapsource/one.mps"
 printf '\x08\x0a\x05NAME,LATITUDE,LONGITUDE,COMMENT\r\nhome,32.5,-117.25,x\r\nHOME,1e1,-2,\r\n' > "$corpus/text/small.csv"
 cp tests/data/*.mps "$corpus/mapsource/"  # files of versions 3, 4 and 5 by another converter
 printf '\x08\x1a\x02NAME,LAT,LON,NOTE\r\n"hut",46.5 N,7.8\xc2\xb0E,"water, ""wood""\r\n12 beds"\r\n' > "$corpus/text/quoted.csv"
+printf '\x08\x1a\x0eName;Lat;Lon;Notes\r\nz\xfcrich;N 47\xb0 38,938;E 8 32 15;gr\xfc\x80zi\r\n' > "$corpus/text/windows-1252.csv"
 { printf '\x00\x00\x00\x00\x01\x00\x00\x00\x02\x00\x00\x00\x03\x00\x00\x00\x02\x00x'; head -c 254 /dev/zero; printf ',\x00\x00'; } > "$corpus/store/one.dat"
 
 run() {

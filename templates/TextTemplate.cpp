@@ -10,6 +10,12 @@ namespace {
 constexpr size_t FIRST_ROW_OFFSET = 16;
 constexpr size_t NAME_OFFSET = 18;
 constexpr size_t DELIMITER_OFFSET = 273;
+constexpr size_t SETTINGS_MARK_OFFSET = 274;
+constexpr size_t SETTINGS_OFFSET = 275;
+constexpr unsigned char SETTINGS_MARK = 0xD5;
+constexpr unsigned char DECIMAL_COMMA_BIT = 1;
+constexpr int ENCODING_SHIFT = 1;
+constexpr unsigned char SETTINGS_MASK = 0x07;
 
 }  // namespace
 
@@ -38,6 +44,11 @@ void CTextTemplate::Encode(unsigned char (&record)[RECORD_SIZE]) const {
     StoreLittleEndian(record + FIRST_ROW_OFFSET, firstWaypointRow, 2);
     std::memcpy(record + NAME_OFFSET, name, sizeof name);
     record[DELIMITER_OFFSET] = static_cast<unsigned char>(delimiter);
+    if (decimalComma || encoding != TextEncoding::Detect) {
+        record[SETTINGS_MARK_OFFSET] = SETTINGS_MARK;
+        record[SETTINGS_OFFSET] = static_cast<unsigned char>(
+            (decimalComma ? DECIMAL_COMMA_BIT : 0) | static_cast<int>(encoding) << ENCODING_SHIFT);
+    }
 }
 
 CTextTemplate CTextTemplate::Decode(const unsigned char (&record)[RECORD_SIZE]) {
@@ -53,6 +64,13 @@ CTextTemplate CTextTemplate::Decode(const unsigned char (&record)[RECORD_SIZE]) 
         layout.name[MAX_NAME_LENGTH] = '\0';
     }
     layout.delimiter = static_cast<char>(record[DELIMITER_OFFSET]);
+    unsigned char settings = record[SETTINGS_OFFSET];
+    auto encoding = static_cast<TextEncoding>(settings >> ENCODING_SHIFT);
+    if (record[SETTINGS_MARK_OFFSET] == SETTINGS_MARK && (settings & ~SETTINGS_MASK) == 0 &&
+        encoding <= TextEncoding::Windows1252) {
+        layout.decimalComma = (settings & DECIMAL_COMMA_BIT) != 0;
+        layout.encoding = encoding;
+    }
     return layout;
 }
 

@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/TextEncoding.h"
+
 // The layout of a delimited text waypoint file, and its record in the template
 // file: 276 bytes, little-endian, field by field (see Encode).
 struct CTextTemplate {
@@ -14,7 +16,10 @@ struct CTextTemplate {
     int32_t commentColumn = 0;
     uint16_t firstWaypointRow = 0;  // counted from 1; 0 and 1 both mean the first line
     char name[255] = {};            // NUL-terminated, zero bytes after the terminator
-    char delimiter = 0;             // ',' or '\t', or 0 for none
+    char delimiter = 0;             // ',', '\t' or ';', or 0 for none
+    // Settings kept in the record's last two bytes (see Encode).
+    bool decimalComma = false;  // coordinates are written with a decimal comma
+    TextEncoding encoding = TextEncoding::Detect;
 
     static constexpr size_t RECORD_SIZE = 276;
     static constexpr size_t MAX_NAME_LENGTH = sizeof name - 1;
@@ -29,7 +34,9 @@ struct CTextTemplate {
 
     // The record: the four columns as 32-bit integers at 0, 4, 8 and 12, the
     // first row as a 16-bit integer at 16, the name at 18, the delimiter at
-    // 273, two zero bytes.
+    // 273; then a mark byte and the settings (bit 0: decimal comma, bits 1-2:
+    // the encoding). Older records have two zero bytes there, or whatever the
+    // program that wrote them left: without the mark they have no settings.
     void Encode(unsigned char (&record)[RECORD_SIZE]) const;
     // A name without its terminator is cut to MAX_NAME_LENGTH.
     static CTextTemplate Decode(const unsigned char (&record)[RECORD_SIZE]);

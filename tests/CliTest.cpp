@@ -189,8 +189,125 @@ TEST_F(Cli, CommentsSurviveARoundTripThroughText) {
     CliResult back = Run({"comments.csv", "back.mps"});
     EXPECT_EQ(back.err,
               "pathfolio-cli: The operation has completed successfully (file "
-              "\"back.mps\" is ready)\n");
+              "\"back.mps\" is ready)\n  Waypoints read: 4, written: 4\n");
     EXPECT_EQ(Read("back.mps"), mps::File(records));
+}
+
+// Accented text from UTF-8 reaches the MapSource file as Windows-1252 and comes
+// back with every character that Windows-1252 has; what it lacks is replaced
+// and counted. A Windows-1252 text file gives the bytes it always gave.
+TEST_F(Cli, AccentsTravelThroughMapSourceInWindows1252) {
+    const int32_t nLat = DegreesToSemicircles(47.3769);
+    const int32_t nLon = DegreesToSemicircles(8.5417);
+    Write("utf8.csv", TITLE +
+                          "zurich,47.3769,8.5417,Gr\xC3\xBC"
+                          "ezi \xC5\x93uvre \xE2\x82\xAC\r\n" +
+                          "lodz,47.3769,8.5417,\xC5\x82\xC3\xB3"
+                          "d\xC5\xBA\r\n");
+    CliResult result = Run({"utf8.csv", "utf8.mps"});
+    ASSERT_EQ(result.nExitCode, 0) << result.err;
+    EXPECT_NE(result.err.find("Characters replaced by their closest plain letter or '?': 2"),
+              std::string::npos)
+        << result.err;
+    EXPECT_EQ(Read("utf8.mps"), mps::File(mps::Record("zurich",
+                                                      "gr\xFC"
+                                                      "ezi \x9Cuvre \x80",
+                                                      nLat, nLon) +
+                                          mps::Record("lodz",
+                                                      "l\xF3"
+                                                      "dz",
+                                                      nLat, nLon)));
+    ASSERT_EQ(Run({"utf8.mps", "back.csv", "-q"}).nExitCode, 0);
+    EXPECT_EQ(Read("back.csv"), TITLE +
+                                    "zurich,47.376900,8.541700,gr\xC3\xBC"
+                                    "ezi \xC5\x93uvre \xE2\x82\xAC\r\n" +
+                                    "lodz,47.376900,8.541700,l\xC3\xB3"
+                                    "dz\r\n");
+
+    // Every byte a comment may hold in Windows-1252 (lower case, as stored), as it was.
+    std::string bytes;
+    for (int c = 0x20; c < 0x100; ++c) {
+        bytes.push_back(c == ',' || c == '"' || (c >= 'A' && c <= 'Z') ? '.'
+                                                                       : static_cast<char>(c));
+    }
+    for (char& c : bytes) {  // capitals of the code page are lowered on the way in
+        auto u = static_cast<unsigned char>(c);
+        c = u == 0x8A || u == 0x8C || u == 0x8E || (u >= 0xC0 && u <= 0xDE && u != 0xD7) ? '.' : c;
+    }
+    bytes[0x9F - 0x20] = '.';
+    std::string rows;
+    std::string records;
+    for (size_t i = 0; i < bytes.size(); i += 40) {
+        std::string name = "w" + std::to_string(i);
+        rows += name + ",47.3769,8.5417," + bytes.substr(i, 40) + "\r\n";
+        records += mps::Record(name, bytes.substr(i, 40), nLat, nLon);
+    }
+    Write("1252.csv", TITLE + rows);
+    ASSERT_EQ(Run({"1252.csv", "1252.mps", "-q"}).nExitCode, 0);
+    EXPECT_EQ(Read("1252.mps"), mps::File(records));
+}
+
+// What spreadsheet programs in German, French or Italian settings save: a
+// semicolon file with decimal commas and notes, read by its title row,
+// converted to MapSource and back to the same bytes.
+TEST_F(Cli, SemicolonsAndDecimalCommasBothWaysAndBack) {
+    const std::string semicolons =
+        "NAME;LATITUDE;LONGITUDE;COMMENT\r\n"
+        "geneve;46,204400;6,143200;\"l\xC3\xA9man; jet d'eau\"\r\n"
+        "zermatt;46,020700;7,749100;\r\n";
+    Write("in.csv", semicolons);
+    CliResult result = Run({"in.csv", "out.mps", "--columns", "auto"});
+    ASSERT_EQ(result.nExitCode, 0) << result.err;
+    result = Run({"out.mps", "back.csv", "--columns", "A,B,C,D", "--first-row", "2", "--delimiter",
+                  "semicolon", "--decimal-comma", "-q"});
+    ASSERT_EQ(result.nExitCode, 0) << result.err;
+    EXPECT_EQ(Read("back.csv"), semicolons);
+
+    Write("notes.txt", "Lat\tLon\tNotes\r\n1\t2\tx\r\n");
+    result = Run({"notes.txt", "notes.mps", "--columns", "auto"});
+    EXPECT_EQ(result.nExitCode, 1);
+    EXPECT_EQ(result.err,
+              "pathfolio-cli: --columns auto: The first line of \"notes.txt\": no title for the "
+              "name (name, title, ident)\n");
+}
+
+// Out-of-range coordinates from any kind of file, and names that need
+// cleaning, are settled by their options (a name that cleaning empties is
+// discarded); the summary accounts for each row.
+TEST_F(Cli, RangesNotationsAndCleanNamesWithTheirSummary) {
+    Write("far.mps",
+          mps::File(mps::Record("ok", "", DegreesToSemicircles(1), DegreesToSemicircles(2)) +
+                    mps::Record("pole", "", DegreesToSemicircles(100), DegreesToSemicircles(2))));
+    CliResult result = Run({"far.mps", "far.csv"});
+    EXPECT_NE(result.err.find("\"pole\", waypoint record 2 of \"far.mps\": Waypoint latitude "
+                              "is invalid (100.000000 is beyond 90 degrees)\n"),
+              std::string::npos)
+        << result.err;
+    result = Run({"far.mps", "far.csv", "--on-bad-coordinate", "discard"});
+    ASSERT_EQ(result.nExitCode, 0) << result.err;
+    EXPECT_NE(
+        result.err.find("  Waypoints read: 2, written: 1\n  Discarded: 1 (1 invalid latitude)\n"),
+        std::string::npos)
+        << result.err;
+    EXPECT_EQ(Read("far.csv"), TITLE + "ok,1.000000,2.000000,\r\n");
+
+    Write("in.txt",
+          "Name\tLatitude\tLongitude\r\n"
+          "Sant Juli\xC3\xA0 de L\xC3\xB2ria\tN 42\xC2\xB0 27.82'\tE 1\xC2\xB0 29' 24\"\r\n"
+          "St. Mary's\t45 30 15 S\t-122.5\r\n"
+          "St Marys\t4007.38N\t1\r\n"
+          "Sant Julia de Loria\t91\t1\r\n"
+          "\xE5\x9F\x8E\xE9\x83\x8A\t1\t1\r\n");
+    result = Run({"in.txt", "out.mps", "--columns", "auto", "--on-bad-name", "clean",
+                  "--on-duplicate", "suffix", "--on-bad-coordinate", "discard"});
+    ASSERT_EQ(result.nExitCode, 0) << result.err;
+    EXPECT_NE(result.err.find("  Waypoints read: 5, written: 2\n  Changed: 3 cleaned\n"
+                              "  Discarded: 3 (1 empty name, 2 invalid latitude)\n"),
+              std::string::npos)
+        << result.err;
+    ASSERT_EQ(Run({"out.mps", "out.csv", "-q"}).nExitCode, 0);
+    EXPECT_EQ(Read("out.csv"), TITLE + "sant julia de loria,42.463667,1.490000,\r\n" +
+                                   "st marys,-45.504167,-122.500000,\r\n");
 }
 
 TEST_F(Cli, AnExistingTargetIsLeftAloneUnlessTheCommandSaysWhatToDo) {
@@ -202,8 +319,9 @@ TEST_F(Cli, AnExistingTargetIsLeftAloneUnlessTheCommandSaysWhatToDo) {
     EXPECT_EQ(Read("t.csv"), TITLE + "b,3.000000,4.000000,\r\n");
 }
 
-// Each answer word of each option settles its faults for good; other faults stay
-// open. Across the first two command lines every option gives a different answer.
+// Each answer word of each option settles its faults for good (clean, which has
+// nothing to work on in an empty name, discards it); other faults stay open.
+// Across the first two command lines every option gives a different answer.
 TEST(CliOptions, AnswerWordsSettleTheFaultsOfTheirOption) {
     using R = Resolution;
     const WaypointError all[] = {WaypointError::NameExists,      WaypointError::NameTooLong,
@@ -220,8 +338,8 @@ TEST(CliOptions, AnswerWordsSettleTheFaultsOfTheirOption) {
         {{"--on-duplicate", "Overwrite", "--on-long-name", "discard", "--on-bad-name", "abort",
           "--on-bad-coordinate", "discard"},
          {R::Overwrite, R::Discard, R::Abort, R::Abort, R::Discard, R::Discard}},
-        {{"--on-duplicate", "discard", "--on-long-name", "ABORT"},
-         {R::Discard, R::Abort, R::None, R::None, R::None, R::None}},
+        {{"--on-duplicate", "discard", "--on-long-name", "ABORT", "--on-bad-name", "clean"},
+         {R::Discard, R::Abort, R::Discard, R::Clean, R::None, R::None}},
         {{"--on-duplicate", "abort"}, {R::Abort, R::None, R::None, R::None, R::None, R::None}},
     };
     for (const Case& c : cases) {
@@ -244,21 +362,30 @@ TEST(CliOptions, AnswerWordsSettleTheFaultsOfTheirOption) {
     }
 }
 
-// The message names the option that settles the fault, shows only the start of
-// a long name and escapes control characters.
+// The message names the waypoint, its line and the fault, then the option that
+// settles the fault; it shows only the start of a long name and escapes control
+// characters. An abort answer says the same without the option.
 TEST_F(Cli, AnUnsettledFaultStopsAndSaysWhichOptionSettlesIt) {
     Write("in.csv", TITLE + "ok,1,1,\r\nbad.\x1Bname,1,1,\r\n");
     Write("out.mps", "old bytes");
     CliResult result = Run({"in.csv", "out.mps", "--existing", "replace"});
     EXPECT_EQ(result.nExitCode, 1);
     EXPECT_EQ(result.err,
-              "pathfolio-cli: waypoint \"bad.\\x1Bname\": Waypoint name contain one or more "
-              "non-alphanumeric characters; settle it with --on-bad-name discard|abort\n");
+              "pathfolio-cli: Stopped at waypoint \"bad.\\x1Bname\", line 3 of \"in.csv\": "
+              "Waypoint name contain one or more non-alphanumeric characters\n"
+              "pathfolio-cli: settle it with --on-bad-name clean|discard|abort\n");
     EXPECT_EQ(Read("out.mps"), "old bytes");
+    result = Run({"in.csv", "out.mps", "--existing", "replace", "--on-bad-name", "abort"});
+    EXPECT_EQ(result.nExitCode, 1);
+    EXPECT_EQ(result.err,
+              "pathfolio-cli: Stopped at waypoint \"bad.\\x1Bname\", line 3 of \"in.csv\": "
+              "Waypoint name contain one or more non-alphanumeric characters\n");
 
     Write("long.csv", TITLE + std::string(100000, 'x') + ",1,1,\r\n");
     result = Run({"long.csv", "new.mps"});
-    EXPECT_EQ(result.err.rfind("pathfolio-cli: waypoint \"" + std::string(60, 'x') + "...\": ", 0),
+    EXPECT_EQ(result.err.rfind("pathfolio-cli: Stopped at waypoint \"" + std::string(60, 'x') +
+                                   "...\", line 2 of \"long.csv\": ",
+                               0),
               0u)
         << result.err.substr(0, 200);
     EXPECT_NE(result.err.find("settle it with --on-long-name truncate|discard|abort"),
@@ -519,7 +646,8 @@ TEST_F(Cli, ASecondSignalAfterTheRenameLetsTheRunSayWhatItDid) {
     CliResult result = Finish(pid);
     err.erase(0, err.find_first_not_of('.'));
     EXPECT_EQ(result.nExitCode, 0);
-    EXPECT_EQ(err, "pathfolio-cli: " + SuccessMessage("t.mps"));
+    EXPECT_EQ(err,
+              "pathfolio-cli: " + SuccessMessage("t.mps") + "  Waypoints read: 1, written: 1\n");
 }
 
 // A target written in place (its directory refuses a temporary file) is
@@ -558,7 +686,9 @@ TEST_F(Cli, SignalsDuringAnInPlaceWriteLeaveTheTargetWhole) {
     CliResult result = Finish(pid);
     ::chmod(Path("closed").c_str(), 0755);
     EXPECT_EQ(result.nExitCode, 0) << result.err;
-    EXPECT_EQ(result.err, "pathfolio-cli: " + SuccessMessage("closed/t.mps"));
+    EXPECT_EQ(result.err, "pathfolio-cli: " + SuccessMessage("closed/t.mps") +
+                              "  Waypoints read: " + std::to_string(nCount) +
+                              ", written: " + std::to_string(nCount) + "\n");
     ASSERT_EQ(Run({"closed/t.mps", "back.csv", "-q"}).nExitCode, 0);
     EXPECT_EQ(Rows("back.csv"), 1 + nCount);
 }

@@ -101,6 +101,7 @@ TEST_F(Converter, TheRequestSettlesWhatItKnows) {
 TEST_F(Converter, AJobThatEndsEarlyOrFailsLeavesEverythingAsItWas) {
     const std::string original = "NAME,LATITUDE,LONGITUDE,COMMENT\r\nkept,1.000000,2.000000,\r\n";
     WriteBytes(mapSource, Mps({"a", "a", "b"}));  // the duplicate aborts: nobody settles it
+    const char* const ABORTED_AT_A = "Stopped at waypoint \"a\", waypoint record 2 of ";
     struct Case {
         const char* what;
         std::string source;
@@ -121,8 +122,8 @@ TEST_F(Converter, AJobThatEndsEarlyOrFailsLeavesEverythingAsItWas) {
          {},
          "Fail to open file \""},
         {"same kinds", text, dir.File("other.csv"), {}, {}, "The source and the target must be"},
-        {"replace, abort", mapSource, text, ExistingFileChoice::Replace, {}, nullptr},
-        {"append, abort", mapSource, text, ExistingFileChoice::Append, {SIMPLE}, nullptr},
+        {"replace, abort", mapSource, text, ExistingFileChoice::Replace, {}, ABORTED_AT_A},
+        {"append, abort", mapSource, text, ExistingFileChoice::Append, {SIMPLE}, ABORTED_AT_A},
         {"append, cancel", mapSource, text, ExistingFileChoice::Append, {std::nullopt}, nullptr},
     };
     for (const Case& c : cases) {

@@ -37,6 +37,32 @@ TEST(TextTemplate, TheRecordIsEncodedLittleEndianFieldByField) {
     EXPECT_EQ(bytes, expected);
 }
 
+// The decimal comma and the encoding live in the last two bytes behind a mark;
+// records without it (older ones, whatever their padding holds) have neither.
+TEST(TextTemplate, SettingsKeepOlderRecordsAsTheyWere) {
+    CTextTemplate record = MakeTemplate(0, 1, 2, 3, 2, ';', "semi");
+    record.decimalComma = true;
+    record.encoding = TextEncoding::Windows1252;
+    std::string bytes = Bytes(record);
+    EXPECT_EQ(bytes.substr(273), ";\xD5\x05");
+    unsigned char raw[CTextTemplate::RECORD_SIZE];
+    std::memcpy(raw, bytes.data(), sizeof raw);
+    CTextTemplate decoded = CTextTemplate::Decode(raw);
+    EXPECT_TRUE(decoded.decimalComma);
+    EXPECT_EQ(decoded.encoding, TextEncoding::Windows1252);
+    EXPECT_EQ(Bytes(decoded), bytes);
+    const std::pair<unsigned char, unsigned char> unmarked[] = {
+        {0x00, 0x00}, {0x00, 0x03}, {0xCC, 0xCC}, {0xD5, 0x07}, {0xD5, 0x13}};
+    for (const auto& [mark, settings] : unmarked) {
+        raw[274] = mark;
+        raw[275] = settings;
+        decoded = CTextTemplate::Decode(raw);
+        EXPECT_FALSE(decoded.decimalComma) << int(mark) << " " << int(settings);
+        EXPECT_EQ(decoded.encoding, TextEncoding::Detect) << int(mark) << " " << int(settings);
+    }
+    EXPECT_EQ(Bytes(MakeTemplate(0, 1, 2, 3, 2, ',', "plain")).substr(274), std::string(2, '\0'));
+}
+
 TEST(ColumnLetters, BothDirections) {
     struct Case {
         const char* letters;

@@ -130,6 +130,115 @@ TEST_F(TextFile, ASpreadsheetSavedFileReadsAsThePersonSeesIt) {
                                         "queenstown|-45.031200|168.662600|two\nlines"}));
 }
 
+// UTF-8 with or without a byte order mark, Windows-1252, invalid UTF-8, and
+// what a named encoding makes of each: the waypoints' text is UTF-8.
+TEST_F(TextFile, EncodingsAreFoundOrTakenAsNamed) {
+    const std::string zurich =
+        "Zurich,1,2,Gr\xC3\xBC"
+        "ezi \xE2\x82\xAC\r\n";
+    const std::string zurich1252 =
+        "Zurich,1,2,Gr\xFC"
+        "ezi \x80\r\n";
+    const std::string expected =
+        "zurich|1.000000|2.000000|gr\xC3\xBC"
+        "ezi \xE2\x82\xAC";
+    struct Case {
+        std::string bytes;
+        TextEncoding encoding;
+        std::string described;
+    };
+    const Case cases[] = {
+        {zurich, TextEncoding::Detect, expected},
+        {"\xEF\xBB\xBF" + zurich, TextEncoding::Detect, expected},
+        {zurich1252, TextEncoding::Detect, expected},
+        {zurich1252, TextEncoding::Windows1252, expected},
+        // One invalid byte, even far down the file, makes it all Windows-1252.
+        {zurich + "y,1,2," + std::string(100000, 'a') + "\r\nx,1,2,\xE9\r\n", TextEncoding::Detect,
+         "x|1.000000|2.000000|\xC3\xA9"},
+        {zurich1252, TextEncoding::Utf8,
+         "zurich|1.000000|2.000000|gr\xEF\xBF\xBD"
+         "ezi \xEF\xBF\xBD"},
+        {"a,N 1\xC2\xB0 30',E 2\xC2\xBA,\xC3\x9C"
+         "ber\r\n",
+         TextEncoding::Detect,
+         "a|1.500000|2.000000|\xC3\xBC"
+         "ber"},
+        {"a,N 1\xB0 30',E 2\xBA,\xDC"
+         "ber\r\n",
+         TextEncoding::Detect,
+         "a|1.500000|2.000000|\xC3\xBC"
+         "ber"},
+    };
+    for (const Case& c : cases) {
+        WriteBytes(path, c.bytes);
+        CTextTemplate layout = SIMPLE;
+        layout.encoding = c.encoding;
+        ui.templateAnswers.assign(1, layout);
+        std::vector<std::string> described = Described();
+        ASSERT_FALSE(described.empty()) << c.bytes.substr(0, 40);
+        EXPECT_EQ(described.back(), c.described) << c.bytes.substr(0, 40);
+    }
+}
+
+// A new file is UTF-8 unless the layout names Windows-1252; an appended one
+// keeps the encoding it has. What Windows-1252 lacks is replaced and counted.
+TEST_F(TextFile, WritingKeepsTheFilesEncoding) {
+    const CWaypoint lodz = MakeWaypoint("lodz", 1, 2,
+                                        "\xC5\x81\xC3\xB3"
+                                        "d\xC5\xBA");
+    const std::string TITLE = "NAME,LATITUDE,LONGITUDE,COMMENT\r\n";
+    CTextTemplate windows = SIMPLE;
+    windows.encoding = TextEncoding::Windows1252;
+    struct Case {
+        std::string before;  // empty: a new file
+        CTextTemplate layout;
+        std::string after;
+    };
+    const Case cases[] = {
+        {"", SIMPLE,
+         TITLE + "lodz,1.000000,2.000000,\xC5\x82\xC3\xB3"
+                 "d\xC5\xBA\r\n"},
+        {"", windows,
+         TITLE + "lodz,1.000000,2.000000,l\xF3"
+                 "dz\r\n"},
+        {"cafe,1,1,\xE9\r\n", SIMPLE,
+         "cafe,1,1,\xE9\r\nlodz,1.000000,2.000000,l\xF3"
+         "dz\r\n"},
+        {"cafe,1,1,\xC3\xA9\r\n", SIMPLE,
+         "cafe,1,1,\xC3\xA9\r\nlodz,1.000000,2.000000,\xC5\x82\xC3\xB3"
+         "d\xC5\xBA\r\n"},
+    };
+    for (const Case& c : cases) {
+        ui.templateAnswers.assign(2, c.layout);
+        unsigned nMode = OPEN_TARGET_NEW;
+        if (!c.before.empty()) {
+            WriteBytes(path, c.before);
+            nMode = OPEN_TARGET_APPEND;
+        }
+        ASSERT_TRUE(Write({lodz}, nMode));
+        EXPECT_EQ(ReadBytes(path), c.after) << c.before;
+    }
+}
+
+// What spreadsheet programs save in German, French or Italian settings reads,
+// and writes back the same way.
+TEST_F(TextFile, SemicolonsAndDecimalCommasBothWays) {
+    CTextTemplate semicolons = MakeTemplate(0, 1, 2, 3, 2, ';');
+    semicolons.decimalComma = true;
+    const std::string file =
+        "NAME;LATITUDE;LONGITUDE;COMMENT\r\n"
+        "geneve;46,204400;6,143200;\"l\xC3\xA9man; jet d'eau\"\r\n";
+    WriteBytes(path, file);
+    ui.templateAnswers.assign(1, semicolons);
+    std::vector<CWaypoint> read = Read();
+    ASSERT_EQ(read.size(), 1u);
+    EXPECT_EQ(read[0].m_dLatitude, 46.2044);
+    EXPECT_EQ(read[0].m_strComment, "l\xC3\xA9man; jet d'eau");
+    ui.templateAnswers.assign(1, semicolons);
+    ASSERT_TRUE(Write(read));
+    EXPECT_EQ(ReadBytes(path), file);
+}
+
 TEST_F(TextFile, ACancelledOrImpossibleTemplateReadsAndWritesNothing) {
     WriteBytes(path, "a,1,1\n");
     CTextTemplate broken = SIMPLE;

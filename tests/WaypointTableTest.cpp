@@ -11,6 +11,14 @@
 
 namespace {
 
+std::string Repeat(const std::string& text, int nTimes) {
+    std::string repeated;
+    for (int i = 0; i < nTimes; ++i) {
+        repeated += text;
+    }
+    return repeated;
+}
+
 TEST(Waypoint, ValidationOrder) {
     struct Case {
         std::string name;
@@ -31,7 +39,15 @@ TEST(Waypoint, ValidationOrder) {
         {"home", -0.0, 1.0, WaypointError::LatitudeInvalid},
         {"home", std::nan(""), 1.0, WaypointError::LatitudeInvalid},
         {"home", 32.1, 0.0, WaypointError::LongitudeInvalid},
-        {"home", 123.0, -200.0, WaypointError::None},
+        {"home", 90.0, -180.0, WaypointError::None},
+        {"home", -90.0, 180.0, WaypointError::None},
+        {"home", 90.000001, 1.0, WaypointError::LatitudeInvalid},
+        {"home", -1046.977, 1.0, WaypointError::LatitudeInvalid},
+        {"home", 1.0, 180.000001, WaypointError::LongitudeInvalid},
+        {"home", 1.0, -INFINITY, WaypointError::LongitudeInvalid},
+        // Lengths count characters: 40 accented letters are not too long, 41 are.
+        {Repeat("\xC3\xA9", 40), 1, 1, WaypointError::NameNotAlphanumeric},
+        {Repeat("\xC3\xA9", 41), 1, 1, WaypointError::NameTooLong},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(MakeWaypoint(c.name, c.dLatitude, c.dLongitude).Validate(40), c.expected)
@@ -121,6 +137,46 @@ TEST_F(ImportPass, OverwriteAndTheCountersOfScanImportAndExport) {
     EXPECT_EQ(ui.counters, (std::vector<int>{0, 1, 2, 3}));
     EXPECT_EQ(table.GetCount(), 0u);
     EXPECT_EQ(table.GetStartPosition(), CWaypointTable::END_POSITION);
+}
+
+// Cleaning may leave a duplicate, a name too long or none at all; each is
+// settled as such. The summary accounts for every waypoint of the source, and
+// for none of the target's.
+TEST_F(ImportPass, CleanedNamesAreCheckedAgainAndTheSummaryAddsUp) {
+    ASSERT_TRUE(Add(table, "Zurich", true));
+    ASSERT_TRUE(Add(table, "keep"));
+    ui.waypointAnswers = {{Resolution::Clean, true},       // Zürich: a duplicate once cleaned
+                          {Resolution::AddSuffix, false},  // zurich-0
+                          {Resolution::Discard, false},    // "!?" cleaned to nothing
+                          {Resolution::Truncate, false},   // 40 ß: 80 letters once cleaned
+                          {Resolution::Overwrite, false},  // keep
+                          {Resolution::Discard, false}};   // the bad latitude
+    ASSERT_TRUE(Add(table, "Z\u00FCrich"));
+    ASSERT_TRUE(Add(table, "!?"));
+    std::string sharpS;
+    for (int i = 0; i < 40; ++i) {
+        sharpS += "\u00DF";
+    }
+    ASSERT_TRUE(Add(table, sharpS));
+    ASSERT_TRUE(Add(table, "Keep"));
+    CWaypoint far = MakeWaypoint("far", 91.0, 1.0);
+    ASSERT_TRUE(ui.Shown(table.AddWaypoint(far)));
+    EXPECT_EQ(ui.prompts, (std::vector<WaypointError>{
+                              WaypointError::NameNotAlphanumeric, WaypointError::NameExists,
+                              WaypointError::NameEmpty, WaypointError::NameTooLong,
+                              WaypointError::NameExists, WaypointError::LatitudeInvalid}));
+    EXPECT_TRUE(table.Contains("zurich-0"));
+    EXPECT_TRUE(table.Contains(std::string(40, 's')));
+    DrainTable(table);
+    const CRunSummary& summary = table.Summary();
+    EXPECT_EQ(summary.nRead, 6);
+    EXPECT_EQ(summary.nWritten, 3);
+    EXPECT_EQ(summary.nWritten + summary.DiscardedTotal() + summary.nOverwritten, summary.nRead);
+    EXPECT_EQ(DescribeSummary(summary),
+              "Waypoints read: 6, written: 3\n"
+              "Changed: 1 renamed, 3 cleaned, 1 names cut short, 1 overwritten by a later "
+              "waypoint\n"
+              "Discarded: 2 (1 empty name, 1 invalid latitude)\n");
 }
 
 TEST_F(ImportPass, TheEntryLimitStopsAfterStoring) {

@@ -34,7 +34,7 @@ struct Fault {
     // which button is the default: "ok" (enabled), "abort" (OK disabled), or "broken".
     QString State() const {
         QStringList parts;
-        for (int nId : {1013, 1014, 1015, 1016, 1020, 1004, 1019, 1022}) {
+        for (int nId : {1013, 1014, 1015, 1016, 1020, 1025, 1004, 1019, 1022}) {
             if (dialog.Control(nId)->isEnabled()) {
                 parts << QString::number(nId);
             }
@@ -120,7 +120,9 @@ private slots:
         row("exists", E::NameExists, {}, R::None, "all - abort");
         row("long", E::NameTooLong, {}, R::None, "1015 1016 1020 1004 1022 - abort");
         row("empty", E::NameEmpty, {}, R::None, "1015 1016 1004 1022 - abort");
-        row("character", E::NameNotAlphanumeric, {}, R::None, "1015 1016 1004 1022 - abort");
+        row("character", E::NameNotAlphanumeric, {}, R::None, "1015 1016 1025 1004 1022 - abort");
+        row("character, clean, all", E::NameNotAlphanumeric, {1025, 1004}, R::Clean,
+            "1015 1016 1025 1004 1022 - ok");
         row("latitude", E::LatitudeInvalid, {}, R::None, "1015 1004 1022 - abort");
         row("longitude", E::LongitudeInvalid, {}, R::None, "1015 1004 1022 - abort");
         row("suffix, all", E::NameExists, {1013, 1004}, R::AddSuffix, "all - ok");
@@ -176,7 +178,7 @@ private slots:
             if (fault != E::None) {
                 QCOMPARE(g_messages, QStringList{"Invalid waypoint name, please try again !"});
                 QVERIFY(shown.Shows(fault));
-                QCOMPARE(shown.State(), QStringLiteral("1015 1016 1004 1022 edit abort"));
+                QCOMPARE(shown.State(), QStringLiteral("1015 1016 1025 1004 1022 edit abort"));
                 QCOMPARE(shown.name, std::string("camp.2"));
                 shown.Type(typed = QStringLiteral("camp 2"));
                 QTest::keyClick(&shown.dialog, Qt::Key_Enter);
@@ -184,6 +186,22 @@ private slots:
             QCOMPARE(shown.dialog.result(), int(QDialog::Accepted));
             QCOMPARE(QString::fromStdString(shown.name), typed);
         }
+    }
+
+    // Edit offers a name with other characters cleaned, ready for Enter; other
+    // faults keep the name as it was.
+    void editProposesTheCleanedName() {
+        for (auto [error, proposed] :
+             {std::pair{E::NameNotAlphanumeric, "Zurich HB"}, {E::NameExists, "Z\u00FCrich HB!"}}) {
+            Fault fault(error, "Z\u00FCrich HB!");
+            fault.Choose(Dlg::ID_EDIT);
+            QCOMPARE(fault.dialog.Edit(Dlg::ID_NAME)->text(), QString::fromUtf8(proposed));
+            QVERIFY(fault.State().endsWith(error == E::NameExists ? "edit abort" : "edit ok"));
+        }
+        Fault forced(E::NameNotAlphanumeric, "St. Mary's", {R::Edit, true});
+        QCOMPARE(forced.State(), QStringLiteral("1019 edit ok"));
+        QTest::keyClick(&forced.dialog, Qt::Key_Return);
+        QCOMPARE(forced.name, std::string("St Marys"));
     }
 
     // The dialog says where the waypoint was read and shows what it holds; what
@@ -221,7 +239,8 @@ private slots:
                                               {E::NameExists, Qt::Key_O, R::Overwrite},
                                               {E::NameExists, Qt::Key_D, R::Discard},
                                               {E::NameEmpty, Qt::Key_E, R::Edit},
-                                              {E::NameTooLong, Qt::Key_T, R::Truncate}}) {
+                                              {E::NameTooLong, Qt::Key_T, R::Truncate},
+                                              {E::NameNotAlphanumeric, Qt::Key_C, R::Clean}}) {
             Fault fault(error);
             QVERIFY(QTest::qWaitForWindowActive(&fault.dialog));
             QTest::keyClick(&fault.dialog, key, Qt::AltModifier);

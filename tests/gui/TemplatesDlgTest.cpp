@@ -1,3 +1,4 @@
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -218,6 +219,46 @@ private slots:
             QCOMPARE(ReadFile(m_store), c.pStored ? Records(c.pStored, c.chosen) : Bytes(STORED));
             QVERIFY(c.nResult != 1 || Bytes({m_chosen}) == Bytes({c.chosen}));
         }
+    }
+
+    // The first line's titles fill in a new template; semicolons, decimal commas and
+    // the encoding are stored with it. A stored template takes the encoding chosen
+    // for this file only.
+    void findsColumnsAndKeepsTheTextSettings() {
+        WriteFile(m_textFile, "Lat;Lon;Name;Notes\r\n1;2;a;x\r\n");
+        QCOMPARE(Run([](CTemplatesDlg& d) {
+                     Play(d, "p0;=000001110 ok A|B|C|D|2 c;x;tsemi;=111111011 ok |||| c");
+                     QVERIFY(d.Control(IDC_FIND_COLUMNS)->isEnabled());
+                     Play(d, "c1005;=111111011 ok C|A|B|D|2 -;c1003");
+                     QVERIFY(d.RadioButton(IDC_SEMICOLON)->isChecked());
+                     d.ComboBox(IDC_ENCODING)->setCurrentIndex(2);
+                     Play(d, "c1");
+                 }),
+                 1);
+        CTextTemplate semi = CTextTemplate::WithColumns(2, 0, 1, 3, 2, ';');
+        semi.SetName("semi");
+        semi.decimalComma = true;
+        semi.encoding = TextEncoding::Windows1252;
+        QCOMPARE(Bytes({m_chosen}), Bytes({semi}));
+        QCOMPARE(ReadFile(m_store), Records("12n0", semi));
+
+        QCOMPARE(Run([](CTemplatesDlg& d) {
+                     Play(d, "p2;=000001110 ok C|A|B|D|2 -");
+                     QVERIFY(d.CheckBox(IDC_DECIMAL_COMMA)->isChecked());
+                     QCOMPARE(d.ComboBox(IDC_ENCODING)->currentIndex(), 2);
+                     d.ComboBox(IDC_ENCODING)->setCurrentIndex(1);
+                     Play(d, "c1");
+                 }),
+                 1);
+        QCOMPARE(m_chosen.encoding, TextEncoding::Utf8);
+        QCOMPARE(ReadFile(m_store), Records("12n0", semi));
+
+        WriteFile(m_textFile, "a,b\r\n");
+        Run("tother;c1005;=111111011 ok |||| -");
+        QCOMPARE(m_messages, QStringList{"The first line of \"" + m_textFile +
+                                         "\": no title for the name (name, title, ident); no "
+                                         "title for the latitude (lat, latitude, y); no title for "
+                                         "the longitude (lon, long, lng, longitude, x)"});
     }
 
     // The preview reads the first rows as the fields stand, follows every change, and
