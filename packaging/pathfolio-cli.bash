@@ -2,20 +2,22 @@
 
 # The options that take a value, and the words each offers. "@templates" offers
 # the names in the template store; an option left empty takes a value of the
-# person's own (a name, a number, column letters).
+# person's own (a name, a number); --columns takes letters of the person's own
+# or "auto".
 declare -gA _pathfolio_cli_values=(
     [--template]=@templates
-    [--columns]=
+    [--columns]=auto
     [--first-row]=
-    [--delimiter]="comma tab none"
+    [--delimiter]="comma tab semicolon none"
+    [--encoding]="utf-8 windows-1252"
     [--save-template]=
     [--existing]="replace append"
     [--on-duplicate]="suffix overwrite discard abort"
     [--on-long-name]="truncate discard abort"
-    [--on-bad-name]="discard abort"
+    [--on-bad-name]="clean discard abort"
     [--on-bad-coordinate]="discard abort"
 )
-_pathfolio_cli_flags="--quiet -q --help -h --version"
+_pathfolio_cli_flags="--decimal-comma --quiet -q --help -h --version"
 
 # The kinds of file and their extensions. A name with none of the other kinds'
 # extensions is a text file; the text extensions are what is offered for one.
