@@ -27,35 +27,58 @@ constexpr int CLOSE_POLL_MILLISECONDS = 10;
 // What the window menu's About entry reads.
 constexpr const char* ABOUT_ENTRY = "&About Pathfolio...";
 
+// Each conversion button and the kinds of file it converts between.
+struct Direction {
+    int nId;
+    FileKind source;
+    FileKind target;
+};
+constexpr Direction DIRECTIONS[] = {
+    {IDC_TEXT_TO_MAPSOURCE, FileKind::Text, FileKind::MapSource},
+    {IDC_MAPSOURCE_TO_TEXT, FileKind::MapSource, FileKind::Text},
+    {IDC_TEXT_TO_GPX, FileKind::Text, FileKind::Gpx},
+    {IDC_GPX_TO_TEXT, FileKind::Gpx, FileKind::Text},
+    {IDC_MAPSOURCE_TO_GPX, FileKind::MapSource, FileKind::Gpx},
+    {IDC_GPX_TO_MAPSOURCE, FileKind::Gpx, FileKind::MapSource},
+};
+
 const DialogTemplate MAIN_DIALOG = {
     "Pathfolio",
     186,
-    277,
+    355,
     true,
     {
-        {IDCANCEL, ControlKind::PushButton, "Exit", 119, 247, 44, 14,
+        {IDCANCEL, ControlKind::PushButton, "Exit", 119, 325, 44, 14,
          STYLE_DEFAULT | STYLE_TAB_STOP},
-        {IDC_STATIC, ControlKind::GroupBox, "Convert files", 19, 20, 146, 74},
+        {IDC_STATIC, ControlKind::GroupBox, "Convert files", 19, 20, 146, 152},
         {IDC_TEXT_TO_MAPSOURCE, ControlKind::PushButton, "From &Text file to MapSource file", 29,
-         39, 124, 14, STYLE_TAB_STOP},
+         35, 124, 14, STYLE_TAB_STOP},
         {IDC_MAPSOURCE_TO_TEXT, ControlKind::PushButton, "From &MapSource file to Text file", 29,
-         67, 124, 14, STYLE_TAB_STOP},
-        {IDC_COUNTER, ControlKind::Label, "", 27, 130, 47, 14, STYLE_BORDER},
-        {IDC_STATIC, ControlKind::GroupBox, "Status", 20, 104, 146, 133},
-        {IDC_SCAN_CHECK, ControlKind::CheckBox, "", 27, 171, 16, 8, STYLE_DISABLED},
-        {IDC_IMPORT_CHECK, ControlKind::TriStateCheckBox, "", 27, 188, 16, 8, STYLE_DISABLED},
-        {IDC_EXPORT_CHECK, ControlKind::TriStateCheckBox, "", 27, 205, 16, 8, STYLE_DISABLED},
-        {IDC_SCAN_LABEL, ControlKind::Label, "Scan waypoints in target file", 43, 171, 89, 8,
+         57, 124, 14, STYLE_TAB_STOP},
+        {IDC_TEXT_TO_GPX, ControlKind::PushButton, "From Text file to &GPX file", 29, 79, 124, 14,
+         STYLE_TAB_STOP},
+        {IDC_GPX_TO_TEXT, ControlKind::PushButton, "From GPX file to Te&xt file", 29, 101, 124, 14,
+         STYLE_TAB_STOP},
+        {IDC_MAPSOURCE_TO_GPX, ControlKind::PushButton, "From Map&Source file to GPX file", 29,
+         123, 124, 14, STYLE_TAB_STOP},
+        {IDC_GPX_TO_MAPSOURCE, ControlKind::PushButton, "From G&PX file to MapSource file", 29,
+         145, 124, 14, STYLE_TAB_STOP},
+        {IDC_COUNTER, ControlKind::Label, "", 27, 208, 47, 14, STYLE_BORDER},
+        {IDC_STATIC, ControlKind::GroupBox, "Status", 20, 182, 146, 133},
+        {IDC_SCAN_CHECK, ControlKind::CheckBox, "", 27, 249, 16, 8, STYLE_DISABLED},
+        {IDC_IMPORT_CHECK, ControlKind::TriStateCheckBox, "", 27, 266, 16, 8, STYLE_DISABLED},
+        {IDC_EXPORT_CHECK, ControlKind::TriStateCheckBox, "", 27, 283, 16, 8, STYLE_DISABLED},
+        {IDC_SCAN_LABEL, ControlKind::Label, "Scan waypoints in target file", 43, 249, 89, 8,
          STYLE_DISABLED},
-        {IDC_IMPORT_LABEL, ControlKind::Label, "Import waypoints from source file", 43, 188, 103, 8,
+        {IDC_IMPORT_LABEL, ControlKind::Label, "Import waypoints from source file", 43, 266, 103, 8,
          STYLE_DISABLED},
-        {IDC_EXPORT_LABEL, ControlKind::Label, "Export waypoints to target file", 43, 205, 93, 8,
+        {IDC_EXPORT_LABEL, ControlKind::Label, "Export waypoints to target file", 43, 283, 93, 8,
          STYLE_DISABLED},
-        {IDC_STATIC, ControlKind::Label, "Waypoints counter for current stage:", 27, 118, 116, 8},
-        {IDC_STATIC, ControlKind::Label, "Current stage:", 27, 155, 45, 8},
-        {IDC_JOB_RESULT, ControlKind::Label, "", 27, 217, 133, 16},
-        {ID_HELP, ControlKind::PushButton, "&Help", 21, 247, 44, 14, STYLE_TAB_STOP},
-        {IDC_ABOUT, ControlKind::PushButton, "&About", 70, 247, 44, 14, STYLE_TAB_STOP},
+        {IDC_STATIC, ControlKind::Label, "Waypoints counter for current stage:", 27, 196, 116, 8},
+        {IDC_STATIC, ControlKind::Label, "Current stage:", 27, 233, 45, 8},
+        {IDC_JOB_RESULT, ControlKind::Label, "", 27, 295, 133, 16},
+        {ID_HELP, ControlKind::PushButton, "&Help", 21, 325, 44, 14, STYLE_TAB_STOP},
+        {IDC_ABOUT, ControlKind::PushButton, "&About", 70, 325, 44, 14, STYLE_TAB_STOP},
     },
 };
 
@@ -91,10 +114,10 @@ CMainDlg::CMainDlg(const std::string& templateStorePath)
     // The program's main window, with a task-bar entry, not a dialog of another.
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
-    connect(Button(IDC_TEXT_TO_MAPSOURCE), &QPushButton::clicked, this,
-            &CMainDlg::OnTextToMapSource);
-    connect(Button(IDC_MAPSOURCE_TO_TEXT), &QPushButton::clicked, this,
-            &CMainDlg::OnMapSourceToText);
+    for (const Direction& direction : DIRECTIONS) {
+        connect(Button(direction.nId), &QPushButton::clicked, this,
+                [this, direction] { Convert(direction.source, direction.target); });
+    }
     connect(Button(IDCANCEL), &QPushButton::clicked, this, &CMainDlg::reject);
     connect(Button(ID_HELP), &QPushButton::clicked, this, &CMainDlg::OnHelp);
     connect(Button(IDC_ABOUT), &QPushButton::clicked, this, &CMainDlg::OnAbout);
@@ -108,14 +131,6 @@ CMainDlg::CMainDlg(const std::string& templateStorePath)
 
 CMainDlg::~CMainDlg() {
     StopConversion();
-}
-
-void CMainDlg::OnTextToMapSource() {
-    Convert(FileKind::Text, FileKind::MapSource);
-}
-
-void CMainDlg::OnMapSourceToText() {
-    Convert(FileKind::MapSource, FileKind::Text);
 }
 
 void CMainDlg::ConvertFile(const QString& sourcePath) {
@@ -184,8 +199,9 @@ void CMainDlg::dropEvent(QDropEvent* pEvent) {
 }
 
 void CMainDlg::EnableConversionButtons(bool bEnable) {
-    EnableControl(IDC_MAPSOURCE_TO_TEXT, bEnable);
-    EnableControl(IDC_TEXT_TO_MAPSOURCE, bEnable);
+    for (int nId : CONVERSION_BUTTONS) {
+        EnableControl(nId, bEnable);
+    }
 }
 
 void CMainDlg::OnHelp() {

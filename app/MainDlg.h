@@ -9,9 +9,9 @@
 #include "job/Converter.h"
 #include "ui/TemplateDialog.h"
 
-// The program's window: the two conversion buttons, the status area that the
-// conversion job drives, Help, About and Exit. A file dropped on it is
-// converted to the other kind.
+// The program's window: a conversion button for each direction between the
+// kinds of file, the status area that the conversion job drives, Help, About
+// and Exit. A file dropped on it is converted to another kind.
 class CMainDlg : public CTemplateDialog {
     Q_OBJECT
 public:
@@ -35,8 +35,6 @@ protected:
     void dropEvent(QDropEvent* pEvent) override;
 
 private:
-    void OnTextToMapSource();
-    void OnMapSourceToText();
     // Asks the person for the files (the source unless given) and starts the job on them.
     void Convert(FileKind sourceKind, FileKind targetKind, const std::string& sourcePath = {});
     void OnJobFinished(bool bSucceeded, bool bFailureShown);

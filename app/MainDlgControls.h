@@ -1,6 +1,6 @@
 #pragma once
 
-// Controls of the main dialog that show the state of a conversion.
+// Controls of the main dialog that start a conversion or show its state.
 enum MainDlgControl : int {
     IDC_TEXT_TO_MAPSOURCE = 1000,
     IDC_MAPSOURCE_TO_TEXT = 1001,
@@ -13,4 +13,13 @@ enum MainDlgControl : int {
     IDC_EXPORT_LABEL = 1009,
     IDC_JOB_RESULT = 1010,  // how the last job ended, when it did not succeed
     IDC_ABOUT = 1011,
+    IDC_TEXT_TO_GPX = 1012,
+    IDC_GPX_TO_TEXT = 1013,
+    IDC_MAPSOURCE_TO_GPX = 1014,
+    IDC_GPX_TO_MAPSOURCE = 1015,
 };
+
+// The buttons that start a conversion, one for each direction.
+constexpr int CONVERSION_BUTTONS[] = {IDC_TEXT_TO_MAPSOURCE, IDC_MAPSOURCE_TO_TEXT,
+                                      IDC_TEXT_TO_GPX,       IDC_GPX_TO_TEXT,
+                                      IDC_MAPSOURCE_TO_GPX,  IDC_GPX_TO_MAPSOURCE};

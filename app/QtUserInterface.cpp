@@ -139,8 +139,9 @@ void CQtUserInterface::JobEnded(bool bSucceeded) {
     OnGuiThread([&] {
         m_mainDlg.EnableControl(IDC_SCAN_LABEL, false);
         Check(IDC_SCAN_CHECK, false);
-        m_mainDlg.EnableControl(IDC_MAPSOURCE_TO_TEXT, true);
-        m_mainDlg.EnableControl(IDC_TEXT_TO_MAPSOURCE, true);
+        for (int nId : CONVERSION_BUTTONS) {
+            m_mainDlg.EnableControl(nId, true);
+        }
         m_mainDlg.EnableControl(IDC_IMPORT_LABEL, false);
         m_mainDlg.EnableControl(IDC_EXPORT_LABEL, false);
         Check(IDC_IMPORT_CHECK, false);

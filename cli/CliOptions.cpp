@@ -9,9 +9,10 @@
 namespace {
 
 constexpr const char* DESCRIPTION =
-    "Converts GPS waypoints between a delimited text file and a MapSource file (.mps).\n"
-    "A SOURCE or TARGET whose name ends in .mps is a MapSource file, any other a text file;\n"
-    "one of the two must be each. The target is left as it was unless the conversion succeeds.";
+    "Converts GPS waypoints between delimited text files, MapSource files (.mps) and GPX files\n"
+    "(.gpx). A SOURCE or TARGET whose name ends in .mps is a MapSource file, in .gpx a GPX file,\n"
+    "any other a text file; the two must be of different kinds. Elevation and symbol travel\n"
+    "between MapSource and GPX. The target is left as it was unless the conversion succeeds.";
 
 template <typename T>
 using Words = std::vector<std::pair<std::string, T>>;
@@ -100,8 +101,9 @@ bool CheckDirection(const CCliOptions& options) {
         return true;
     }
     std::fprintf(stderr,
-                 "pathfolio-cli: one of SOURCE and TARGET must be a MapSource file (.mps) and the "
-                 "other a text file\nRun with --help for more information.\n");
+                 "pathfolio-cli: SOURCE and TARGET are both %s files; they must be of different "
+                 "kinds (text, MapSource .mps, GPX .gpx)\nRun with --help for more information.\n",
+                 InfoOf(KindOfPath(options.source)).pName);
     return false;
 }
 
@@ -131,7 +133,8 @@ const std::vector<CAnswerOption>& AnswerOptions() {
           {"abort", Resolution::Abort}},
          &CCliOptions::onBadName},
         {"--on-bad-coordinate",
-         "A latitude or longitude of 0, beyond 90 or 180 degrees, or no number",
+         "A latitude or longitude of 0, beyond 90 or 180 degrees, or no number; an elevation "
+         "that is no number",
          {{"discard", Resolution::Discard}, {"abort", Resolution::Abort}},
          &CCliOptions::onBadCoordinate},
     };

@@ -1,5 +1,6 @@
 #include "engine/Waypoint.h"
 
+#include <cmath>
 #include <cstdio>
 
 #include "platform/PlainLetters.h"
@@ -43,6 +44,8 @@ std::string WaypointErrorMessage(int nError, int nMaxNameLength) {
             return "Waypoint latitude is invalid";
         case WaypointError::LongitudeInvalid:
             return "Waypoint longitude is invalid";
+        case WaypointError::ElevationInvalid:
+            return "Waypoint elevation is invalid";
         default:
             return std::string();
     }
@@ -97,6 +100,9 @@ WaypointError CWaypoint::Validate(int nMaxNameLength) const {
     }
     if (!IsValidLongitude(m_dLongitude)) {
         return WaypointError::LongitudeInvalid;
+    }
+    if (m_bHasElevation && !std::isfinite(m_dElevation)) {
+        return WaypointError::ElevationInvalid;
     }
     return WaypointError::None;
 }

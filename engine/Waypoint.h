@@ -14,9 +14,13 @@ enum class WaypointError : int {
     NameNotAlphanumeric = 4,
     LatitudeInvalid = 5,
     LongitudeInvalid = 6,
+    ElevationInvalid = 7,
 };
 
-constexpr int WAYPOINT_ERROR_COUNT = 7;
+constexpr int WAYPOINT_ERROR_COUNT = 8;
+
+// The symbol a GPS unit shows for a waypoint that names none.
+constexpr int32_t PLAIN_WAYPOINT_SYMBOL = 18;
 
 // The message the user is shown for an error; NameTooLong names the limit.
 // Empty for None and for values outside the enumeration.
@@ -58,7 +62,23 @@ public:
     double m_dLongitude = 0.0;
     std::string m_strComment;
     bool m_bFromTarget = true;
+    bool m_bHasElevation = false;
+    bool m_bHasSymbol = false;
+    // A MapSource symbol number (see files/GarminSymbols.h).
+    int32_t m_nSymbol = PLAIN_WAYPOINT_SYMBOL;
+    // Metres; a file's elevation that is no number is kept as NaN, which Validate refuses.
+    double m_dElevation = 0.0;
 
-    // Name faults first, then the latitude, then the longitude: 0, out of range or no number.
+    void SetElevation(double dMetres) {
+        m_dElevation = dMetres;
+        m_bHasElevation = true;
+    }
+    void SetSymbol(int32_t nSymbol) {
+        m_nSymbol = nSymbol;
+        m_bHasSymbol = true;
+    }
+
+    // Name faults first, then the latitude and the longitude (0, out of range or no
+    // number), then the elevation (no number).
     WaypointError Validate(int nMaxNameLength) const;
 };

@@ -8,6 +8,6 @@ class CFieldCodec {
 public:
     virtual ~CFieldCodec() = default;
     virtual void Encode(const CWaypoint& waypoint) = 0;
-    // Fills name, latitude, longitude and comment; m_bFromTarget is left alone.
+    // Fills the fields the file holds; m_bFromTarget is left alone.
     virtual void Decode(CWaypoint& waypoint) = 0;
 };

@@ -2,6 +2,7 @@
 
 #include <string_view>
 
+#include "files/GpxFile.h"
 #include "files/MapSourceFile.h"
 #include "files/TextWaypointFile.h"
 #include "platform/AsciiCase.h"
@@ -30,6 +31,7 @@ const std::vector<FileKindInfo>& FileKinds() {
          {"mps"},
          "mps",
          Create<CMapSourceFile>},
+        {FileKind::Gpx, "GPX", "GPX Files", {"gpx"}, "gpx", Create<CGpxFile>},
     };
     return kinds;
 }

@@ -9,7 +9,7 @@
 #include "templates/TextTemplate.h"
 
 // The kinds of waypoint file the program reads and writes.
-enum class FileKind { Text, MapSource };
+enum class FileKind { Text, MapSource, Gpx };
 
 // What a job knows of a file before it opens it.
 struct WaypointFileOptions {

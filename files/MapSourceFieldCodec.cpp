@@ -1,6 +1,8 @@
 #include "files/MapSourceFieldCodec.h"
 
 #include <algorithm>
+#include <cmath>
+#include <cstring>
 #include <string_view>
 
 #include "files/Coordinates.h"
@@ -24,9 +26,9 @@ constexpr unsigned char V4_AFTER_NAME[] = {
     0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
     0x00, 0x00,
     0xFF, 0xFF, 0xFF, 0xFF};
-constexpr unsigned char NO_ALTITUDE[] = {0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00};
-// After the comment: no proximity, display 1, colour 0, symbol 18, empty city,
-// state and facility, one byte, no depth; then the version's tail.
+// After the comment: no proximity, display 1, colour 0, symbol 18 (or the
+// waypoint's own), empty city, state and facility, one byte, no depth; then
+// the version's tail.
 constexpr unsigned char V3_AFTER_COMMENT[] = {
     0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,                   // proximity
     0x01, 0x00, 0x00, 0x00,                                                  // display
@@ -52,7 +54,9 @@ constexpr unsigned char V4_AFTER_COMMENT[] = {
 constexpr size_t CLASS_SIZE = 4;
 constexpr size_t FIXED_BLOCK_SIZE = 22;
 constexpr size_t OPTIONAL_DOUBLE_SIZE = 9;  // a flag byte and a double
-constexpr size_t DISPLAY_COLOUR_SYMBOL_SIZE = 12;
+constexpr size_t DISPLAY_COLOUR_SIZE = 8;
+// Where the symbol stands in the bytes after the comment (proximity, display, colour).
+constexpr size_t SYMBOL_AFTER_COMMENT = OPTIONAL_DOUBLE_SIZE + DISPLAY_COLOUR_SIZE;
 constexpr size_t V3_TAIL_SIZE = 2;
 constexpr size_t V4_TAIL_SIZE = 6;
 
@@ -60,6 +64,17 @@ constexpr size_t V4_TAIL_SIZE = 6;
 void SetRecordText(std::string& record, const std::string& text, int& nReplaced) {
     std::string_view upToNul(text.data(), std::min(text.find('\0'), text.size()));
     Utf8ToWindows1252(upToNul, record, nReplaced);
+}
+
+// A flag byte (1: present) and a little-endian double; all zero when absent.
+void AppendOptionalDouble(std::string& out, bool bPresent, double dValue) {
+    uint64_t nBits = 0;
+    if (bPresent) {
+        std::memcpy(&nBits, &dValue, sizeof nBits);
+    }
+    out.push_back(bPresent ? 1 : 0);
+    AppendLittleEndian(out, static_cast<uint32_t>(nBits), 4);
+    AppendLittleEndian(out, static_cast<uint32_t>(nBits >> 32), 4);
 }
 
 template <size_t N>
@@ -101,6 +116,16 @@ public:
         nValue = static_cast<int32_t>(LoadLittleEndian(m_p, 4));
         return Skip(4);
     }
+    bool OptionalDouble(bool& bPresent, double& dValue) {
+        if (m_nLeft < OPTIONAL_DOUBLE_SIZE) {
+            return false;
+        }
+        uint64_t nBits = (static_cast<uint64_t>(LoadLittleEndian(m_p + 5, 4)) << 32) |
+                         LoadLittleEndian(m_p + 1, 4);
+        bPresent = m_p[0] != 0;
+        std::memcpy(&dValue, &nBits, sizeof dValue);
+        return Skip(OPTIONAL_DOUBLE_SIZE);
+    }
 
 private:
     const unsigned char* m_p;
@@ -114,6 +139,9 @@ void CMapSourceFieldCodec::Encode(const CWaypoint& waypoint) {
     SetRecordText(m_strComment, waypoint.m_strComment, m_nReplaced);
     m_nLatitude = DegreesToSemicircles(waypoint.m_dLatitude);
     m_nLongitude = DegreesToSemicircles(waypoint.m_dLongitude);
+    m_bHasAltitude = waypoint.m_bHasElevation;
+    m_dAltitude = waypoint.m_dElevation;
+    m_nSymbol = waypoint.m_bHasSymbol ? waypoint.m_nSymbol : PLAIN_WAYPOINT_SYMBOL;
 }
 
 void CMapSourceFieldCodec::Decode(CWaypoint& waypoint) {
@@ -121,6 +149,11 @@ void CMapSourceFieldCodec::Decode(CWaypoint& waypoint) {
     waypoint.m_strComment = Windows1252ToUtf8(m_strComment);
     waypoint.m_dLatitude = SemicirclesToDegrees(m_nLatitude);
     waypoint.m_dLongitude = SemicirclesToDegrees(m_nLongitude);
+    // A flagged altitude that is no number is taken for none: the file gives no elevation.
+    if (m_bHasAltitude && std::isfinite(m_dAltitude)) {
+        waypoint.SetElevation(m_dAltitude);
+    }
+    waypoint.SetSymbol(m_nSymbol);
 }
 
 bool CMapSourceFieldCodec::ParseBody(const unsigned char* pBody, size_t nSize,
@@ -130,9 +163,10 @@ bool CMapSourceFieldCodec::ParseBody(const unsigned char* pBody, size_t nSize,
     return body.String(&m_strName) &&
            (!bVersion4 || (body.Skip(CLASS_SIZE) && body.String(nullptr))) &&
            body.Skip(FIXED_BLOCK_SIZE) && body.Int32(m_nLatitude) && body.Int32(m_nLongitude) &&
-           body.Skip(OPTIONAL_DOUBLE_SIZE) && body.String(&m_strComment) &&
-           body.Skip(OPTIONAL_DOUBLE_SIZE + DISPLAY_COLOUR_SYMBOL_SIZE) && body.String(nullptr) &&
-           body.String(nullptr) && body.String(nullptr) && body.Skip(1 + OPTIONAL_DOUBLE_SIZE) &&
+           body.OptionalDouble(m_bHasAltitude, m_dAltitude) && body.String(&m_strComment) &&
+           body.Skip(OPTIONAL_DOUBLE_SIZE + DISPLAY_COLOUR_SIZE) && body.Int32(m_nSymbol) &&
+           body.String(nullptr) && body.String(nullptr) && body.String(nullptr) &&
+           body.Skip(1 + OPTIONAL_DOUBLE_SIZE) &&
            (bVersion4 ? body.Skip(V4_TAIL_SIZE) && body.String(nullptr) : body.Skip(V3_TAIL_SIZE));
 }
 
@@ -140,7 +174,8 @@ void CMapSourceFieldCodec::AppendRecord(std::string& out, MapSourceLayout layout
     bool bVersion4 = layout == MapSourceLayout::Version4;
     size_t nFixed = bVersion4 ? sizeof V4_AFTER_NAME + sizeof V4_AFTER_COMMENT
                               : sizeof V3_AFTER_NAME + sizeof V3_AFTER_COMMENT;
-    size_t nBody = m_strName.size() + 1 + 8 + sizeof NO_ALTITUDE + m_strComment.size() + 1 + nFixed;
+    size_t nBody =
+        m_strName.size() + 1 + 8 + OPTIONAL_DOUBLE_SIZE + m_strComment.size() + 1 + nFixed;
     AppendLittleEndian(out, static_cast<uint32_t>(nBody), 4);
     out.push_back(MPS_WAYPOINT_TYPE);
     out.append(m_strName).push_back('\0');
@@ -151,11 +186,14 @@ void CMapSourceFieldCodec::AppendRecord(std::string& out, MapSourceLayout layout
     }
     AppendLittleEndian(out, static_cast<uint32_t>(m_nLatitude), 4);
     AppendLittleEndian(out, static_cast<uint32_t>(m_nLongitude), 4);
-    AppendBytes(out, NO_ALTITUDE);
+    AppendOptionalDouble(out, m_bHasAltitude, m_dAltitude);
     out.append(m_strComment).push_back('\0');
+    size_t nAfterComment = out.size();
     if (bVersion4) {
         AppendBytes(out, V4_AFTER_COMMENT);
     } else {
         AppendBytes(out, V3_AFTER_COMMENT);
     }
+    StoreLittleEndian(reinterpret_cast<unsigned char*>(&out[nAfterComment + SYMBOL_AFTER_COMMENT]),
+                      static_cast<uint32_t>(m_nSymbol), 4);
 }

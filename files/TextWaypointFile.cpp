@@ -30,7 +30,8 @@ Status CTextWaypointFile::ChooseTemplate(TemplateUse use) {
     return Status();
 }
 
-TextEncoding CTextWaypointFile::FindEncoding() {
+TextEncoding CTextWaypointFile::FindEncoding(bool& bTextEndMet) {
+    bTextEndMet = false;
     const uint64_t nResume = m_file.GetPosition();
     if (!m_file.Seek(0, CPlatformFile::SeekFrom::Begin)) {
         return TextEncoding::Detect;
@@ -45,6 +46,7 @@ TextEncoding CTextWaypointFile::FindEncoding() {
                            : nRead;
         validator.Feed(chunk.data(), nText);
         if (pTextEnd != nullptr) {
+            bTextEndMet = true;
             break;
         }
     }
@@ -60,7 +62,9 @@ Status CTextWaypointFile::ReadWaypoints(CWaypointTable& table, bool bFromTarget)
         return status;
     }
     TextEncoding encoding = m_template.encoding;
-    if (encoding == TextEncoding::Detect && (encoding = FindEncoding()) == TextEncoding::Detect) {
+    bool bTextEndMet = false;
+    if (encoding == TextEncoding::Detect &&
+        (encoding = FindEncoding(bTextEndMet)) == TextEncoding::Detect) {
         return FileFailure("read");
     }
     if (!m_file.Seek(0, CPlatformFile::SeekFrom::Begin)) {
@@ -68,7 +72,8 @@ Status CTextWaypointFile::ReadWaypoints(CWaypointTable& table, bool bFromTarget)
     }
     CTextRowReader reader(m_file, m_template.delimiter);
     // Every row replaces all fields of the last, so one codec serves them all.
-    CTextFieldCodec codec(&m_template, encoding, m_template.encoding == TextEncoding::Utf8);
+    CTextFieldCodec codec(&m_template, encoding,
+                          m_template.encoding == TextEncoding::Utf8 || bTextEndMet);
     for (uint64_t nRow = 1;; ++nRow) {
         switch (reader.Next(codec.m_fields)) {
             case CTextRowReader::Result::Row:
@@ -120,7 +125,8 @@ TextEncoding CTextWaypointFile::EncodingForWriting() {
     if (m_template.encoding != TextEncoding::Detect) {
         return m_template.encoding;
     }
-    return m_file.GetPosition() == 0 ? TextEncoding::Utf8 : FindEncoding();
+    bool bTextEndMet = false;
+    return m_file.GetPosition() == 0 ? TextEncoding::Utf8 : FindEncoding(bTextEndMet);
 }
 
 Status CTextWaypointFile::BeginWriting() {

@@ -37,7 +37,9 @@ private:
     bool NeedsQuotes(const std::string& field) const;
     // UTF-8 when the file is valid UTF-8 up to its text end byte, otherwise
     // Windows-1252 (Detect when the system failed to read). Keeps the position.
-    TextEncoding FindEncoding();
+    // bTextEndMet tells whether the file has a text end byte: quoted, it is a
+    // character and the reader goes on past where the guess stopped looking.
+    TextEncoding FindEncoding(bool& bTextEndMet);
     TextEncoding EncodingForWriting();
     std::string LineText(uint64_t nLine) const;
     static std::string RefusedNotation(const CWaypoint& waypoint, const CTextFieldCodec& codec);

@@ -1,9 +1,13 @@
 #pragma once
 
+#include <cmath>
 #include <cstdlib>
 #include <vector>
 
 #include "files/Coordinates.h"
+#include "files/GarminSymbols.h"
+#include "files/GpxFieldCodec.h"
+#include "files/GpxFile.h"
 #include "files/MapSourceFile.h"
 #include "files/TextWaypointFile.h"
 #include "fuzz/FuzzSupport.h"
@@ -39,12 +43,52 @@ inline std::string SameText(const CMapSourceFile*, const std::string& text, size
 inline std::string SameText(const CTextWaypointFile*, const std::string& text, size_t) {
     return text;
 }
+// GPX holds every character but U+FFFE and U+FFFF, written as U+FFFD.
+inline std::string SameText(const CGpxFile*, const std::string& text, size_t) {
+    std::string kept;
+    for (size_t i = 0; i < text.size();) {
+        char32_t c = NextCharacter(text, i);
+        AppendUtf8(kept, c == 0xFFFE || c == 0xFFFF ? 0xFFFD : c);
+    }
+    return kept;
+}
+inline bool Holds(const CGpxFile*, double dDegrees) {
+    return std::isfinite(dDegrees);
+}
 // What a coordinate reads back as: the semicircle below it, or six decimals.
 inline bool SameCoordinate(const CMapSourceFile*, double dWritten, double dRead) {
     return dRead == SemicirclesToDegrees(DegreesToSemicircles(dWritten));
 }
 inline bool SameCoordinate(const CTextWaypointFile*, double dWritten, double dRead) {
     return FormatDegrees(dRead) == FormatDegrees(dWritten);
+}
+// Exactly, but for a longitude past 180 degrees, which comes back turned into
+// range, and a coordinate on a MapSource semicircle, which may move by a few
+// units in the last place.
+inline bool SameCoordinate(const CGpxFile*, double dWritten, double dRead) {
+    double dExpected = GpxLongitude(dWritten);
+    return dRead == dWritten || dRead == dExpected ||
+           std::abs(dRead - dExpected) <= 8 * std::abs(std::nextafter(dExpected, 0.0) - dExpected);
+}
+
+// The elevation and symbol that come back: none from text; from MapSource the
+// plain waypoint when there was no symbol; from GPX also for a number it cannot name.
+inline bool SameAttributes(const CTextWaypointFile*, const CWaypoint&, const CWaypoint&) {
+    return true;
+}
+inline int32_t SymbolOf(const CWaypoint& waypoint) {
+    return waypoint.m_bHasSymbol ? waypoint.m_nSymbol : PLAIN_WAYPOINT_SYMBOL;
+}
+inline bool SameElevation(const CWaypoint& written, const CWaypoint& read) {
+    return written.m_bHasElevation == read.m_bHasElevation &&
+           (!written.m_bHasElevation || written.m_dElevation == read.m_dElevation);
+}
+inline bool SameAttributes(const CMapSourceFile*, const CWaypoint& written, const CWaypoint& read) {
+    return SameElevation(written, read) && SymbolOf(read) == SymbolOf(written);
+}
+inline bool SameAttributes(const CGpxFile*, const CWaypoint& written, const CWaypoint& read) {
+    return SameElevation(written, read) && read.m_bHasSymbol == written.m_bHasSymbol &&
+           SymbolOf(read) == SymbolNumber(SymbolName(SymbolOf(written)));
 }
 
 // Every waypoint the gate accepted, written to a new file of the kind and read
@@ -86,16 +130,58 @@ void CheckRoundTrip(const std::vector<CWaypoint>& accepted, CUnattendedUserInter
         if (read[i].m_strName != expected[i].m_strName ||
             read[i].m_strComment != SameText(pKind, expected[i].m_strComment, MAX_COMMENT_LENGTH) ||
             !SameCoordinate(pKind, expected[i].m_dLatitude, read[i].m_dLatitude) ||
-            !SameCoordinate(pKind, expected[i].m_dLongitude, read[i].m_dLongitude)) {
+            !SameCoordinate(pKind, expected[i].m_dLongitude, read[i].m_dLongitude) ||
+            !SameAttributes(pKind, expected[i], read[i])) {
             __builtin_trap();
         }
     }
 }
 
-// Both kinds; text files in the layout given.
+// Every kind; text files in the layout given.
 inline void CheckRoundTrips(const std::vector<CWaypoint>& accepted, const CTextTemplate& layout) {
     CUnattendedUserInterface ui;
     ui.m_layout = layout;
     CheckRoundTrip<CMapSourceFile>(accepted, ui);
     CheckRoundTrip<CTextWaypointFile>(accepted, ui);
+    CheckRoundTrip<CGpxFile>(accepted, ui);
+}
+
+// Arbitrary bytes as a file of the kind: read them, check that what was read
+// comes back the same from every kind of file, and append it to a copy of the
+// same bytes, which must then read cleanly, with the new waypoints, if it did
+// before.
+template <typename FileType>
+void CheckReadAndAppend(const uint8_t* pData, size_t nSize) {
+    static CMemoryFile source;
+    static CMemoryFile target;
+    source.Fill(pData, nSize);
+    target.Fill(pData, nSize);
+    CUnattendedUserInterface ui;
+
+    CWaypointTable table(&ui);
+    FileType reader(&ui);
+    if (reader.File().Open(source.Path(), OPEN_SOURCE)) {
+        static_cast<void>(reader.ReadWaypoints(table, false));
+    }
+    reader.Close();
+    std::vector<CWaypoint> accepted = TakeAll(table);
+    CheckRoundTrips(accepted, CTextTemplate::DefaultLayout());
+
+    FileType writer(&ui);
+    if (writer.File().Open(target.Path(), OPEN_TARGET_APPEND)) {
+        CWaypointTable scanned(&ui);
+        CWaypointTable added(&ui);
+        for (CWaypoint& waypoint : accepted) {
+            static_cast<void>(added.AddWaypoint(waypoint));
+        }
+        size_t nAdded = added.GetCount();
+        if (writer.ReadWaypoints(scanned, true).IsOk() && writer.Export(added).IsOk()) {
+            CWaypointTable again(&ui);
+            if (!writer.ReadWaypoints(again, true).IsOk() ||
+                again.GetCount() < scanned.GetCount() + nAdded) {
+                __builtin_trap();
+            }
+        }
+    }
+    writer.Close();
 }

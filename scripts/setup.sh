@@ -4,7 +4,7 @@ set -euo pipefail
 
 packages=(
     cmake ninja-build g++ pkg-config
-    libgtest-dev libgmock-dev libcli11-dev
+    libgtest-dev libgmock-dev libcli11-dev libexpat1-dev
     clang libclang-rt-14-dev libfuzzer-14-dev
     time
     qt6-base-dev libgl-dev fonts-wine

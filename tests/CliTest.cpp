@@ -393,12 +393,48 @@ TEST_F(Cli, AnUnsettledFaultStopsAndSaysWhichOptionSettlesIt) {
     EXPECT_FALSE(FileExists(Path("new.mps")));
 }
 
+// GPX is a kind of its own: every direction works, elevation and symbol
+// travel between MapSource and GPX, and a GPX target is appended to in place.
+TEST_F(Cli, GpxInEveryDirection) {
+    Write("attrs.mps", mps::Sample("attrs-v5.mps"));
+    for (const std::vector<std::string>& args :
+         std::vector<std::vector<std::string>>{{"attrs.mps", "a.gpx"},
+                                               {"a.gpx", "b.mps"},
+                                               {"b.mps", "c.gpx"},
+                                               {"c.gpx", "c.csv"},
+                                               {"c.csv", "d.gpx"},
+                                               {"d.gpx", "d.txt"}}) {
+        CliResult result = Run(args);
+        ASSERT_EQ(result.nExitCode, 0) << args[0] << " " << result.err;
+    }
+    EXPECT_EQ(Read("c.gpx"), Read("a.gpx"));  // a fixed point: nothing lost on the way
+    EXPECT_NE(Read("a.gpx").find("    <ele>120.5</ele>\n    <name>home</name>\n"),
+              std::string::npos);
+    EXPECT_NE(Read("a.gpx").find("<sym>Parking Area</sym>"), std::string::npos);
+    EXPECT_EQ(Read("d.txt"), Read("c.csv"));
+
+    const std::string tracks = "<trk><name>walk</name></trk>\n</gpx>\n";
+    Write("walks.gpx", "<gpx xmlns=\"http://www.topografix.com/GPX/1/1\">\n" + tracks);
+    ASSERT_EQ(Run({"c.csv", "walks.gpx", "--existing", "append", "-q"}).nExitCode, 0);
+    std::string walks = Read("walks.gpx");
+    EXPECT_EQ(walks.substr(walks.size() - tracks.size()), tracks);
+    EXPECT_NE(walks.find("<name>cafe_one</name>"), std::string::npos);
+
+    Write("cut.gpx", Read("a.gpx").substr(0, 300));
+    CliResult cut = Run({"cut.gpx", "walks.mps"});
+    EXPECT_EQ(cut.nExitCode, 1);
+    EXPECT_EQ(cut.err,
+              "pathfolio-cli: File \"cut.gpx\" cannot be read as GPX at line 3: unclosed token\n");
+    EXPECT_FALSE(FileExists(Path("walks.mps")));
+}
+
 TEST_F(Cli, UsageErrors) {
     Write("in.csv", TITLE);
     const std::vector<std::string> cases[] = {
         {"in.csv"},
         {"in.csv", "out.txt"},
         {"a.mps", "b.MPS"},
+        {"a.Gpx", "b.gpx"},
         {"in.csv", "out.mps", "--delimiter", "tab"},
         {"in.csv", "out.mps", "--columns", "A,B,C"},
         {"in.csv", "out.mps", "--columns", "A,B,C,D", "--first-row", "70000"},

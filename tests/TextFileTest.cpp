@@ -158,6 +158,10 @@ TEST_F(TextFile, EncodingsAreFoundOrTakenAsNamed) {
         {zurich1252, TextEncoding::Utf8,
          "zurich|1.000000|2.000000|gr\xEF\xBF\xBD"
          "ezi \xEF\xBF\xBD"},
+        // A quoted 0x1A is a character: what follows it is read, and the guess
+        // made before it holds, so bytes that are not UTF-8 there are replaced.
+        {zurich + "x,1,2,\"a\x1A\xE9\"\r\n", TextEncoding::Detect,
+         "x|1.000000|2.000000|a\x1A\xEF\xBF\xBD"},
         {"a,N 1\xC2\xB0 30',E 2\xC2\xBA,\xC3\x9C"
          "ber\r\n",
          TextEncoding::Detect,

@@ -59,6 +59,19 @@ protected:
         return lines;
     }
 
+    // Reads the bytes (cleanly or not, as bReads says), then appends a waypoint
+    // to them, which must fail with the message and leave them as they were.
+    void ExpectAppendRefused(const std::string& bytes, const std::string& message, bool bReads) {
+        WriteBytes(path, bytes);
+        ui.messages.clear();
+        bool bResult = !bReads;
+        Read(&bResult);
+        EXPECT_EQ(bResult, bReads) << message;
+        EXPECT_FALSE(Write({MakeWaypoint("new")}, OPEN_TARGET_APPEND)) << message;
+        EXPECT_EQ(ReadBytes(path), bytes) << message;
+        EXPECT_EQ(ui.messages, std::vector<std::string>(bReads ? 1 : 2, message));
+    }
+
     CTempDir dir;
     std::string path = dir.File("waypoints");
     CScriptedUserInterface ui;

@@ -4,13 +4,14 @@
 #include <type_traits>
 #include <vector>
 
+#include "files/GpxFile.h"
 #include "files/MapSourceFile.h"
 #include "files/TextWaypointFile.h"
 #include "tests/WaypointFileFixture.h"
 
 namespace {
 
-using FileTypes = ::testing::Types<CMapSourceFile, CTextWaypointFile>;
+using FileTypes = ::testing::Types<CMapSourceFile, CTextWaypointFile, CGpxFile>;
 TYPED_TEST_SUITE(WaypointFile, FileTypes);
 
 // Comments come back byte for byte, whatever they hold; a NUL byte ends one.
@@ -60,7 +61,8 @@ public:
 };
 
 // A fault met while reading tells where the waypoint stands: its line in a text
-// file (after the title row), its waypoint record in a MapSource file.
+// file (after the title row), the line where its element begins in a GPX file,
+// its waypoint record in a MapSource file.
 TYPED_TEST(WaypointFile, AFaultMetWhileReadingTellsWhereTheWaypointWasRead) {
     ASSERT_TRUE(this->Write({MakeWaypoint("a"), MakeWaypoint("b"), MakeWaypoint("c")}));
     COriginRecorder recorder;
@@ -72,9 +74,10 @@ TYPED_TEST(WaypointFile, AFaultMetWhileReadingTellsWhereTheWaypointWasRead) {
     TypeParam file(&recorder);
     ASSERT_TRUE(file.OpenSource(this->path).IsOk());
     EXPECT_TRUE(file.ReadWaypoints(table, false).IsOk());
-    const bool bText = std::is_same_v<TypeParam, CTextWaypointFile>;
-    EXPECT_EQ(recorder.origins,
-              std::vector<std::string>{(bText ? "1:3:" : "2:2:") + this->path + ":b"});
+    const char* pWhere = std::is_same_v<TypeParam, CTextWaypointFile> ? "1:3:"
+                         : std::is_same_v<TypeParam, CMapSourceFile>  ? "2:2:"
+                                                                      : "1:6:";
+    EXPECT_EQ(recorder.origins, std::vector<std::string>{pWhere + this->path + ":b"});
     EXPECT_EQ(table.PendingWaypoint(), nullptr);
 }
 

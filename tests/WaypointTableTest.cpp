@@ -53,6 +53,14 @@ TEST(Waypoint, ValidationOrder) {
         EXPECT_EQ(MakeWaypoint(c.name, c.dLatitude, c.dLongitude).Validate(40), c.expected)
             << '"' << c.name << '"';
     }
+    // An elevation that a file gave as no number comes after the coordinates.
+    CWaypoint waypoint = MakeWaypoint("home", 0.0, 1.0);
+    waypoint.SetElevation(std::nan(""));
+    EXPECT_EQ(waypoint.Validate(40), WaypointError::LatitudeInvalid);
+    waypoint.m_dLatitude = 1.0;
+    EXPECT_EQ(waypoint.Validate(40), WaypointError::ElevationInvalid);
+    waypoint.SetElevation(-420.5);
+    EXPECT_EQ(waypoint.Validate(40), WaypointError::None);
 }
 
 class ImportPass : public ::testing::Test {

@@ -83,7 +83,7 @@ std::unique_ptr<QWidget> MainWindow() {
 // The status area as the job leaves it halfway through an import after a scan.
 void ShowImporting(QWidget& widget) {
     auto& dialog = static_cast<CMainDlg&>(widget);
-    for (int nId : {IDC_TEXT_TO_MAPSOURCE, IDC_MAPSOURCE_TO_TEXT}) {
+    for (int nId : CONVERSION_BUTTONS) {
         dialog.EnableControl(nId, false);
     }
     for (int nId : {IDC_SCAN_LABEL, IDC_IMPORT_LABEL, IDC_EXPORT_LABEL}) {

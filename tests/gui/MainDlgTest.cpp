@@ -66,6 +66,7 @@ class MainDlgTest : public QObject {
     std::unique_ptr<CMainDlg> m_pDialog;
     std::deque<QString> m_files;  // the file choosers' answers; none left: cancelled
     QStringList m_chooserStarts;  // "source:" or "target:" and the path each chooser opened on
+    QStringList m_filters;        // the first filter each chooser offered
     MessageAnswer m_stopAnswer = MessageAnswer::No;  // to the question on Exit during a job
     QStringList m_messages;
     QString m_statusAtMessage;
@@ -94,11 +95,14 @@ private slots:
         m_pDialog = std::make_unique<CMainDlg>(Path("PathfolioTemplates.dat").toStdString());
         m_files.clear();
         m_chooserStarts.clear();
+        m_filters.clear();
         m_messages.clear();
         QSettings(QStringLiteral("pathfolio"), QStringLiteral("pathfolio")).clear();
         m_pDialog->UserInterface().SetFileChooser(
-            [this](FileRole role, const QString&, const QString&, const QString&, QString& path) {
+            [this](FileRole role, const QString&, const QString& filter, const QString&,
+                   QString& path) {
                 m_chooserStarts << (role == FileRole::Source ? "source:" : "target:") + path;
+                m_filters << filter.section(QStringLiteral(";;"), 0, 0);
                 if (m_files.empty()) {
                     return false;
                 }
@@ -161,6 +165,38 @@ private slots:
         QCOMPARE(m_messages.size(), 3);
         QVERIFY(m_messages[2].contains(QStringLiteral("back.csv\" is ready")));
         QCOMPARE(QFileInfo(Path("PathfolioTemplates.dat")).size(), 276);
+    }
+
+    // The four GPX buttons, each with its own choosers: text to GPX, on to
+    // MapSource, back to GPX with the symbol MapSource gave, and back to text.
+    void convertsToAndFromGpx() {
+        WriteFile(Path("in.csv"), TEXT_FILE);
+        CModalDriver driver;
+        driver.Then(ChooseSheetTemplate);
+        driver.Then(ChooseSheetTemplate);
+        const std::pair<int, std::vector<const char*>> steps[] = {
+            {IDC_TEXT_TO_GPX, {"in.csv", "a.gpx"}},
+            {IDC_GPX_TO_MAPSOURCE, {"a.gpx", "b.mps"}},
+            {IDC_MAPSOURCE_TO_GPX, {"b.mps", "c.gpx"}},
+            {IDC_GPX_TO_TEXT, {"c.gpx", "back.csv"}},
+        };
+        for (const auto& [nButton, files] : steps) {
+            m_files = {Path(files[0]), Path(files[1])};
+            Convert(nButton);
+        }
+        QCOMPARE(m_filters.join(QLatin1Char('|')),
+                 QStringLiteral("Text Files (*.txt *.csv)|GPX Files (*.gpx)|GPX Files (*.gpx)|"
+                                "MapSource Files (*.mps)|MapSource Files (*.mps)|GPX Files "
+                                "(*.gpx)|GPX Files (*.gpx)|Text Files (*.txt *.csv)"));
+        QVERIFY(ReadFile(Path("c.gpx"))
+                    .contains("    <name>cafe</name>\n    <cmt>x</cmt>\n"
+                              "    <desc>x</desc>\n    <sym>Waypoint</sym>"));
+        QCOMPARE(ReadFile(Path("back.csv")), TEXT_FILE);
+        QCOMPARE(m_messages.size(), 4);
+        QVERIFY(driver.AllAnswered() && driver.Unanswered().isEmpty());
+        for (int nId : CONVERSION_BUTTONS) {
+            QVERIFY(m_pDialog->Control(nId)->isEnabled());
+        }
     }
 
     // Exit during a job asks first; No (Enter) keeps converting, Yes stops the job,

@@ -1,0 +1,381 @@
+#include "files/GpxReader.h"
+
+#define XML_DTD 1  // as Debian builds expat: entity declarations and their limits
+#include <expat.h>
+
+#include <exception>
+#include <memory>
+#include <system_error>
+#include <thread>
+#include <utility>
+#include <vector>
+
+#include "engine/WaypointTable.h"
+#include "files/GpxFormat.h"
+#include "platform/AsciiCase.h"
+#include "platform/PlatformFile.h"
+#include "platform/Windows1252.h"
+
+namespace {
+
+constexpr XML_Char NAME_SEPARATOR = '\n';
+constexpr size_t CHUNK_SIZE = 1 << 16;
+// Entities may expand a file to at most this size before expat weighs the
+// expansion against the file and ends a reading that grows out of proportion.
+constexpr unsigned long long EXPANSION_THRESHOLD = 1 << 20;
+// No waypoint needs more text than this in one element; a longer one is
+// refused before it fills the memory, as a text file's long line is.
+constexpr size_t MAX_FIELD_SIZE = 1 << 20;
+
+// An expanded name: "namespace\nlocal\nprefix", the prefix only when there
+// is one, and only the local name for an element of no namespace. Views into
+// expat's text, which lives as long as the event.
+struct ExpandedName {
+    std::string_view space;
+    std::string_view local;
+    std::string_view prefix;
+};
+
+ExpandedName Split(const XML_Char* pName) {
+    std::string_view name(pName);
+    ExpandedName expanded;
+    size_t nFirst = name.find(NAME_SEPARATOR);
+    if (nFirst == std::string_view::npos) {
+        expanded.local = name;
+        return expanded;
+    }
+    size_t nSecond = name.find(NAME_SEPARATOR, nFirst + 1);
+    expanded.space = name.substr(0, nFirst);
+    expanded.local = name.substr(nFirst + 1, nSecond - nFirst - 1);
+    if (nSecond != std::string_view::npos) {
+        expanded.prefix = name.substr(nSecond + 1);
+    }
+    return expanded;
+}
+
+bool IsGpxNamespace(std::string_view space) {
+    return space.empty() || space == GPX11_NAMESPACE || space == GPX10_NAMESPACE;
+}
+
+bool IsUtf8Name(const XML_Char* pEncoding) {
+    return pEncoding == nullptr || EqualIgnoringCase(pEncoding, "UTF-8") ||
+           EqualIgnoringCase(pEncoding, "UTF8");
+}
+
+bool StartsUtf16(const unsigned char* p, size_t nSize) {
+    return nSize >= 2 && ((p[0] == 0xFE && p[1] == 0xFF) || (p[0] == 0xFF && p[1] == 0xFE) ||
+                          (p[0] == 0 && p[1] == '<') || (p[0] == '<' && p[1] == 0));
+}
+
+}  // namespace
+
+struct CGpxReader::Callbacks {
+    static void XMLCALL OnStart(void* pData, const XML_Char* pName, const XML_Char** ppAttributes) {
+        static_cast<CGpxReader*>(pData)->Start(pName, ppAttributes);
+    }
+    static void XMLCALL OnEnd(void* pData, const XML_Char*) {
+        static_cast<CGpxReader*>(pData)->End();
+    }
+    static void XMLCALL OnText(void* pData, const XML_Char* pText, int nLength) {
+        auto* pReader = static_cast<CGpxReader*>(pData);
+        if (pReader->m_pField == nullptr || pReader->m_nDepth != 3) {
+            return;
+        }
+        pReader->m_pField->append(pText, static_cast<size_t>(nLength));
+        if (pReader->m_pField->size() > MAX_FIELD_SIZE) {
+            pReader->m_pField = nullptr;
+            pReader->Refuse(Result::NotRead, "a waypoint's element holds more than 1 MiB of text");
+        }
+    }
+    static void XMLCALL OnXmlDeclaration(void* pData, const XML_Char*, const XML_Char* pEncoding,
+                                         int) {
+        static_cast<CGpxReader*>(pData)->m_structure.bUtf8 = IsUtf8Name(pEncoding);
+    }
+    static void XMLCALL OnEntityDeclaration(void* pData, const XML_Char*, int, const XML_Char*, int,
+                                            const XML_Char*, const XML_Char*, const XML_Char*,
+                                            const XML_Char*) {
+        static_cast<CGpxReader*>(pData)->m_structure.bHasEntities = true;
+    }
+    // An external entity is never read: its reference is an error of the file.
+    static int XMLCALL OnExternalEntity(XML_Parser, const XML_Char*, const XML_Char*,
+                                        const XML_Char*, const XML_Char*) {
+        return XML_STATUS_ERROR;
+    }
+    // Windows-1252, which expat does not know by itself, is a table of 256 characters.
+    static int XMLCALL OnUnknownEncoding(void*, const XML_Char* pName, XML_Encoding* pInfo) {
+        if (!EqualIgnoringCase(pName, "windows-1252") && !EqualIgnoringCase(pName, "cp1252")) {
+            return XML_STATUS_ERROR;
+        }
+        for (int i = 0; i < 256; ++i) {
+            std::string character = Windows1252ToUtf8(std::string(1, static_cast<char>(i)));
+            size_t nAt = 0;
+            pInfo->map[i] = static_cast<int>(NextCharacter(character, nAt));
+        }
+        pInfo->data = nullptr;
+        pInfo->convert = nullptr;
+        pInfo->release = nullptr;
+        return XML_STATUS_OK;
+    }
+};
+
+void CGpxReader::Reset(CWaypointTable* pTable, bool bFromTarget) {
+    m_pTable = pTable;
+    m_bFromTarget = bFromTarget;
+    m_result = Result::Done;
+    m_tableStatus = Status();
+    m_structure = Structure();
+    m_nProblemLine = 0;
+    m_problem.clear();
+    m_nDepth = 0;
+    m_namespace.clear();
+    m_bWaypointSeen = false;
+    m_bInsertBeforeFound = false;
+    m_bInWaypoint = false;
+    m_nTagEnd = 0;
+    m_pField = nullptr;
+}
+
+CGpxReader::Result CGpxReader::Read(CPlatformFile& file, CWaypointTable* pTable, bool bFromTarget) {
+    Reset(pTable, bFromTarget);
+    m_filePath = file.GetFilePath();
+    if (!file.Seek(0, CPlatformFile::SeekFrom::Begin)) {
+        return Result::Failed;
+    }
+    return pTable != nullptr ? ReadAlongside(file, *pTable) : ParseFile(file);
+}
+
+// Parsing takes longer than storing: the file is parsed on a thread of its
+// own while this one stores the waypoints (without a thread, in turns).
+CGpxReader::Result CGpxReader::ReadAlongside(CPlatformFile& file, CWaypointTable& table) {
+    CWaypointQueue queue;
+    Result result = Result::Done;
+    std::exception_ptr failure;
+    std::thread parser;
+    m_pQueue = &queue;
+    try {
+        parser = std::thread([&] {
+            try {
+                result = ParseFile(file);
+            } catch (...) {
+                failure = std::current_exception();
+            }
+            queue.Finish();
+        });
+    } catch (const std::system_error&) {
+        m_pQueue = nullptr;
+        return ParseFile(file);
+    }
+    struct JoinAtExit {
+        CWaypointQueue& queue;
+        std::thread& thread;
+        ~JoinAtExit() {
+            queue.Close();
+            thread.join();
+        }
+    };
+    Status status;
+    {
+        JoinAtExit join{queue, parser};
+        status = Store(queue, table);
+    }
+    m_pQueue = nullptr;
+    if (failure) {
+        std::rethrow_exception(failure);
+    }
+    if (!status.IsOk()) {
+        m_tableStatus = std::move(status);
+        return Result::Stopped;
+    }
+    return result;
+}
+
+Status CGpxReader::Store(CWaypointQueue& queue, CWaypointTable& table) {
+    std::vector<QueuedWaypoint> batch;
+    while (queue.Pop(batch)) {
+        for (QueuedWaypoint& queued : batch) {
+            if (Status status = table.AddWaypoint(queued.waypoint, queued.origin); !status.IsOk()) {
+                return status;
+            }
+        }
+    }
+    return Status();
+}
+
+CGpxReader::Result CGpxReader::ParseFile(CPlatformFile& file) {
+    std::unique_ptr<XML_ParserStruct, void (*)(XML_Parser)> parser(
+        XML_ParserCreateNS(nullptr, NAME_SEPARATOR), XML_ParserFree);
+    if (parser == nullptr) {
+        throw std::bad_alloc();
+    }
+    m_parser = parser.get();
+    XML_SetReturnNSTriplet(m_parser, 1);
+    XML_SetUserData(m_parser, this);
+    XML_SetElementHandler(m_parser, Callbacks::OnStart, Callbacks::OnEnd);
+    XML_SetCharacterDataHandler(m_parser, Callbacks::OnText);
+    XML_SetXmlDeclHandler(m_parser, Callbacks::OnXmlDeclaration);
+    XML_SetEntityDeclHandler(m_parser, Callbacks::OnEntityDeclaration);
+    XML_SetUnknownEncodingHandler(m_parser, Callbacks::OnUnknownEncoding, nullptr);
+    XML_SetParamEntityParsing(m_parser, XML_PARAM_ENTITY_PARSING_NEVER);
+    XML_SetExternalEntityRefHandler(m_parser, Callbacks::OnExternalEntity);
+    XML_SetBillionLaughsAttackProtectionActivationThreshold(m_parser, EXPANSION_THRESHOLD);
+    Result result = Feed(file);
+    m_parser = nullptr;
+    return result;
+}
+
+CGpxReader::Result CGpxReader::Feed(CPlatformFile& file) {
+    for (bool bFirst = true;; bFirst = false) {
+        void* pBuffer = XML_GetBuffer(m_parser, CHUNK_SIZE);
+        if (pBuffer == nullptr) {
+            throw std::bad_alloc();
+        }
+        size_t nRead = file.Read(pBuffer, CHUNK_SIZE);
+        if (file.HasFailed()) {
+            return Result::Failed;
+        }
+        if (bFirst) {
+            m_structure.bUtf16 = StartsUtf16(static_cast<unsigned char*>(pBuffer), nRead);
+        }
+        bool bFinal = nRead < CHUNK_SIZE;
+        if (XML_ParseBuffer(m_parser, static_cast<int>(nRead), bFinal) != XML_STATUS_OK) {
+            return m_result != Result::Done ? m_result : ParseError();
+        }
+        if (bFinal) {
+            return Result::Done;
+        }
+    }
+}
+
+CGpxReader::Result CGpxReader::ParseError() {
+    m_nProblemLine = XML_GetCurrentLineNumber(m_parser);
+    m_problem = XML_ErrorString(XML_GetErrorCode(m_parser));
+    return Result::NotRead;
+}
+
+void CGpxReader::Refuse(Result result, const std::string& problem) {
+    m_result = result;
+    m_nProblemLine = XML_GetCurrentLineNumber(m_parser);
+    m_problem = problem;
+    XML_StopParser(m_parser, XML_FALSE);
+}
+
+uint64_t CGpxReader::EventEnd() const {
+    return static_cast<uint64_t>(XML_GetCurrentByteIndex(m_parser)) +
+           static_cast<uint64_t>(XML_GetCurrentByteCount(m_parser));
+}
+
+void CGpxReader::Start(const char* pName, const char** ppAttributes) {
+    ++m_nDepth;
+    if (m_nDepth > 3) {
+        return;
+    }
+    ExpandedName name = Split(pName);
+    if (m_nDepth == 1) {
+        StartRoot(name.space, name.local, name.prefix);
+        m_nTagEnd = EventEnd();
+        return;
+    }
+    if (name.space != m_namespace) {
+        return;
+    }
+    if (m_nDepth == 2) {
+        if (name.local == "wpt") {
+            m_nTagEnd = EventEnd();
+            StartWaypoint(ppAttributes);
+        } else if (!m_bWaypointSeen && !m_bInsertBeforeFound &&
+                   (name.local == "rte" || name.local == "trk" || name.local == "extensions")) {
+            m_structure.nInsertAt = static_cast<uint64_t>(XML_GetCurrentByteIndex(m_parser));
+            m_bInsertBeforeFound = true;
+        }
+        return;
+    }
+    if (!m_bInWaypoint) {
+        return;
+    }
+    m_pField = nullptr;
+    if (name.local == "ele") {
+        m_codec.m_bHasElevation = true;
+        m_pField = &m_codec.m_strElevation;
+    } else if (name.local == "name") {
+        m_pField = &m_codec.m_strName;
+    } else if (name.local == "cmt") {
+        m_codec.m_bHasComment = true;
+        m_pField = &m_codec.m_strComment;
+    } else if (name.local == "desc") {
+        m_pField = &m_codec.m_strDescription;
+    } else if (name.local == "sym") {
+        m_codec.m_bHasSymbol = true;
+        m_pField = &m_codec.m_strSymbol;
+    }
+    if (m_pField != nullptr) {
+        m_pField->clear();
+    }
+}
+
+void CGpxReader::StartRoot(std::string_view space, std::string_view local,
+                           std::string_view prefix) {
+    if (local != "gpx" || !IsGpxNamespace(space)) {
+        Refuse(Result::NotGpx, "the root element is \"" + std::string(local) + "\"");
+        return;
+    }
+    m_namespace = space;
+    m_structure.prefix = prefix.empty() ? std::string() : std::string(prefix) + ":";
+}
+
+void CGpxReader::StartWaypoint(const char** ppAttributes) {
+    m_bInWaypoint = true;
+    m_nWaypointLine = XML_GetCurrentLineNumber(m_parser);
+    m_codec.Clear();
+    for (const char** pp = ppAttributes; *pp != nullptr; pp += 2) {
+        std::string_view attribute(pp[0]);
+        if (attribute == "lat") {
+            m_codec.m_strLatitude = pp[1];
+        } else if (attribute == "lon") {
+            m_codec.m_strLongitude = pp[1];
+        }
+    }
+}
+
+void CGpxReader::End() {
+    if (m_nDepth == 3) {
+        m_pField = nullptr;
+    } else if (m_nDepth == 2 && m_bInWaypoint) {
+        EndWaypoint();
+    } else if (m_nDepth == 1) {
+        // The end of an empty element is no tag of its own.
+        m_structure.bEmptyRoot = XML_GetCurrentByteCount(m_parser) == 0;
+        if (!m_bWaypointSeen && !m_bInsertBeforeFound) {
+            m_structure.nInsertAt = m_structure.bEmptyRoot
+                                        ? m_nTagEnd - 2
+                                        : static_cast<uint64_t>(XML_GetCurrentByteIndex(m_parser));
+        }
+    }
+    --m_nDepth;
+}
+
+void CGpxReader::EndWaypoint() {
+    m_bInWaypoint = false;
+    m_bWaypointSeen = true;
+    uint64_t nEnd = EventEnd();
+    m_structure.nInsertAt =
+        nEnd > m_nTagEnd ? nEnd : m_nTagEnd;  // an empty element ends with its tag
+    if (m_pTable == nullptr) {
+        return;
+    }
+    QueuedWaypoint read{CWaypoint(),
+                        WaypointOrigin{WaypointOrigin::Unit::Line, m_nWaypointLine, m_filePath}};
+    m_codec.Decode(read.waypoint);
+    read.waypoint.m_bFromTarget = m_bFromTarget;
+    if (!Deliver(std::move(read))) {
+        m_result = Result::Stopped;
+        XML_StopParser(m_parser, XML_FALSE);
+    }
+}
+
+bool CGpxReader::Deliver(QueuedWaypoint&& read) {
+    if (m_pQueue != nullptr) {
+        return m_pQueue->Push(std::move(read));
+    }
+    m_tableStatus = m_pTable->AddWaypoint(read.waypoint, read.origin);
+    return m_tableStatus.IsOk();
+}
