@@ -23,6 +23,7 @@ _pathfolio_cli_flags="--decimal-comma --quiet -q --help -h --version"
 # extensions is a text file; the text extensions are what is offered for one.
 declare -gA _pathfolio_cli_kinds=(
     [mapsource]=mps
+    [gpx]=gpx
     [text]="txt csv"
 )
 _pathfolio_cli_fallback_kind=text

@@ -48,7 +48,7 @@ trap 'rm -rf "$scratch"' EXIT
 cd "$scratch" || exit 1
 export HOME="$scratch" XDG_DATA_HOME="$scratch/data"
 mkdir folder
-touch a.mps B.MPS c.csv d.txt e.dat PathfolioTemplates.dat
+touch a.mps B.MPS c.csv d.txt e.dat f.gpx PathfolioTemplates.dat
 printf 'name,latitude,longitude,comment\nhome,1.5,2.5,\n' >folder/points.csv
 
 # Template names come from the store in the current directory, as the program
@@ -64,13 +64,27 @@ expect "Survey North;survey2" --template S
 expect "Survey North" --template '"survey\ n'
 expect "" --template x
 
-# Files by kind: a source of either kind, then a target of the other.
-expect "B.MPS;a.mps;c.csv;d.txt;folder" ""
-expect "c.csv;d.txt;folder" a.mps ""
-expect "B.MPS;a.mps;folder" c.csv ""
-expect "B.MPS;a.mps;folder" --columns A,B,C,D --delimiter tab c.csv ""
-expect "B.MPS;a.mps;folder" --quiet -- --odd.txt ""
+# Files by kind: a source of any kind, then a target of another.
+expect "B.MPS;a.mps;c.csv;d.txt;f.gpx;folder" ""
+expect "c.csv;d.txt;f.gpx;folder" a.mps ""
+expect "B.MPS;a.mps;f.gpx;folder" c.csv ""
+expect "B.MPS;a.mps;c.csv;d.txt;folder" f.gpx ""
+expect "B.MPS;a.mps;f.gpx;folder" --columns A,B,C,D --delimiter tab c.csv ""
+expect "B.MPS;a.mps;f.gpx;folder" --quiet -- --odd.txt ""
 expect "" a.mps c.csv ""
+
+# Every kind that the help names by its extension is offered as a source, and
+# not again as the target of a source of that kind.
+mkdir kinds
+cd kinds || exit 1
+while read -r extension; do
+    touch "named$extension"
+    [[ ";$(complete_words "");" == *";named$extension;"* ]] ||
+        fail "a source named *$extension is not offered"
+    [[ ";$(complete_words "named$extension" "");" != *";named$extension;"* ]] ||
+        fail "a target named *$extension is offered for a source of the same kind"
+    rm "named$extension"
+done < <(help_extensions "$cli")
 
 echo "$failures failed"
 [ "$failures" -eq 0 ]

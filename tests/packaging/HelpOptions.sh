@@ -15,3 +15,9 @@ help_options() {
         done
     done
 }
+
+# help_extensions CLI prints each extension that the description at the top of
+# `CLI --help` gives a kind of file, one a line: .mps
+help_extensions() {
+    "$1" --help | sed '/^Usage:/q' | grep -oE '\.[a-z]+\b' | sort -u
+}
