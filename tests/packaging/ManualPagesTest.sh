@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The manual pages render without a warning, and pathfolio-cli(1) has an entry
-# for every option that the program's help lists, naming each word it takes.
+# for every option that the program's help lists, naming each word it takes,
+# and for every kind of file it names.
 #   ManualPagesTest.sh CLI PAGE...   (the pathfolio-cli page among them)
 set -uo pipefail
 source "$(dirname "$0")/HelpOptions.sh"
@@ -30,6 +31,13 @@ while read -r option words; do
         grep -qE "(^|[ |])$word([ |]|\$)" <<<"$entry" || fail "pathfolio-cli(1): $option does not name $word"
     done
 done < <(help_options "$cli")
+
+# Each kind of file that the help names by its extension has its entry under
+# FILE KINDS.
+kinds="$(MANWIDTH=80 man -E UTF-8 -l "$cli_page" 2>/dev/null | col -b | sed -n '/^FILE KINDS/,/^[A-Z]/p')"
+while read -r extension; do
+    grep -qF -- "$extension" <<<"$kinds" || fail "pathfolio-cli(1) has no file kind for $extension"
+done < <(help_extensions "$cli")
 
 echo "$failures failed"
 [ "$failures" -eq 0 ]
