@@ -16,8 +16,12 @@ const char* DiscardReason(WaypointError error) {
             return "other characters in the name";
         case WaypointError::LatitudeInvalid:
             return "invalid latitude";
-        default:
+        case WaypointError::LongitudeInvalid:
             return "invalid longitude";
+        case WaypointError::ElevationInvalid:
+            return "invalid elevation";
+        default:
+            return "other fault";
     }
 }
 

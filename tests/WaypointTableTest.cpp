@@ -187,6 +187,21 @@ TEST_F(ImportPass, CleanedNamesAreCheckedAgainAndTheSummaryAddsUp) {
               "Discarded: 2 (1 empty name, 1 invalid latitude)\n");
 }
 
+// Every fault that discards a waypoint has a name of its own in the summary.
+TEST(RunSummary, NamesEachReasonForDiscarding) {
+    std::set<std::string> reasons;
+    for (int nError = 1; nError < WAYPOINT_ERROR_COUNT; ++nError) {
+        CRunSummary summary;
+        summary.nDiscarded[nError] = 1;
+        const std::string text = DescribeSummary(summary);
+        const size_t nStart = text.find("Discarded: 1 (1 ");
+        ASSERT_NE(nStart, std::string::npos) << text;
+        reasons.insert(text.substr(nStart));
+    }
+    EXPECT_EQ(reasons.size(), static_cast<size_t>(WAYPOINT_ERROR_COUNT - 1));
+    EXPECT_EQ(reasons.count("Discarded: 1 (1 other fault)\n"), 0u);
+}
+
 TEST_F(ImportPass, TheEntryLimitStopsAfterStoring) {
     table.m_nMaxEntries = 3;
     ASSERT_TRUE(Add(table, "a"));
