@@ -335,8 +335,9 @@ bool CStagedTarget::TakeOwnerAndMode() {
     struct stat status {};
     mode_t nMode = NewFileMode();
     if (m_fdTarget >= 0 && ::fstat(m_fdTarget, &status) == 0) {
-        if (::fchown(m_fd, status.st_uid, status.st_gid) != 0) {
-            (void)::fchown(m_fd, static_cast<uid_t>(-1), status.st_gid);
+        if (::fchown(m_fd, status.st_uid, status.st_gid) != 0 &&
+            ::fchown(m_fd, static_cast<uid_t>(-1), status.st_gid) != 0) {
+            // Neither could be given: the file stays the user's, as a new one would be.
         }
         nMode = status.st_mode & 07777;
     }

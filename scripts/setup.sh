@@ -10,6 +10,7 @@ packages=(
     qt6-base-dev libgl-dev fonts-wine
     xvfb xauth imagemagick desktop-file-utils
     locales
+    dpkg-dev file lintian appstream man-db groff-base bsdextrautils bash-completion
 )
 
 missing=()
