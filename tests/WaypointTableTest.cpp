@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/WaypointFeed.h"
 #include "engine/WaypointTable.h"
 #include "tests/ScriptedUserInterface.h"
 
@@ -210,6 +211,31 @@ TEST_F(ImportPass, TheEntryLimitStopsAfterStoring) {
     EXPECT_EQ(table.GetCount(), 3u);
     EXPECT_EQ(ui.messages, std::vector<std::string>{
                                "The file is too large, only part of it can be checked/imported"});
+}
+
+// The feed stores the waypoints in the order they came, and a failed store
+// ends it: what it still held is never stored.
+TEST(WaypointFeed, StoresInOrderUntilAStoreFails) {
+    CWaypointTable table(nullptr);
+    table.m_nMaxEntries = 12;
+    CWaypointFeed feed(table);
+    Status status;
+    int nAdded = 0;
+    while (status.IsOk() && nAdded < 30) {
+        ++nAdded;
+        status = feed.Add(MakeWaypoint("W" + std::to_string(nAdded)),
+                          WaypointOrigin{WaypointOrigin::Unit::Line, uint64_t(nAdded), {}}, {});
+    }
+    EXPECT_FALSE(status.IsOk());
+    EXPECT_GT(nAdded, 12) << "stores lag behind the reading";
+    EXPECT_TRUE(feed.Flush().IsOk());
+    std::vector<std::string> names;
+    for (auto position = table.GetStartPosition(); position != CWaypointTable::END_POSITION;) {
+        names.push_back(table.TakeNext(position).m_strName);
+    }
+    ASSERT_EQ(names.size(), 12u);
+    EXPECT_EQ(names.front(), "w1");  // lowered, as the table keeps names
+    EXPECT_EQ(names.back(), "w12");
 }
 
 TEST_F(ImportPass, AllSuffixesUsedUpAborts) {
