@@ -15,8 +15,9 @@ Status CWaypointFeed::Add(CWaypoint&& waypoint, const WaypointOrigin& origin,
     // The table lowers names before it looks them up; lowered here, the
     // name leads to the memory that the lookup will read.
     LowerText(waypoint.m_strName);
-    m_table.Prefetch(waypoint.m_strName);
     Held& held = m_held[(m_nOldest + m_nHeld) % AHEAD];
+    held.nNameHash = m_table.NameHash(waypoint.m_strName);
+    m_table.Prefetch(held.nNameHash);
     held.waypoint = std::move(waypoint);
     held.origin = origin;
     held.coordinateNote = std::move(coordinateNote);
@@ -40,7 +41,7 @@ Status CWaypointFeed::StoreOldest() {
     if (!held.coordinateNote.empty()) {
         m_table.SetCoordinateNote(std::move(held.coordinateNote));
     }
-    Status status = m_table.AddWaypoint(held.waypoint, held.origin);
+    Status status = m_table.AddLoweredWaypoint(held.waypoint, held.nNameHash, held.origin);
     if (!status.IsOk()) {
         m_nHeld = 0;
     }

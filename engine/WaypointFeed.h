@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 #include "engine/Waypoint.h"
@@ -33,6 +34,7 @@ private:
 
     struct Held {
         CWaypoint waypoint;
+        uint32_t nNameHash = 0;
         WaypointOrigin origin;
         std::string coordinateNote;
     };

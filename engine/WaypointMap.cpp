@@ -46,7 +46,7 @@ size_t GetLength(const char*& pAt) {
 
 }  // namespace
 
-uint32_t CWaypointMap::Hash(std::string_view key) {
+uint32_t CWaypointMap::NameHash(std::string_view key) {
     return static_cast<uint32_t>(std::hash<std::string_view>()(key));
 }
 
@@ -65,12 +65,11 @@ bool CWaypointMap::IsReserved(std::string_view key) const {
 }
 
 const CWaypointMap::Slot* CWaypointMap::FindSlot(std::string_view key) const {
-    size_t nBucket = FindBucket(key, Hash(key));
+    size_t nBucket = FindBucket(key, NameHash(key));
     return nBucket == NO_BUCKET ? nullptr : &m_slots[SlotOf(m_buckets[nBucket])];
 }
 
-void CWaypointMap::SetAt(const CWaypoint& waypoint) {
-    uint32_t nHash = Hash(waypoint.m_strName);
+void CWaypointMap::SetAt(const CWaypoint& waypoint, uint32_t nHash) {
     size_t nBucket = FindBucket(waypoint.m_strName, nHash);
     if (nBucket == NO_BUCKET) {
         Append(waypoint, nHash, false);
@@ -84,7 +83,7 @@ void CWaypointMap::SetAt(const CWaypoint& waypoint) {
 }
 
 void CWaypointMap::Reserve(std::string_view key) {
-    uint32_t nHash = Hash(key);
+    uint32_t nHash = NameHash(key);
     if (FindBucket(key, nHash) == NO_BUCKET) {
         CWaypoint placeholder;
         placeholder.m_strName.assign(key);
@@ -178,7 +177,7 @@ CWaypoint CWaypointMap::WaypointOf(const Slot& slot) const {
 }
 
 bool CWaypointMap::RemoveKey(std::string_view key) {
-    size_t nBucket = FindBucket(key, Hash(key));
+    size_t nBucket = FindBucket(key, NameHash(key));
     if (nBucket == NO_BUCKET) {
         return false;
     }
@@ -210,7 +209,7 @@ void CWaypointMap::EmptyBuckets() {
     }
     size_t nMask = m_buckets.size() - 1;
     for (size_t nSlot = 0; nSlot < m_slots.size(); ++nSlot) {
-        for (size_t i = Hash(NameOf(m_slots[nSlot])) & nMask; m_buckets[i] != EMPTY_BUCKET;
+        for (size_t i = NameHash(NameOf(m_slots[nSlot])) & nMask; m_buckets[i] != EMPTY_BUCKET;
              i = (i + 1) & nMask) {
             m_buckets[i] = EMPTY_BUCKET;
         }
@@ -312,7 +311,7 @@ void CWaypointMap::Rebuild(bool bCompactSlots, size_t nEntries) {
     }
     for (size_t i = 0; i < m_slots.size(); ++i) {
         if (m_slots[i].live) {
-            InsertBucket(i, Hash(NameOf(m_slots[i])));
+            InsertBucket(i, NameHash(NameOf(m_slots[i])));
         }
     }
 }

@@ -37,11 +37,17 @@ public:
     CWaypointMap& operator=(const CWaypointMap&) = delete;
 
     size_t GetCount() const { return m_nCount; }
-    bool Contains(std::string_view key) const { return FindBucket(key, Hash(key)) != NO_BUCKET; }
-    // Asks for the memory where a lookup of the name begins, to be read soon.
-    void Prefetch(std::string_view key) const {
+    // The hash of a name, for the calls below that take it, so that a name
+    // that is prefetched, looked up and stored is hashed once.
+    static uint32_t NameHash(std::string_view key);
+    bool Contains(std::string_view key) const { return Contains(key, NameHash(key)); }
+    bool Contains(std::string_view key, uint32_t nHash) const {
+        return FindBucket(key, nHash) != NO_BUCKET;
+    }
+    // Asks for the memory where a lookup of the name with this hash begins, to be read soon.
+    void Prefetch(uint32_t nHash) const {
         if (!m_buckets.empty()) {
-            __builtin_prefetch(&m_buckets[Hash(key) & (m_buckets.size() - 1)]);
+            __builtin_prefetch(&m_buckets[nHash & (m_buckets.size() - 1)]);
         }
     }
     // True when a waypoint is stored under the name (not for a reservation); copies it.
@@ -51,7 +57,8 @@ public:
 
     // Stores the waypoint under its name: fills a reservation or replaces the
     // waypoint of a present name in its place, or appends a new entry.
-    void SetAt(const CWaypoint& waypoint);
+    void SetAt(const CWaypoint& waypoint) { SetAt(waypoint, NameHash(waypoint.m_strName)); }
+    void SetAt(const CWaypoint& waypoint, uint32_t nNameHash);
     // Appends the name without a waypoint, unless it is present.
     void Reserve(std::string_view key);
     bool RemoveKey(std::string_view key);
@@ -99,7 +106,6 @@ private:
     using Bucket = uint64_t;
     static constexpr size_t NO_BUCKET = SIZE_MAX;
 
-    static uint32_t Hash(std::string_view key);
     // Buckets are at most five eighths used (live or deleted): with the hash
     // beside each slot index a lookup still reads few of them, and ten million
     // names fit in 16 Mi buckets rather than 32 Mi.

@@ -43,20 +43,26 @@ const char* const TOO_MANY_NAMES =
 }  // namespace
 
 Status CWaypointTable::AddWaypoint(CWaypoint& waypoint, const WaypointOrigin& origin) {
+    LowerText(waypoint.m_strName);
+    return AddLoweredWaypoint(waypoint, NameHash(waypoint.m_strName), origin);
+}
+
+Status CWaypointTable::AddLoweredWaypoint(CWaypoint& waypoint, uint32_t nNameHash,
+                                          const WaypointOrigin& origin) {
     if (StopRequested()) {
         return Status::Stopped();
     }
     m_pPending = &waypoint;
     m_pendingOrigin = origin;
-    Status status = TryToStore(waypoint);
+    Status status = TryToStore(waypoint, nNameHash);
     m_pPending = nullptr;
     m_coordinateNote.clear();
     return status;
 }
 
-Status CWaypointTable::TryToStore(CWaypoint& waypoint) {
+Status CWaypointTable::TryToStore(CWaypoint& waypoint, uint32_t nNameHash) {
     try {
-        return ResolveAndStore(waypoint);
+        return ResolveAndStore(waypoint, nNameHash);
     } catch (const std::bad_alloc&) {
         // A name reserved by the unique-name search must not stay without its record.
         if (IsReserved(waypoint.m_strName)) {
@@ -66,18 +72,20 @@ Status CWaypointTable::TryToStore(CWaypoint& waypoint) {
     }
 }
 
-Status CWaypointTable::ResolveAndStore(CWaypoint& waypoint) {
+// A resolution may change the name, which is then lowered and hashed anew.
+Status CWaypointTable::ResolveAndStore(CWaypoint& waypoint, uint32_t nNameHash) {
     if (!waypoint.m_bFromTarget) {
         ++m_summary.nRead;
     }
+    LowerText(waypoint.m_strComment);
     for (;;) {
-        LowerText(waypoint.m_strName);
-        LowerText(waypoint.m_strComment);
-        WaypointError error = Classify(waypoint);
-        Step step = error == WaypointError::None ? Step::Store : Resolve(waypoint, error);
-        switch (step) {
+        WaypointError error = Classify(waypoint, nNameHash);
+        if (error == WaypointError::None) {
+            return Store(waypoint, nNameHash);
+        }
+        switch (Resolve(waypoint, error)) {
             case Step::Store:
-                return Store(waypoint);
+                return Store(waypoint, NameHash(waypoint.m_strName));
             case Step::Skip:
                 return Status();
             case Step::Stop:
@@ -85,14 +93,16 @@ Status CWaypointTable::ResolveAndStore(CWaypoint& waypoint) {
             case Step::Fail:
                 return Status::Failed(TOO_MANY_NAMES);
             case Step::Retry:
+                LowerText(waypoint.m_strName);
+                nNameHash = NameHash(waypoint.m_strName);
                 break;
         }
     }
 }
 
-WaypointError CWaypointTable::Classify(const CWaypoint& waypoint) const {
+WaypointError CWaypointTable::Classify(const CWaypoint& waypoint, uint32_t nNameHash) const {
     WaypointError error = waypoint.Validate(m_nMaxNameLength);
-    if (error == WaypointError::None && Contains(waypoint.m_strName)) {
+    if (error == WaypointError::None && Contains(waypoint.m_strName, nNameHash)) {
         return WaypointError::NameExists;
     }
     return error;
@@ -212,12 +222,12 @@ std::string CWaypointTable::CoordinateNote(const CWaypoint& waypoint, WaypointEr
            " is beyond " + (bLatitude ? "90" : "180") + " degrees";
 }
 
-Status CWaypointTable::Store(const CWaypoint& waypoint) {
+Status CWaypointTable::Store(const CWaypoint& waypoint, uint32_t nNameHash) {
     int nCounter = NextCounterValue(waypoint);
     if (MayCutComment(waypoint)) {
-        StoreWithCutComment(waypoint);
+        StoreWithCutComment(waypoint, nNameHash);
     } else {
-        SetAt(waypoint);
+        SetAt(waypoint, nNameHash);
     }
     ShowCounter(nCounter);
     if (GetCount() >= static_cast<size_t>(m_nMaxEntries)) {
@@ -232,13 +242,13 @@ bool CWaypointTable::MayCutComment(const CWaypoint& waypoint) const {
            waypoint.m_strComment.size() > static_cast<size_t>(m_nMaxCommentLength);
 }
 
-void CWaypointTable::StoreWithCutComment(const CWaypoint& waypoint) {
+void CWaypointTable::StoreWithCutComment(const CWaypoint& waypoint, uint32_t nNameHash) {
     CWaypoint copy = waypoint;
     TruncateText(copy.m_strComment, m_nMaxCommentLength);
     if (!copy.m_bFromTarget && copy.m_strComment.size() != waypoint.m_strComment.size()) {
         ++m_summary.nCommentsCut;
     }
-    SetAt(copy);
+    SetAt(copy, nNameHash);
 }
 
 // Taken before the waypoint is stored, so the first waypoint of a stage shows 0.

@@ -61,6 +61,7 @@ public:
     using CWaypointMap::GetStartPosition;
     using CWaypointMap::IsReserved;
     using CWaypointMap::Lookup;
+    using CWaypointMap::NameHash;
     using CWaypointMap::Prefetch;
     // Removing a key offers it to the unique-name search again.
     bool RemoveKey(std::string_view key);
@@ -69,6 +70,10 @@ public:
     // settle a fault. Anything but ok means: stop reading, the job ends
     // (stopped by an Abort or the job's stop, or failed at a limit).
     Status AddWaypoint(CWaypoint& waypoint, const WaypointOrigin& origin = {});
+    // The same for a waypoint whose name is lowered already, with the name's
+    // NameHash, as a reader that prefetched the name's lookup has them.
+    Status AddLoweredWaypoint(CWaypoint& waypoint, uint32_t nNameHash,
+                              const WaypointOrigin& origin);
 
     // Sizes the table for about this many waypoints to come, as a reader
     // guesses them from its file's length; a guess past a few million is taken
@@ -112,14 +117,14 @@ private:
 
     void ShowCounter(int nCount);
     // ResolveAndStore; a lack of memory fails the reading.
-    Status TryToStore(CWaypoint& waypoint);
+    Status TryToStore(CWaypoint& waypoint, uint32_t nNameHash);
     bool MayCutComment(const CWaypoint& waypoint) const;
-    void StoreWithCutComment(const CWaypoint& waypoint);
-    Status ResolveAndStore(CWaypoint& waypoint);
-    WaypointError Classify(const CWaypoint& waypoint) const;
+    void StoreWithCutComment(const CWaypoint& waypoint, uint32_t nNameHash);
+    Status ResolveAndStore(CWaypoint& waypoint, uint32_t nNameHash);
+    WaypointError Classify(const CWaypoint& waypoint, uint32_t nNameHash) const;
     Resolution AskResolution(const CWaypoint& waypoint, WaypointError error, std::string& name);
     Step Resolve(CWaypoint& waypoint, WaypointError error);
-    Status Store(const CWaypoint& waypoint);
+    Status Store(const CWaypoint& waypoint, uint32_t nNameHash);
     int NextCounterValue(const CWaypoint& waypoint);
     Status AbortStatus(const CWaypoint& waypoint, WaypointError error) const;
     std::string CoordinateNote(const CWaypoint& waypoint, WaypointError error) const;
