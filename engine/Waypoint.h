@@ -82,3 +82,17 @@ public:
     // number), then the elevation (no number).
     WaypointError Validate(int nMaxNameLength) const;
 };
+
+// A waypoint as a writer reads it from the table: its name and comment are
+// the table's own bytes, valid until the entry is removed.
+struct WaypointView {
+    std::string_view name;
+    std::string_view comment;
+    double dLatitude = 0.0;
+    double dLongitude = 0.0;
+    bool bFromTarget = true;
+    bool bHasElevation = false;
+    bool bHasSymbol = false;
+    int32_t nSymbol = PLAIN_WAYPOINT_SYMBOL;
+    double dElevation = 0.0;
+};

@@ -153,25 +153,40 @@ CWaypointMap::Record CWaypointMap::RecordOf(const Slot& slot) const {
     return record;
 }
 
-CWaypoint CWaypointMap::WaypointOf(const Slot& slot) const {
+WaypointView CWaypointMap::ViewOf(const Slot& slot) const {
     Record record = RecordOf(slot);
-    CWaypoint waypoint;
-    waypoint.m_strName.assign(record.name);
-    waypoint.m_strComment.assign(record.comment);
-    waypoint.m_dLatitude = slot.latitude;
-    waypoint.m_dLongitude = slot.longitude;
-    waypoint.m_bFromTarget = slot.fromTarget;
+    WaypointView view;
+    view.name = record.name;
+    view.comment = record.comment;
+    view.dLatitude = slot.latitude;
+    view.dLongitude = slot.longitude;
+    view.bFromTarget = slot.fromTarget;
     const char* pExtras = record.pExtras;
     if (slot.hasElevation) {
-        double dElevation = 0.0;
-        std::memcpy(&dElevation, pExtras, sizeof(double));
-        waypoint.SetElevation(dElevation);
+        view.bHasElevation = true;
+        std::memcpy(&view.dElevation, pExtras, sizeof(double));
         pExtras += sizeof(double);
     }
     if (slot.hasSymbol) {
-        int32_t nSymbol = 0;
-        std::memcpy(&nSymbol, pExtras, sizeof(int32_t));
-        waypoint.SetSymbol(nSymbol);
+        view.bHasSymbol = true;
+        std::memcpy(&view.nSymbol, pExtras, sizeof(int32_t));
+    }
+    return view;
+}
+
+CWaypoint CWaypointMap::WaypointOf(const Slot& slot) const {
+    WaypointView view = ViewOf(slot);
+    CWaypoint waypoint;
+    waypoint.m_strName.assign(view.name);
+    waypoint.m_strComment.assign(view.comment);
+    waypoint.m_dLatitude = view.dLatitude;
+    waypoint.m_dLongitude = view.dLongitude;
+    waypoint.m_bFromTarget = view.bFromTarget;
+    if (view.bHasElevation) {
+        waypoint.SetElevation(view.dElevation);
+    }
+    if (view.bHasSymbol) {
+        waypoint.SetSymbol(view.nSymbol);
     }
     return waypoint;
 }
@@ -224,11 +239,15 @@ void CWaypointMap::GetNextAssoc(Position& position, std::string& key, bool& bRes
 }
 
 // The slot's bucket is left in place: pointing at a dead slot, it counts as deleted.
-CWaypoint CWaypointMap::TakeAt(Position& position) {
+void CWaypointMap::RemoveAt(Position& position) {
     Slot& slot = m_slots[position];
-    CWaypoint record = WaypointOf(slot);
     position = NextLiveSlot(position + 1);
     ReleaseSlot(slot);
+}
+
+CWaypoint CWaypointMap::TakeAt(Position& position) {
+    CWaypoint record = WaypointAt(position);
+    RemoveAt(position);
     return record;
 }
 

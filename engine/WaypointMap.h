@@ -70,9 +70,14 @@ public:
 
     Position GetStartPosition() const { return NextLiveSlot(0); }
     void GetNextAssoc(Position& position, std::string& key, bool& bReserved) const;
-    // Removes the entry at the position, advances the position and hands the
-    // waypoint over. A reservation comes out as a waypoint with only its name,
-    // marked as read from the target, so that no writer writes it.
+    // The entry at the position. A reservation comes out as a waypoint with
+    // only its name, marked as read from the target, so that no writer writes it.
+    WaypointView ViewAt(Position position) const { return ViewOf(m_slots[position]); }
+    // Removes the entry at the position and advances the position.
+    void RemoveAt(Position& position);
+    // The entry at the position, copied.
+    CWaypoint WaypointAt(Position position) const { return WaypointOf(m_slots[position]); }
+    // RemoveAt, handing the waypoint over.
     CWaypoint TakeAt(Position& position);
 
 private:
@@ -119,6 +124,7 @@ private:
     Record RecordOf(const Slot& slot) const;
     std::string_view NameOf(const Slot& slot) const { return RecordOf(slot).name; }
     void Fill(Slot& slot, const CWaypoint& waypoint);
+    WaypointView ViewOf(const Slot& slot) const;
     CWaypoint WaypointOf(const Slot& slot) const;
     const Slot* FindSlot(std::string_view key) const;
     size_t FindBucket(std::string_view key, uint32_t nHash) const;

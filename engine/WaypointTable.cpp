@@ -279,14 +279,21 @@ bool CWaypointTable::RemoveKey(std::string_view key) {
 }
 
 CWaypoint CWaypointTable::TakeNext(Position& position) {
-    CWaypoint waypoint = TakeAt(position);
-    m_uniqueNames.Forget(waypoint.m_strName);
-    if (!waypoint.m_bFromTarget) {
+    CWaypoint waypoint = WaypointAt(position);
+    DropNext(position);
+    return waypoint;
+}
+
+// The name is forgotten while the entry still holds it.
+void CWaypointTable::DropNext(Position& position) {
+    WaypointView waypoint = ViewAt(position);
+    m_uniqueNames.Forget(waypoint.name);
+    if (!waypoint.bFromTarget) {
         ++m_summary.nWritten;
     }
     ShowCounter(m_nExportCount);
     ++m_nExportCount;
-    return waypoint;
+    RemoveAt(position);
 }
 
 void CWaypointTable::ShowCounter(int nCount) {

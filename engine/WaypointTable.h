@@ -63,6 +63,7 @@ public:
     using CWaypointMap::Lookup;
     using CWaypointMap::NameHash;
     using CWaypointMap::Prefetch;
+    using CWaypointMap::ViewAt;
     // Removing a key offers it to the unique-name search again.
     bool RemoveKey(std::string_view key);
 
@@ -91,6 +92,9 @@ public:
     // Removes the entry at the position, advances the position and hands the
     // waypoint over; shows the export counter.
     CWaypoint TakeNext(Position& position);
+    // The same for a writer that read the entry with ViewAt: removes it
+    // without a copy.
+    void DropNext(Position& position);
 
     // Gives the name the first free suffixed form and reserves it in the table.
     bool MakeUniqueName(std::string& name);

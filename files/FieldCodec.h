@@ -7,7 +7,7 @@
 class CFieldCodec {
 public:
     virtual ~CFieldCodec() = default;
-    virtual void Encode(const CWaypoint& waypoint) = 0;
+    virtual void Encode(const WaypointView& waypoint) = 0;
     // Fills the fields the file holds; m_bFromTarget is left alone.
     virtual void Decode(CWaypoint& waypoint) = 0;
 };

@@ -175,8 +175,8 @@ std::string TextOf(std::string_view utf8) {
 }
 
 // Text up to its first NUL byte, which ends it in every kind of file.
-void AssignUpToNul(std::string& out, const std::string& text) {
-    out.assign(text, 0, text.find('\0'));
+void AssignUpToNul(std::string& out, std::string_view text) {
+    out.assign(text.substr(0, text.find('\0')));
 }
 
 double CoordinateOf(const std::string& text) {
@@ -219,21 +219,21 @@ bool ParseXmlDecimal(std::string_view text, double& dValue) {
     return result.ec == std::errc() && std::isfinite(dValue);
 }
 
-void CGpxFieldCodec::Encode(const CWaypoint& waypoint) {
+void CGpxFieldCodec::Encode(const WaypointView& waypoint) {
     Clear();
-    AssignDecimal(m_strLatitude, OnItsSemicircle(waypoint.m_dLatitude));
-    AssignDecimal(m_strLongitude, OnItsSemicircle(GpxLongitude(waypoint.m_dLongitude)));
-    m_bHasElevation = waypoint.m_bHasElevation;
+    AssignDecimal(m_strLatitude, OnItsSemicircle(waypoint.dLatitude));
+    AssignDecimal(m_strLongitude, OnItsSemicircle(GpxLongitude(waypoint.dLongitude)));
+    m_bHasElevation = waypoint.bHasElevation;
     if (m_bHasElevation) {
-        AssignDecimal(m_strElevation, waypoint.m_dElevation);
+        AssignDecimal(m_strElevation, waypoint.dElevation);
     }
-    AssignUpToNul(m_strName, waypoint.m_strName);
-    AssignUpToNul(m_strComment, waypoint.m_strComment);
+    AssignUpToNul(m_strName, waypoint.name);
+    AssignUpToNul(m_strComment, waypoint.comment);
     m_strDescription = m_strComment;
     m_bHasComment = !m_strComment.empty();
-    m_bHasSymbol = waypoint.m_bHasSymbol;
+    m_bHasSymbol = waypoint.bHasSymbol;
     if (m_bHasSymbol) {
-        m_strSymbol = SymbolName(waypoint.m_nSymbol);
+        m_strSymbol = SymbolName(waypoint.nSymbol);
     }
 }
 

@@ -11,7 +11,7 @@ class CGpxFieldCodec : public CFieldCodec {
 public:
     // Coordinates and elevation with the fewest digits that read back as the
     // same number; the comment goes to both cmt and desc, and the symbol by its name.
-    void Encode(const CWaypoint& waypoint) override;
+    void Encode(const WaypointView& waypoint) override;
     // The comment is cmt, or desc without one. A coordinate that is missing or
     // no number reads as 0, and an elevation that is no number as NaN: the
     // waypoint is then invalid.

@@ -168,7 +168,7 @@ Status CGpxFile::StartLine(uint64_t& nInsertAt, std::string& lead) {
     return Status();
 }
 
-void CGpxFile::WriteWaypoint(const CWaypoint& waypoint) {
+void CGpxFile::WriteWaypoint(const WaypointView& waypoint) {
     m_codec.Encode(waypoint);
     m_element.clear();
     m_codec.AppendElement(m_element, m_prefix, m_bAsciiOnly);

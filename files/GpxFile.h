@@ -23,7 +23,7 @@ private:
     // waypoints then go after its last waypoint, and what followed it (routes,
     // tracks, extensions, the end tag) after them, byte for byte.
     Status BeginWriting() override;
-    void WriteWaypoint(const CWaypoint& waypoint) override;
+    void WriteWaypoint(const WaypointView& waypoint) override;
     void EndWriting() override;
 
     // Reads the whole file; fails with what keeps it from being read.

@@ -61,9 +61,8 @@ constexpr size_t V3_TAIL_SIZE = 2;
 constexpr size_t V4_TAIL_SIZE = 6;
 
 // The record's text: Windows-1252, up to the first NUL byte.
-void SetRecordText(std::string& record, const std::string& text, int& nReplaced) {
-    std::string_view upToNul(text.data(), std::min(text.find('\0'), text.size()));
-    Utf8ToWindows1252(upToNul, record, nReplaced);
+void SetRecordText(std::string& record, std::string_view text, int& nReplaced) {
+    Utf8ToWindows1252(text.substr(0, text.find('\0')), record, nReplaced);
 }
 
 // A flag byte (1: present) and a little-endian double; all zero when absent.
@@ -134,14 +133,14 @@ private:
 
 }  // namespace
 
-void CMapSourceFieldCodec::Encode(const CWaypoint& waypoint) {
-    SetRecordText(m_strName, waypoint.m_strName, m_nReplaced);
-    SetRecordText(m_strComment, waypoint.m_strComment, m_nReplaced);
-    m_nLatitude = DegreesToSemicircles(waypoint.m_dLatitude);
-    m_nLongitude = DegreesToSemicircles(waypoint.m_dLongitude);
-    m_bHasAltitude = waypoint.m_bHasElevation;
-    m_dAltitude = waypoint.m_dElevation;
-    m_nSymbol = waypoint.m_bHasSymbol ? waypoint.m_nSymbol : PLAIN_WAYPOINT_SYMBOL;
+void CMapSourceFieldCodec::Encode(const WaypointView& waypoint) {
+    SetRecordText(m_strName, waypoint.name, m_nReplaced);
+    SetRecordText(m_strComment, waypoint.comment, m_nReplaced);
+    m_nLatitude = DegreesToSemicircles(waypoint.dLatitude);
+    m_nLongitude = DegreesToSemicircles(waypoint.dLongitude);
+    m_bHasAltitude = waypoint.bHasElevation;
+    m_dAltitude = waypoint.dElevation;
+    m_nSymbol = waypoint.bHasSymbol ? waypoint.nSymbol : PLAIN_WAYPOINT_SYMBOL;
 }
 
 void CMapSourceFieldCodec::Decode(CWaypoint& waypoint) {

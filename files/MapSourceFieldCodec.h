@@ -14,7 +14,7 @@ class CMapSourceFieldCodec : public CFieldCodec {
 public:
     // A string is written up to its first NUL byte, which would end it in the
     // file; a character that Windows-1252 lacks is replaced (see m_nReplaced).
-    void Encode(const CWaypoint& waypoint) override;
+    void Encode(const WaypointView& waypoint) override;
     void Decode(CWaypoint& waypoint) override;
 
     // Takes the fields from a waypoint record's body; false when they do not

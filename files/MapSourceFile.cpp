@@ -198,7 +198,7 @@ Status CMapSourceFile::BeginWriting() {
     return m_file.Seek(nInsertAt, CPlatformFile::SeekFrom::Begin) ? Status() : FileFailure("write");
 }
 
-void CMapSourceFile::WriteWaypoint(const CWaypoint& waypoint) {
+void CMapSourceFile::WriteWaypoint(const WaypointView& waypoint) {
     CMapSourceFieldCodec codec;
     codec.Encode(waypoint);
     m_nReplacedCharacters += codec.m_nReplaced;

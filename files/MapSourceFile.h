@@ -47,7 +47,7 @@ private:
     // waypoints then go after its last waypoint, in its layout, and what
     // followed it (routes, tracks, map segments, the end record) after them.
     Status BeginWriting() override;
-    void WriteWaypoint(const CWaypoint& waypoint) override;
+    void WriteWaypoint(const WaypointView& waypoint) override;
     void EndWriting() override;
 
     // Reads the whole file; waypoints go to the table when there is one.

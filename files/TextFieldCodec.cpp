@@ -37,7 +37,7 @@ void CTextFieldCodec::FromFile(std::string_view field, std::string& text) {
     }
 }
 
-void CTextFieldCodec::ToFile(const std::string& text, std::string& field) {
+void CTextFieldCodec::ToFile(std::string_view text, std::string& field) {
     if (m_encoding == TextEncoding::Windows1252) {
         field.clear();
         Utf8ToWindows1252(text, field, m_nReplaced);
@@ -59,11 +59,11 @@ double CTextFieldCodec::ReadWindows1252Coordinate(int nField, CoordinateAxis axi
 
 // Fields are assigned in order, so of two fields sharing a column the later
 // one stays. Each keeps its memory for the next row.
-void CTextFieldCodec::Encode(const CWaypoint& waypoint) {
-    ToFile(waypoint.m_strName, Field(NAME_FIELD));
-    SetDegrees(Field(LATITUDE_FIELD), waypoint.m_dLatitude);
-    SetDegrees(Field(LONGITUDE_FIELD), waypoint.m_dLongitude);
-    ToFile(waypoint.m_strComment, Field(COMMENT_FIELD));
+void CTextFieldCodec::Encode(const WaypointView& waypoint) {
+    ToFile(waypoint.name, Field(NAME_FIELD));
+    SetDegrees(Field(LATITUDE_FIELD), waypoint.dLatitude);
+    SetDegrees(Field(LONGITUDE_FIELD), waypoint.dLongitude);
+    ToFile(waypoint.comment, Field(COMMENT_FIELD));
 }
 
 void CTextFieldCodec::SetDegrees(std::string& field, double dDegrees) const {

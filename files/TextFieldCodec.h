@@ -25,7 +25,7 @@ public:
                              TextEncoding encoding = TextEncoding::Utf8, bool bCheckUtf8 = false)
         : m_pTemplate(pTemplate), m_encoding(encoding), m_bCheckUtf8(bCheckUtf8) {}
 
-    void Encode(const CWaypoint& waypoint) override;
+    void Encode(const WaypointView& waypoint) override;
     void Decode(CWaypoint& waypoint) override;
     // The title row.
     void SetHeader();
@@ -46,7 +46,7 @@ public:
 private:
     int ColumnOf(int nField) const;
     void FromFile(std::string_view field, std::string& text);
-    void ToFile(const std::string& text, std::string& field);
+    void ToFile(std::string_view text, std::string& field);
     void SetDegrees(std::string& field, double dDegrees) const;
     double ReadWindows1252Coordinate(int nField, CoordinateAxis axis);
 

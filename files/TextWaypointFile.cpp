@@ -165,7 +165,7 @@ Status CTextWaypointFile::BeginWriting() {
     return Status();
 }
 
-void CTextWaypointFile::WriteWaypoint(const CWaypoint& waypoint) {
+void CTextWaypointFile::WriteWaypoint(const WaypointView& waypoint) {
     m_writeCodec->m_nReplaced = 0;
     m_writeCodec->Encode(waypoint);
     m_nReplacedCharacters += m_writeCodec->m_nReplaced;

@@ -30,7 +30,7 @@ public:
 private:
     // Takes the template; a title row opens a file written from its start.
     Status BeginWriting() override;
-    void WriteWaypoint(const CWaypoint& waypoint) override;
+    void WriteWaypoint(const WaypointView& waypoint) override;
     // The given layout, or the person's choice of template.
     Status ChooseTemplate(TemplateUse use);
     void WriteRow(const CTextFieldCodec& codec);

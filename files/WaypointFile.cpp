@@ -23,10 +23,11 @@ Status CWaypointFile::Export(CWaypointTable& table) {
         if (table.StopRequested()) {
             return Status::Stopped();
         }
-        CWaypoint waypoint = table.TakeNext(position);
-        if (!waypoint.m_bFromTarget) {
+        WaypointView waypoint = table.ViewAt(position);
+        if (!waypoint.bFromTarget) {
             WriteWaypoint(waypoint);
         }
+        table.DropNext(position);
     }
     EndWriting();
     table.Summary().nReplacedCharacters += m_nReplacedCharacters;

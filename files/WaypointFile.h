@@ -46,7 +46,7 @@ protected:
     // header, or the point to append at).
     virtual Status BeginWriting() = 0;
     // Failures of the file are kept by it (see CPlatformFile) and found by Export.
-    virtual void WriteWaypoint(const CWaypoint& waypoint) = 0;
+    virtual void WriteWaypoint(const WaypointView& waypoint) = 0;
     virtual void EndWriting() {}
 
     // The system's failure to read or write this file; stopped when the job's
