@@ -19,7 +19,6 @@
 
 namespace {
 
-constexpr XML_Char NAME_SEPARATOR = '\n';
 constexpr size_t CHUNK_SIZE = 1 << 16;
 // Entities may expand a file to at most this size before expat weighs the
 // expansion against the file and ends a reading that grows out of proportion.
@@ -32,30 +31,39 @@ constexpr size_t MAX_FIELD_SIZE = 1 << 20;
 // the table grow on the way.
 constexpr uint64_t TYPICAL_WAYPOINT_BYTES = 192;
 
-// An expanded name: "namespace\nlocal\nprefix", the prefix only when there
-// is one, and only the local name for an element of no namespace. Views into
-// expat's text, which lives as long as the event.
-struct ExpandedName {
-    std::string_view space;
-    std::string_view local;
+constexpr std::string_view XML_NAMESPACE = "http://www.w3.org/XML/1998/namespace";
+
+// An element's name split at its colon: views into expat's text, which lives
+// as long as the event.
+struct QualifiedName {
     std::string_view prefix;
+    std::string_view local;
 };
 
-ExpandedName Split(const XML_Char* pName) {
+QualifiedName Split(const XML_Char* pName) {
     std::string_view name(pName);
-    ExpandedName expanded;
-    size_t nFirst = name.find(NAME_SEPARATOR);
-    if (nFirst == std::string_view::npos) {
-        expanded.local = name;
-        return expanded;
+    size_t nColon = name.find(':');
+    if (nColon == std::string_view::npos) {
+        return {std::string_view(), name};
     }
-    size_t nSecond = name.find(NAME_SEPARATOR, nFirst + 1);
-    expanded.space = name.substr(0, nFirst);
-    expanded.local = name.substr(nFirst + 1, nSecond - nFirst - 1);
-    if (nSecond != std::string_view::npos) {
-        expanded.prefix = name.substr(nSecond + 1);
+    return {name.substr(0, nColon), name.substr(nColon + 1)};
+}
+
+// The prefix an attribute declares a namespace for ("" for the default), if it is a declaration.
+bool DeclaredPrefix(std::string_view attribute, std::string_view& prefix) {
+    constexpr std::string_view XMLNS = "xmlns";
+    if (attribute.substr(0, XMLNS.size()) != XMLNS) {
+        return false;
     }
-    return expanded;
+    if (attribute.size() == XMLNS.size()) {
+        prefix = std::string_view();
+        return true;
+    }
+    if (attribute[XMLNS.size()] != ':') {
+        return false;
+    }
+    prefix = attribute.substr(XMLNS.size() + 1);
+    return true;
 }
 
 bool IsGpxNamespace(std::string_view space) {
@@ -133,6 +141,7 @@ void CGpxReader::Reset(CWaypointTable* pTable, bool bFromTarget) {
     m_problem.clear();
     m_nDepth = 0;
     m_namespace.clear();
+    m_bindings.clear();
     m_bWaypointSeen = false;
     m_bInsertBeforeFound = false;
     m_bInWaypoint = false;
@@ -211,12 +220,11 @@ Status CGpxReader::Store(CWaypointQueue& queue, CWaypointTable& table) const {
 
 CGpxReader::Result CGpxReader::ParseFile(CPlatformFile& file) {
     std::unique_ptr<XML_ParserStruct, void (*)(XML_Parser)> parser(
-        XML_ParserCreateNS(nullptr, NAME_SEPARATOR), XML_ParserFree);
+        XML_ParserCreate(nullptr), XML_ParserFree);
     if (parser == nullptr) {
         throw std::bad_alloc();
     }
     m_parser = parser.get();
-    XML_SetReturnNSTriplet(m_parser, 1);
     XML_SetUserData(m_parser, this);
     XML_SetElementHandler(m_parser, Callbacks::OnStart, Callbacks::OnEnd);
     XML_SetCharacterDataHandler(m_parser, Callbacks::OnText);
@@ -277,13 +285,19 @@ void CGpxReader::Start(const char* pName, const char** ppAttributes) {
     if (m_nDepth > 3) {
         return;
     }
-    ExpandedName name = Split(pName);
+    Bind(ppAttributes);
+    QualifiedName name = Split(pName);
+    std::string_view space;
+    if (!Resolve(name.prefix, space)) {
+        Refuse(Result::NotRead, XML_ErrorString(XML_ERROR_UNBOUND_PREFIX));
+        return;
+    }
     if (m_nDepth == 1) {
-        StartRoot(name.space, name.local, name.prefix);
+        StartRoot(space, name.local, name.prefix);
         m_nTagEnd = EventEnd();
         return;
     }
-    if (name.space != m_namespace) {
+    if (space != m_namespace) {
         return;
     }
     if (m_nDepth == 2) {
@@ -320,6 +334,33 @@ void CGpxReader::Start(const char* pName, const char** ppAttributes) {
     }
 }
 
+// Expat reads names as they are written; the namespaces of the elements
+// this reader looks at (the root, its children and theirs) are resolved here,
+// which costs less than expat's resolving every name of the file.
+void CGpxReader::Bind(const char** ppAttributes) {
+    for (const char** pp = ppAttributes; *pp != nullptr; pp += 2) {
+        std::string_view prefix;
+        if (DeclaredPrefix(pp[0], prefix)) {
+            m_bindings.push_back({std::string(prefix), std::string(pp[1]), m_nDepth});
+        }
+    }
+}
+
+bool CGpxReader::Resolve(std::string_view prefix, std::string_view& space) const {
+    for (auto it = m_bindings.rbegin(); it != m_bindings.rend(); ++it) {
+        if (it->prefix == prefix) {
+            space = it->space;
+            return true;
+        }
+    }
+    if (prefix.empty()) {
+        space = std::string_view();
+        return true;
+    }
+    space = XML_NAMESPACE;
+    return prefix == "xml";
+}
+
 void CGpxReader::StartRoot(std::string_view space, std::string_view local,
                            std::string_view prefix) {
     if (local != "gpx" || !IsGpxNamespace(space)) {
@@ -345,6 +386,9 @@ void CGpxReader::StartWaypoint(const char** ppAttributes) {
 }
 
 void CGpxReader::End() {
+    while (!m_bindings.empty() && m_bindings.back().nDepth == m_nDepth) {
+        m_bindings.pop_back();
+    }
     if (m_nDepth == 3) {
         m_pField = nullptr;
     } else if (m_nDepth == 2 && m_bInWaypoint) {

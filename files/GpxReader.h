@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "files/GpxFieldCodec.h"
 #include "files/WaypointQueue.h"
@@ -53,6 +54,11 @@ private:
     struct Callbacks;  // expat's handlers
 
     void Start(const char* pName, const char** ppAttributes);
+    // Takes the namespaces that an element's attributes declare.
+    void Bind(const char** ppAttributes);
+    // The namespace the prefix stands for where the parser is; false for a
+    // prefix that nothing declares.
+    bool Resolve(std::string_view prefix, std::string_view& space) const;
     void StartRoot(std::string_view space, std::string_view local, std::string_view prefix);
     void StartWaypoint(const char** ppAttributes);
     void End();
@@ -83,6 +89,13 @@ private:
 
     int m_nDepth = 0;
     std::string m_namespace;  // of the root
+    // A namespace declared on an element at depth 1 to 3, until the element ends.
+    struct Binding {
+        std::string prefix;  // empty for the default namespace
+        std::string space;
+        int nDepth;
+    };
+    std::vector<Binding> m_bindings;
     bool m_bWaypointSeen = false;
     bool m_bInsertBeforeFound = false;  // a route, track or extensions came before any waypoint
     bool m_bInWaypoint = false;

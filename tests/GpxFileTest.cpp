@@ -98,6 +98,49 @@ TEST_F(GpxFile, ReadsTheWaypointsAndPassesOverEverythingElse) {
     EXPECT_TRUE(ui.messages.empty());
 }
 
+// An element is GPX when its prefix, or the default, is bound to GPX's
+// namespace where it stands: on itself, its waypoint or the root.
+TEST_F(GpxFile, ReadsTheElementsWhoseNamespaceIsGpxWhereTheyStand) {
+    const std::string gpx11 = "\"http://www.topografix.com/GPX/1/1\"";
+    const std::string other = "\"urn:other\"";
+    struct Case {
+        std::string body;  // of a root in GPX's namespace, prefixed "g"
+        std::vector<std::string> names;
+    };
+    const Case cases[] = {
+        {"<g:wpt lat=\"1\" lon=\"2\"><g:name>a</g:name></g:wpt>", {"a"}},
+        {"<wpt xmlns=" + gpx11 + " lat=\"1\" lon=\"2\"><name>a</name></wpt>", {"a"}},
+        {"<h:wpt xmlns:h=" + gpx11 + " lat=\"1\" lon=\"2\"><h:name>a</h:name></h:wpt>", {"a"}},
+        {"<g:wpt lat=\"1\" lon=\"2\"><name xmlns=" + gpx11 + ">a</name></g:wpt>", {"a"}},
+        // A binding ends with its element: the second waypoint's g is GPX again.
+        {"<g:wpt xmlns:g=" + other + " lat=\"1\" lon=\"2\"><g:name>a</g:name></g:wpt>"
+         "<g:wpt lat=\"1\" lon=\"2\"><g:name>b</g:name></g:wpt>",
+         {"b"}},
+        {"<g:wpt lat=\"1\" lon=\"2\"><g:name>a</g:name><g:name xmlns:g=" + other +
+             ">b</g:name></g:wpt>",
+         {"a"}},
+        {"<wpt lat=\"1\" lon=\"2\"><g:name>a</g:name></wpt>", {}},
+        {"<g:wpt lat=\"1\" lon=\"2\" xmlns=" + gpx11 + "><name>a</name></g:wpt>", {"a"}},
+        {"<g:wpt lat=\"1\" lon=\"2\"><g:name>a</g:name><x:e xmlns:x=" + other +
+             "><g:name>b</g:name></x:e></g:wpt>",
+         {"a"}},
+    };
+    for (const Case& c : cases) {
+        WriteBytes(path, "<g:gpx xmlns:g=" + gpx11 + ">" + c.body + "</g:gpx>");
+        std::vector<std::string> names;
+        for (const CWaypoint& waypoint : Read()) {
+            names.push_back(waypoint.m_strName);
+        }
+        EXPECT_EQ(names, c.names) << c.body;
+    }
+    WriteBytes(path, "<g:gpx xmlns:g=" + gpx11 + ">\n<g:wpt lat=\"1\" lon=\"2\"><u:name/>" +
+                         "</g:wpt></g:gpx>");
+    bool bResult = true;
+    Read(&bResult);
+    EXPECT_FALSE(bResult);
+    EXPECT_EQ(ui.messages, std::vector<std::string>{NotRead(2, "unbound prefix")});
+}
+
 TEST_F(GpxFile, WritesStrictGpx11) {
     ASSERT_TRUE(Write(
         {WithAttributes(MakeWaypoint("home", 32.5, -117.25, "front & <door>"), 120.5, 10),
