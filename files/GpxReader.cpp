@@ -219,8 +219,8 @@ Status CGpxReader::Store(CWaypointQueue& queue, CWaypointTable& table) const {
 }
 
 CGpxReader::Result CGpxReader::ParseFile(CPlatformFile& file) {
-    std::unique_ptr<XML_ParserStruct, void (*)(XML_Parser)> parser(
-        XML_ParserCreate(nullptr), XML_ParserFree);
+    std::unique_ptr<XML_ParserStruct, void (*)(XML_Parser)> parser(XML_ParserCreate(nullptr),
+                                                                   XML_ParserFree);
     if (parser == nullptr) {
         throw std::bad_alloc();
     }

@@ -113,8 +113,9 @@ TEST_F(GpxFile, ReadsTheElementsWhoseNamespaceIsGpxWhereTheyStand) {
         {"<h:wpt xmlns:h=" + gpx11 + " lat=\"1\" lon=\"2\"><h:name>a</h:name></h:wpt>", {"a"}},
         {"<g:wpt lat=\"1\" lon=\"2\"><name xmlns=" + gpx11 + ">a</name></g:wpt>", {"a"}},
         // A binding ends with its element: the second waypoint's g is GPX again.
-        {"<g:wpt xmlns:g=" + other + " lat=\"1\" lon=\"2\"><g:name>a</g:name></g:wpt>"
-         "<g:wpt lat=\"1\" lon=\"2\"><g:name>b</g:name></g:wpt>",
+        {"<g:wpt xmlns:g=" + other +
+             " lat=\"1\" lon=\"2\"><g:name>a</g:name></g:wpt>"
+             "<g:wpt lat=\"1\" lon=\"2\"><g:name>b</g:name></g:wpt>",
          {"b"}},
         {"<g:wpt lat=\"1\" lon=\"2\"><g:name>a</g:name><g:name xmlns:g=" + other +
              ">b</g:name></g:wpt>",
