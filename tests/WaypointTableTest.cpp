@@ -86,6 +86,9 @@ TEST_F(ImportPass, ApplyToAllSettlesLaterFaultsWithoutAPrompt) {
     EXPECT_TRUE(table.Contains("home-0"));
     EXPECT_TRUE(table.Contains("home-z"));
     EXPECT_TRUE(table.Contains("home-03"));  // 36 one-character suffixes, then 00, 01, ...
+    // Each waypoint took the place reserved for its new name.
+    EXPECT_EQ(table.GetCount(), 41u);
+    EXPECT_FALSE(table.IsReserved("home-0"));
 }
 
 TEST_F(ImportPass, EditedAndTruncatedNamesAreCheckedAgain) {
