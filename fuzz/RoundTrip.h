@@ -23,6 +23,18 @@ inline std::vector<CWaypoint> TakeAll(CWaypointTable& table) {
     return waypoints;
 }
 
+// The waypoints that the gate accepted from the file, up to where reading ended.
+template <typename FileType>
+std::vector<CWaypoint> ReadAccepted(const CMemoryFile& file, CUnattendedUserInterface& ui) {
+    CWaypointTable table(&ui);
+    FileType reader(&ui);
+    if (reader.File().Open(file.Path(), OPEN_SOURCE)) {
+        static_cast<void>(reader.ReadWaypoints(table, false));
+    }
+    reader.Close();
+    return TakeAll(table);
+}
+
 // A coordinate that a kind of file writes as 0 (too small, or for MapSource
 // out of reach) cannot come back: 0 is no coordinate.
 inline bool Holds(const CMapSourceFile*, double dDegrees) {
@@ -158,13 +170,7 @@ void CheckReadAndAppend(const uint8_t* pData, size_t nSize) {
     target.Fill(pData, nSize);
     CUnattendedUserInterface ui;
 
-    CWaypointTable table(&ui);
-    FileType reader(&ui);
-    if (reader.File().Open(source.Path(), OPEN_SOURCE)) {
-        static_cast<void>(reader.ReadWaypoints(table, false));
-    }
-    reader.Close();
-    std::vector<CWaypoint> accepted = TakeAll(table);
+    std::vector<CWaypoint> accepted = ReadAccepted<FileType>(source, ui);
     CheckRoundTrips(accepted, CTextTemplate::DefaultLayout());
 
     FileType writer(&ui);

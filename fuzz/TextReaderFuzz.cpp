@@ -25,13 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize) {
     source.Fill(pData + 3, nSize - 3);
     target.Fill(pData, 0);
 
-    CWaypointTable table(&ui);
-    CTextWaypointFile reader(&ui);
-    if (reader.File().Open(source.Path(), OPEN_SOURCE)) {
-        static_cast<void>(reader.ReadWaypoints(table, false));
-    }
-    reader.Close();
-    std::vector<CWaypoint> accepted = TakeAll(table);
+    std::vector<CWaypoint> accepted = ReadAccepted<CTextWaypointFile>(source, ui);
     // Rows are written with commas: only a comma layout of four columns reads them back.
     const CTextTemplate& chosen = ui.m_layout;
     CTextTemplate layout = CTextTemplate::DefaultLayout();
