@@ -60,26 +60,55 @@ constexpr size_t SYMBOL_AFTER_COMMENT = OPTIONAL_DOUBLE_SIZE + DISPLAY_COLOUR_SI
 constexpr size_t V3_TAIL_SIZE = 2;
 constexpr size_t V4_TAIL_SIZE = 6;
 
-// The record's text: Windows-1252, up to the first NUL byte.
-void SetRecordText(std::string& record, std::string_view text, int& nReplaced) {
-    Utf8ToWindows1252(text.substr(0, text.find('\0')), record, nReplaced);
-}
-
-// A flag byte (1: present) and a little-endian double; all zero when absent.
-void AppendOptionalDouble(std::string& out, bool bPresent, double dValue) {
-    uint64_t nBits = 0;
-    if (bPresent) {
-        std::memcpy(&nBits, &dValue, sizeof nBits);
+// The record's text: Windows-1252, up to the first NUL byte. Plain ASCII, by
+// far the most common, is already that and is not copied.
+std::string_view RecordText(std::string_view text, std::string& converted, int& nReplaced) {
+    text = text.substr(0, text.find('\0'));
+    if (IsAscii(text)) {
+        return text;
     }
-    out.push_back(bPresent ? 1 : 0);
-    AppendLittleEndian(out, static_cast<uint32_t>(nBits), 4);
-    AppendLittleEndian(out, static_cast<uint32_t>(nBits >> 32), 4);
+    converted.clear();
+    ConvertToWindows1252(text, converted, nReplaced);
+    return converted;
 }
 
-template <size_t N>
-void AppendBytes(std::string& out, const unsigned char (&bytes)[N]) {
-    out.append(reinterpret_cast<const char*>(bytes), N);
-}
+// Writes a record's fields one after another.
+class CRecordWriter {
+public:
+    explicit CRecordWriter(char* pOut) : m_p(pOut) {}
+
+    void Bytes(const void* pBytes, size_t nCount) {
+        std::memcpy(m_p, pBytes, nCount);
+        m_p += nCount;
+    }
+    template <size_t N>
+    void Bytes(const unsigned char (&bytes)[N]) {
+        Bytes(bytes, N);
+    }
+    void Byte(char c) { *m_p++ = c; }
+    void Int32(uint32_t nValue) {
+        StoreLittleEndian(reinterpret_cast<unsigned char*>(m_p), nValue, 4);
+        m_p += 4;
+    }
+    void String(std::string_view text) {
+        Bytes(text.data(), text.size());
+        Byte('\0');
+    }
+    // A flag byte (1: present) and a little-endian double; all zero when absent.
+    void OptionalDouble(bool bPresent, double dValue) {
+        uint64_t nBits = 0;
+        if (bPresent) {
+            std::memcpy(&nBits, &dValue, sizeof nBits);
+        }
+        Byte(bPresent ? 1 : 0);
+        Int32(static_cast<uint32_t>(nBits));
+        Int32(static_cast<uint32_t>(nBits >> 32));
+    }
+    char* Position() const { return m_p; }
+
+private:
+    char* m_p;
+};
 
 // Reads the fields of a body in order; every step fails once a field would
 // reach past the end.
@@ -95,7 +124,7 @@ public:
         m_nLeft -= nCount;
         return true;
     }
-    bool String(std::string* pText) {
+    bool String(std::string_view* pText) {
         size_t nLength = 0;  // strings are short: a loop beats a call to memchr
         while (nLength < m_nLeft && m_p[nLength] != 0) {
             ++nLength;
@@ -104,7 +133,7 @@ public:
             return false;
         }
         if (pText != nullptr) {
-            pText->assign(reinterpret_cast<const char*>(m_p), nLength);
+            *pText = std::string_view(reinterpret_cast<const char*>(m_p), nLength);
         }
         return Skip(nLength + 1);
     }
@@ -134,8 +163,8 @@ private:
 }  // namespace
 
 void CMapSourceFieldCodec::Encode(const WaypointView& waypoint) {
-    SetRecordText(m_strName, waypoint.name, m_nReplaced);
-    SetRecordText(m_strComment, waypoint.comment, m_nReplaced);
+    m_name = RecordText(waypoint.name, m_convertedName, m_nReplaced);
+    m_comment = RecordText(waypoint.comment, m_convertedComment, m_nReplaced);
     m_nLatitude = DegreesToSemicircles(waypoint.dLatitude);
     m_nLongitude = DegreesToSemicircles(waypoint.dLongitude);
     m_bHasAltitude = waypoint.bHasElevation;
@@ -144,8 +173,8 @@ void CMapSourceFieldCodec::Encode(const WaypointView& waypoint) {
 }
 
 void CMapSourceFieldCodec::Decode(CWaypoint& waypoint) {
-    waypoint.m_strName = Windows1252ToUtf8(m_strName);
-    waypoint.m_strComment = Windows1252ToUtf8(m_strComment);
+    waypoint.m_strName = Windows1252ToUtf8(m_name);
+    waypoint.m_strComment = Windows1252ToUtf8(m_comment);
     waypoint.m_dLatitude = SemicirclesToDegrees(m_nLatitude);
     waypoint.m_dLongitude = SemicirclesToDegrees(m_nLongitude);
     // A flagged altitude that is no number is taken for none: the file gives no elevation.
@@ -159,40 +188,45 @@ bool CMapSourceFieldCodec::ParseBody(const unsigned char* pBody, size_t nSize,
                                      MapSourceLayout layout) {
     bool bVersion4 = layout == MapSourceLayout::Version4;
     CBodyCursor body(pBody, nSize);
-    return body.String(&m_strName) &&
+    return body.String(&m_name) &&
            (!bVersion4 || (body.Skip(CLASS_SIZE) && body.String(nullptr))) &&
            body.Skip(FIXED_BLOCK_SIZE) && body.Int32(m_nLatitude) && body.Int32(m_nLongitude) &&
-           body.OptionalDouble(m_bHasAltitude, m_dAltitude) && body.String(&m_strComment) &&
+           body.OptionalDouble(m_bHasAltitude, m_dAltitude) && body.String(&m_comment) &&
            body.Skip(OPTIONAL_DOUBLE_SIZE + DISPLAY_COLOUR_SIZE) && body.Int32(m_nSymbol) &&
            body.String(nullptr) && body.String(nullptr) && body.String(nullptr) &&
            body.Skip(1 + OPTIONAL_DOUBLE_SIZE) &&
            (bVersion4 ? body.Skip(V4_TAIL_SIZE) && body.String(nullptr) : body.Skip(V3_TAIL_SIZE));
 }
 
-void CMapSourceFieldCodec::AppendRecord(std::string& out, MapSourceLayout layout) const {
+size_t CMapSourceFieldCodec::RecordSize(MapSourceLayout layout) const {
+    size_t nFixed = layout == MapSourceLayout::Version4
+                        ? sizeof V4_AFTER_NAME + sizeof V4_AFTER_COMMENT
+                        : sizeof V3_AFTER_NAME + sizeof V3_AFTER_COMMENT;
+    return MPS_RECORD_HEAD_SIZE + m_name.size() + 1 + 8 + OPTIONAL_DOUBLE_SIZE +
+           m_comment.size() + 1 + nFixed;
+}
+
+void CMapSourceFieldCodec::StoreRecord(char* pOut, MapSourceLayout layout) const {
     bool bVersion4 = layout == MapSourceLayout::Version4;
-    size_t nFixed = bVersion4 ? sizeof V4_AFTER_NAME + sizeof V4_AFTER_COMMENT
-                              : sizeof V3_AFTER_NAME + sizeof V3_AFTER_COMMENT;
-    size_t nBody =
-        m_strName.size() + 1 + 8 + OPTIONAL_DOUBLE_SIZE + m_strComment.size() + 1 + nFixed;
-    AppendLittleEndian(out, static_cast<uint32_t>(nBody), 4);
-    out.push_back(MPS_WAYPOINT_TYPE);
-    out.append(m_strName).push_back('\0');
+    CRecordWriter record(pOut);
+    record.Int32(static_cast<uint32_t>(RecordSize(layout) - MPS_RECORD_HEAD_SIZE));
+    record.Byte(MPS_WAYPOINT_TYPE);
+    record.String(m_name);
     if (bVersion4) {
-        AppendBytes(out, V4_AFTER_NAME);
+        record.Bytes(V4_AFTER_NAME);
     } else {
-        AppendBytes(out, V3_AFTER_NAME);
+        record.Bytes(V3_AFTER_NAME);
     }
-    AppendLittleEndian(out, static_cast<uint32_t>(m_nLatitude), 4);
-    AppendLittleEndian(out, static_cast<uint32_t>(m_nLongitude), 4);
-    AppendOptionalDouble(out, m_bHasAltitude, m_dAltitude);
-    out.append(m_strComment).push_back('\0');
-    size_t nAfterComment = out.size();
+    record.Int32(static_cast<uint32_t>(m_nLatitude));
+    record.Int32(static_cast<uint32_t>(m_nLongitude));
+    record.OptionalDouble(m_bHasAltitude, m_dAltitude);
+    record.String(m_comment);
+    char* pAfterComment = record.Position();
     if (bVersion4) {
-        AppendBytes(out, V4_AFTER_COMMENT);
+        record.Bytes(V4_AFTER_COMMENT);
     } else {
-        AppendBytes(out, V3_AFTER_COMMENT);
+        record.Bytes(V3_AFTER_COMMENT);
     }
-    StoreLittleEndian(reinterpret_cast<unsigned char*>(&out[nAfterComment + SYMBOL_AFTER_COMMENT]),
+    StoreLittleEndian(reinterpret_cast<unsigned char*>(pAfterComment + SYMBOL_AFTER_COMMENT),
                       static_cast<uint32_t>(m_nSymbol), 4);
 }

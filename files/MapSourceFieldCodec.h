@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "files/FieldCodec.h"
 #include "files/MapSourceFormat.h"
@@ -20,17 +21,26 @@ public:
     // Takes the fields from a waypoint record's body; false when they do not
     // fit inside it.
     bool ParseBody(const unsigned char* pBody, size_t nSize, MapSourceLayout layout);
-    // Appends the whole record, length and type letter first, in the layout
+    // The bytes of the whole record in the layout, length and type letter included.
+    size_t RecordSize(MapSourceLayout layout) const;
+    // Writes the whole record, RecordSize bytes, at pOut, in the layout
     // (Version3 when None): the default attributes with the fields above. A
     // waypoint without altitude and symbol gets no altitude and the plain waypoint.
-    void AppendRecord(std::string& out, MapSourceLayout layout) const;
+    void StoreRecord(char* pOut, MapSourceLayout layout) const;
 
-    std::string m_strName;
-    std::string m_strComment;
+    // The record's texts, Windows-1252, without their NUL: views of the body
+    // parsed or of the waypoint encoded, valid as long as those are, or of
+    // the codec's own conversion of a waypoint's text.
+    std::string_view m_name;
+    std::string_view m_comment;
     int32_t m_nLatitude = 0;
     int32_t m_nLongitude = 0;
     bool m_bHasAltitude = false;
     double m_dAltitude = 0.0;
     int32_t m_nSymbol = PLAIN_WAYPOINT_SYMBOL;
     int m_nReplaced = 0;  // characters replaced by Encode
+
+private:
+    std::string m_convertedName;
+    std::string m_convertedComment;
 };

@@ -198,12 +198,18 @@ Status CMapSourceFile::BeginWriting() {
     return m_file.Seek(nInsertAt, CPlatformFile::SeekFrom::Begin) ? Status() : FileFailure("write");
 }
 
+// The record is encoded straight into the file's buffer, unless it is longer than that.
 void CMapSourceFile::WriteWaypoint(const WaypointView& waypoint) {
     CMapSourceFieldCodec codec;
     codec.Encode(waypoint);
     m_nReplacedCharacters += codec.m_nReplaced;
-    m_record.clear();
-    codec.AppendRecord(m_record, m_writeLayout);
+    size_t nSize = codec.RecordSize(m_writeLayout);
+    if (char* pSpace = m_file.WriteSpace(nSize)) {
+        codec.StoreRecord(pSpace, m_writeLayout);
+        return;
+    }
+    m_record.resize(nSize);
+    codec.StoreRecord(m_record.data(), m_writeLayout);
     m_file.Write(m_record.data(), m_record.size());
 }
 

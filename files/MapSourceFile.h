@@ -63,6 +63,6 @@ private:
     Status m_readStatus;                // why the last walk ended, when it failed or stopped
     std::vector<unsigned char> m_body;  // reused for every waypoint record read
     MapSourceLayout m_writeLayout = MapSourceLayout::Version3;
-    std::string m_record;  // reused for every waypoint record written
+    std::string m_record;  // reused for a waypoint record longer than the file's buffer
     std::string m_tail;    // what follows the new waypoints
 };

@@ -259,12 +259,7 @@ void CPlatformFile::Write(const void* pData, size_t nCount) {
     DropReadBuffer();
     const auto* pIn = static_cast<const char*>(pData);
     while (nCount > 0) {
-        if (m_bufferUse != BufferUse::Writing) {
-            m_buffer.resize(BUFFER_SIZE);
-            m_bufferUse = BufferUse::Writing;
-            m_nBufferStart = m_nPosition;
-            m_nBufferFill = 0;
-        }
+        StartWriteBuffer();
         if (m_nBufferFill == m_buffer.size()) {
             if (!Flush()) {
                 return;
@@ -277,6 +272,33 @@ void CPlatformFile::Write(const void* pData, size_t nCount) {
         m_nPosition += nTake;
         pIn += nTake;
         nCount -= nTake;
+    }
+}
+
+char* CPlatformFile::WriteSpace(size_t nCount) {
+    if (m_fd < 0 || HasFailed() || nCount > BUFFER_SIZE) {
+        return nullptr;
+    }
+    DropReadBuffer();
+    StartWriteBuffer();
+    if (m_buffer.size() - m_nBufferFill < nCount) {
+        if (!Flush()) {
+            return nullptr;
+        }
+        StartWriteBuffer();
+    }
+    char* pSpace = m_buffer.data() + m_nBufferFill;
+    m_nBufferFill += nCount;
+    m_nPosition += nCount;
+    return pSpace;
+}
+
+void CPlatformFile::StartWriteBuffer() {
+    if (m_bufferUse != BufferUse::Writing) {
+        m_buffer.resize(BUFFER_SIZE);
+        m_bufferUse = BufferUse::Writing;
+        m_nBufferStart = m_nPosition;
+        m_nBufferFill = 0;
     }
 }
 

@@ -59,6 +59,10 @@ public:
 
     size_t Read(void* pBuffer, size_t nCount);
     void Write(const void* pData, size_t nCount);
+    // Room for nCount more bytes in the write buffer, to be filled by the
+    // caller before the next call on the file; null when the file has failed
+    // or the bytes would not fit a buffer (Write them then).
+    char* WriteSpace(size_t nCount);
     [[nodiscard]] bool Seek(int64_t nOffset, SeekFrom from);
     uint64_t GetPosition() const { return m_nPosition; }
     uint64_t GetLength();
@@ -82,6 +86,7 @@ private:
     size_t ReadDirectly(char* pOut, size_t nCount);
     size_t ReadAtPosition(char* pOut, size_t nCount);
     void DropReadBuffer();
+    void StartWriteBuffer();
     size_t BufferedReadable() const;
 
     int m_fd = -1;  // a staged file's belongs to m_target

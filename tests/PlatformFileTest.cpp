@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <string>
@@ -97,6 +98,41 @@ TEST(PlatformFile, ReplacingThroughALinkReplacesTheFileItNames) {
         file.Close();
         EXPECT_EQ(ReadBytes(dir.File(c.written)), std::string(c.link, 3)) << c.link;
     }
+}
+
+// Bytes placed in write space land in order with written ones, across buffer
+// boundaries; space larger than a buffer, or on a failed file, is refused.
+TEST(PlatformFile, WriteSpaceKeepsTheOrderOfWrites) {
+    CTempDir dir;
+    std::string path = dir.File("spaced.bin");
+    CPlatformFile file;
+    ASSERT_TRUE(file.OpenStaged(path, OPEN_TARGET_NEW));
+    std::string expected;
+    for (int i = 0; i < 5000; ++i) {
+        std::string piece(static_cast<size_t>(i % 97), static_cast<char>('a' + i % 26));
+        if (i % 3 == 0) {
+            file.Write(piece.data(), piece.size());
+        } else {
+            char* pSpace = file.WriteSpace(piece.size());
+            ASSERT_NE(pSpace, nullptr);
+            piece.copy(pSpace, piece.size());
+        }
+        expected += piece;
+    }
+    EXPECT_EQ(file.WriteSpace(1 << 20), nullptr);
+    EXPECT_EQ(file.GetPosition(), expected.size());
+    ASSERT_TRUE(file.Commit());
+    EXPECT_EQ(ReadBytes(path), expected);
+
+    CPlatformFile full;
+    ASSERT_TRUE(full.OpenStaged("/dev/full", OPEN_TARGET_NEW));
+    for (int i = 0; i < 100 && !full.HasFailed(); ++i) {
+        if (char* pSpace = full.WriteSpace(1000)) {
+            std::fill(pSpace, pSpace + 1000, 'x');
+        }
+    }
+    EXPECT_TRUE(full.HasFailed());
+    EXPECT_EQ(full.WriteSpace(1), nullptr);
 }
 
 // The first failure is kept: later writes do nothing and Flush and Commit report it.
