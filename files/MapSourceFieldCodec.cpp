@@ -202,8 +202,8 @@ size_t CMapSourceFieldCodec::RecordSize(MapSourceLayout layout) const {
     size_t nFixed = layout == MapSourceLayout::Version4
                         ? sizeof V4_AFTER_NAME + sizeof V4_AFTER_COMMENT
                         : sizeof V3_AFTER_NAME + sizeof V3_AFTER_COMMENT;
-    return MPS_RECORD_HEAD_SIZE + m_name.size() + 1 + 8 + OPTIONAL_DOUBLE_SIZE +
-           m_comment.size() + 1 + nFixed;
+    return MPS_RECORD_HEAD_SIZE + m_name.size() + 1 + 8 + OPTIONAL_DOUBLE_SIZE + m_comment.size() +
+           1 + nFixed;
 }
 
 void CMapSourceFieldCodec::StoreRecord(char* pOut, MapSourceLayout layout) const {
