@@ -87,6 +87,7 @@ private:
     size_t ReadAtPosition(char* pOut, size_t nCount);
     void DropReadBuffer();
     void StartWriteBuffer();
+    void StartWriteback(size_t nWritten);
     size_t BufferedReadable() const;
 
     int m_fd = -1;  // a staged file's belongs to m_target
@@ -99,5 +100,6 @@ private:
     uint64_t m_nBufferStart = 0;  // file offset of m_buffer[0]
     size_t m_nBufferFill = 0;     // bytes read into the buffer, or waiting to be written
     uint64_t m_nPosition = 0;
+    size_t m_nBytesSinceWriteback = 0;
     int m_nErrno = 0;
 };
