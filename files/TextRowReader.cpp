@@ -1,6 +1,11 @@
 #include "files/TextRowReader.h"
 
+#include <algorithm>
 #include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "platform/PlatformFile.h"
 
@@ -13,11 +18,37 @@ const char* FindFirst(const char* pStart, const char* pEnd, char c) {
     return static_cast<const char*>(std::memchr(pStart, c, static_cast<size_t>(pEnd - pStart)));
 }
 
+constexpr size_t BLOCK_SIZE = 16;
+
+// A bit for each byte of the block at p, lowest first, that is the delimiter
+// or a byte that ends a plain row's reading: a line end, a quote, NUL, 0x1A.
+uint32_t PlainRowStops(const char* p, char delimiter) {
+#if defined(__SSE2__)
+    const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    auto equal = [&block](char c) { return _mm_cmpeq_epi8(block, _mm_set1_epi8(c)); };
+    __m128i stops = _mm_or_si128(_mm_or_si128(equal(delimiter), equal('\n')),
+                                 _mm_or_si128(equal('\r'), equal('"')));
+    stops = _mm_or_si128(stops, _mm_or_si128(equal('\0'), equal(TEXT_END)));
+    return static_cast<uint32_t>(_mm_movemask_epi8(stops));
+#else
+    uint32_t nStops = 0;
+    for (size_t i = 0; i < BLOCK_SIZE; ++i) {
+        char c = p[i];
+        bool bStop =
+            c == delimiter || c == '\n' || c == '\r' || c == '"' || c == '\0' || c == TEXT_END;
+        nStops |= static_cast<uint32_t>(bStop) << i;
+    }
+    return nStops;
+#endif
+}
+
 }  // namespace
 
 CTextRowReader::CTextRowReader(CPlatformFile& file, char delimiter)
     : m_file(file),
+      m_delimiter(delimiter),
       m_bQuoting(delimiter != '\0' && delimiter != '"' && delimiter != '\n' && delimiter != '\r'),
+      m_bPlainRows(m_bQuoting && delimiter != TEXT_END),
       m_buffer(BUFFER_SIZE) {
     for (char c : {'\n', '\r', TEXT_END, '\0', delimiter}) {
         m_classes[static_cast<unsigned char>(c)] |= PLAIN_STOP;
@@ -141,9 +172,69 @@ int CTextRowReader::PeekNext() {
 }
 
 CTextRowReader::Result CTextRowReader::Next(std::vector<std::string_view>& fields) {
+    if (ReadPlainRow(fields)) {
+        return Result::Row;
+    }
     Result result = ReadRow();
     ViewFields(fields);
     return result;
+}
+
+// Most rows are plain: the delimiter splits them and CR LF or LF ends them.
+// Their stop bytes are found a block at a time; at the first that asks for
+// more than a split, the row is left to ReadRow, as is one that the buffer
+// does not hold to its line end. The last field, when empty, is no field.
+bool CTextRowReader::ReadPlainRow(std::vector<std::string_view>& fields) {
+    if (!m_bStarted || m_bEnded || m_bCrEndsLines || !m_bPlainRows) {
+        return false;
+    }
+    size_t nFields = 0;  // fields keeps the views of the last row, to be overwritten
+    auto addField = [&fields, &nFields](const char* pStart, const char* pStop) {
+        std::string_view field(pStart, static_cast<size_t>(pStop - pStart));
+        if (nFields < fields.size()) {
+            fields[nFields] = field;
+        } else {
+            fields.push_back(field);
+        }
+        ++nFields;
+    };
+    const char* pRow = m_buffer.data() + m_nPos;
+    const char* pEnd = m_buffer.data() + m_nEnd;
+    const char* pField = pRow;
+    for (const char* pBlock = pRow; pBlock < pEnd; pBlock += BLOCK_SIZE) {
+        size_t nBytes = std::min(BLOCK_SIZE, static_cast<size_t>(pEnd - pBlock));
+        uint32_t nStops = 0;
+        if (nBytes == BLOCK_SIZE) {
+            nStops = PlainRowStops(pBlock, m_delimiter);
+        } else {
+            char last[BLOCK_SIZE] = {};
+            std::memcpy(last, pBlock, nBytes);
+            nStops = PlainRowStops(last, m_delimiter) & ((1u << nBytes) - 1);
+        }
+        for (; nStops != 0; nStops &= nStops - 1) {
+            const char* pStop = pBlock + __builtin_ctz(nStops);
+            if (*pStop == m_delimiter) {
+                addField(pField, pStop);
+                pField = pStop + 1;
+                continue;
+            }
+            size_t nLineEnd = *pStop == '\n'                                           ? 1
+                              : *pStop == '\r' && pStop + 1 < pEnd && pStop[1] == '\n' ? 2
+                                                                                       : 0;
+            if (nLineEnd == 0 || static_cast<uint64_t>(pStop - pRow) > MAX_ROW_LENGTH) {
+                return false;
+            }
+            if (pStop > pField) {
+                addField(pField, pStop);
+            }
+            fields.erase(fields.begin() + static_cast<ptrdiff_t>(nFields), fields.end());
+            m_nRowLine = m_nLine++;
+            m_nRowPos = m_nPos;
+            m_nPos = static_cast<size_t>(pStop + nLineEnd - m_buffer.data());
+            return true;
+        }
+    }
+    return false;
 }
 
 CTextRowReader::Result CTextRowReader::ReadRow() {

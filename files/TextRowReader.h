@@ -45,6 +45,9 @@ private:
         bool bCopied = false;
     };
 
+    // A row with no quote, NUL, lone CR or 0x1A, whose line end is in the
+    // buffer, straight to its fields; false, having read nothing, for any other.
+    bool ReadPlainRow(std::vector<std::string_view>& fields);
     Result ReadRow();
     bool Start();
     void AddRun(Span& field, size_t nPos, size_t nLength);
@@ -58,7 +61,9 @@ private:
     uint64_t Offset() const { return m_nBufferOffset + m_nPos; }
 
     CPlatformFile& m_file;
+    char m_delimiter;
     bool m_bQuoting;
+    bool m_bPlainRows;  // the delimiter is none of the bytes that end a plain row
     bool m_bCrEndsLines = false;
     bool m_bStarted = false;
     bool m_bEnded = false;
