@@ -6,6 +6,7 @@
 #include <cctype>
 #include <charconv>
 #include <cmath>
+#include <cstddef>
 #include <cstdlib>
 #include <cstring>
 #include <initializer_list>
@@ -309,34 +310,43 @@ double ParseCoordinateForms(std::string_view text, CoordinateAxis axis) {
     return nSign < 0 ? -dValue : dValue;
 }
 
+// Adds the digits from p on to nValue; returns where they end.
+const char* AccumulateDigits(const char* p, const char* pEnd, uint64_t& nValue) {
+    uint64_t nSum = nValue;  // kept apart from the text, which could otherwise alias it
+    for (; p != pEnd; ++p) {
+        unsigned nDigit = static_cast<unsigned char>(*p) - unsigned{'0'};
+        if (nDigit > 9) {
+            break;
+        }
+        nSum = nSum * 10 + nDigit;
+    }
+    nValue = nSum;
+    return p;
+}
+
 // A decimal of at most 15 digits, a point among them or not: a whole number
 // below 2^53 over a power of ten, both exact, so that the one division rounds
 // as strtod rounds the text.
 bool ReadShortDecimal(const char* p, const char* pEnd, double& dValue) {
     static constexpr double POWERS_OF_TEN[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                                1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
-    constexpr int MAX_DIGITS = 15;
+    constexpr ptrdiff_t MAX_DIGITS = 15;
     bool bMinus = p != pEnd && *p == '-';
-    uint64_t nWhole = 0;
-    int nDigits = 0;
-    int nFractionDigits = -1;  // -1 before the point
-    for (p += bMinus ? 1 : 0; p != pEnd; ++p) {
-        if (IsDigit(*p)) {
-            nWhole = nWhole * 10 + static_cast<uint64_t>(*p - '0');
-            nFractionDigits += nFractionDigits >= 0 ? 1 : 0;
-            if (++nDigits > MAX_DIGITS) {
-                return false;
-            }
-        } else if (*p == '.' && nFractionDigits < 0) {
-            nFractionDigits = 0;
-        } else {
-            return false;
-        }
+    const char* pWhole = p + (bMinus ? 1 : 0);
+    uint64_t nDigitsValue = 0;  // past MAX_DIGITS it may wrap, and is not used
+    p = AccumulateDigits(pWhole, pEnd, nDigitsValue);
+    ptrdiff_t nWholeDigits = p - pWhole;
+    ptrdiff_t nFractionDigits = 0;
+    if (p != pEnd && *p == '.') {
+        const char* pFraction = p + 1;
+        p = AccumulateDigits(pFraction, pEnd, nDigitsValue);
+        nFractionDigits = p - pFraction;
     }
-    if (nDigits == 0) {
+    ptrdiff_t nDigits = nWholeDigits + nFractionDigits;
+    if (p != pEnd || nDigits == 0 || nDigits > MAX_DIGITS) {
         return false;
     }
-    double dMagnitude = static_cast<double>(nWhole) / POWERS_OF_TEN[std::max(nFractionDigits, 0)];
+    double dMagnitude = static_cast<double>(nDigitsValue) / POWERS_OF_TEN[nFractionDigits];
     dValue = bMinus ? -dMagnitude : dMagnitude;
     return true;
 }
@@ -348,15 +358,15 @@ bool ReadShortDecimal(const char* p, const char* pEnd, double& dValue) {
 double ParseCoordinate(std::string_view text, CoordinateAxis axis, bool bDecimalComma) {
     const char* pStart = text.data();
     const char* pEnd = pStart + text.size();
+    double dValue = 0.0;
+    if (ReadShortDecimal(pStart, pEnd, dValue)) {
+        return dValue;
+    }
     const char* pDigits = pStart != pEnd && *pStart == '-' ? pStart + 1 : pStart;
     bool bPlain =
         pDigits != pEnd &&
         (std::isdigit(static_cast<unsigned char>(*pDigits)) || *pDigits == '.') &&
         !(pDigits + 1 < pEnd && pDigits[0] == '0' && (pDigits[1] == 'x' || pDigits[1] == 'X'));
-    double dValue = 0.0;
-    if (ReadShortDecimal(pStart, pEnd, dValue)) {
-        return dValue;
-    }
     if (bPlain) {
         auto result = std::from_chars(pStart, pEnd, dValue);
         if (result.ec == std::errc() && result.ptr == pEnd) {
