@@ -8,9 +8,24 @@
 
 namespace {
 
-bool IsNameCharacter(unsigned char c) {
+constexpr bool IsNameCharacterByRange(unsigned char c) {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == ' ' ||
            c == '-' || c == '_';
+}
+
+// Every name is checked byte by byte: one look-up a byte rather than six ranges.
+struct NameCharacters {
+    bool isName[256] = {};
+    constexpr NameCharacters() {
+        for (int c = 0; c < 256; ++c) {
+            isName[c] = IsNameCharacterByRange(static_cast<unsigned char>(c));
+        }
+    }
+};
+constexpr NameCharacters NAME_CHARACTERS;
+
+bool IsNameCharacter(unsigned char c) {
+    return NAME_CHARACTERS.isName[c];
 }
 
 bool IsApostrophe(char32_t c) {
