@@ -60,9 +60,34 @@ constexpr size_t SYMBOL_AFTER_COMMENT = OPTIONAL_DOUBLE_SIZE + DISPLAY_COLOUR_SI
 constexpr size_t V3_TAIL_SIZE = 2;
 constexpr size_t V4_TAIL_SIZE = 6;
 
+// True when the text has no NUL byte and no byte beyond ASCII; eight bytes
+// at a time, a word having a zero byte when (word - ONES) & ~word has a high bit.
+bool IsPlainAscii(std::string_view text) {
+    constexpr uint64_t ONES = 0x0101010101010101ULL;
+    constexpr uint64_t HIGH_BITS = 0x8080808080808080ULL;
+    const char* p = text.data();
+    size_t n = text.size();
+    for (; n >= 8; p += 8, n -= 8) {
+        uint64_t nWord = 0;
+        std::memcpy(&nWord, p, 8);
+        if ((((nWord - ONES) & ~nWord) | nWord) & HIGH_BITS) {
+            return false;
+        }
+    }
+    for (; n > 0; ++p, --n) {
+        if (*p == '\0' || static_cast<unsigned char>(*p) >= 0x80) {
+            return false;
+        }
+    }
+    return true;
+}
+
 // The record's text: Windows-1252, up to the first NUL byte. Plain ASCII, by
 // far the most common, is already that and is not copied.
 std::string_view RecordText(std::string_view text, std::string& converted, int& nReplaced) {
+    if (IsPlainAscii(text)) {
+        return text;
+    }
     text = text.substr(0, text.find('\0'));
     if (IsAscii(text)) {
         return text;
