@@ -38,7 +38,13 @@ std::string Printable(const std::string& text) {
 }
 
 CCliUserInterface::CCliUserInterface(const CCliOptions& options, bool bShowProgress)
-    : m_options(options), m_bShowProgress(bShowProgress) {}
+    : m_options(options), m_bShowProgress(bShowProgress), m_waitingThread(::pthread_self()) {}
+
+// The waiting thread takes the end at once rather than at its next look.
+void CCliUserInterface::JobEnded(bool) {
+    m_bJobEnded = true;
+    ::pthread_kill(m_waitingThread, JOB_ENDED_SIGNAL);
+}
 
 void CCliUserInterface::StageStarted(Stage stage) {
     m_pStage = NameOf(stage);

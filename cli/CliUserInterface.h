@@ -1,6 +1,10 @@
 #pragma once
 
+#include <pthread.h>
+
+#include <atomic>
 #include <chrono>
+#include <csignal>
 #include <string>
 
 #include "cli/CliOptions.h"
@@ -12,11 +16,16 @@
 // names the option that settles it.
 class CCliUserInterface : public CUserInterface {
 public:
+    // The signal by which JobEnded wakes the thread that made the interface;
+    // every thread keeps it blocked, and that thread waits for it.
+    static constexpr int JOB_ENDED_SIGNAL = SIGUSR1;
+
     CCliUserInterface(const CCliOptions& options, bool bShowProgress);
 
     void StageStarted(Stage stage) override;
     void StageEnded(Stage) override {}
-    void JobEnded(bool) override {}
+    void JobEnded(bool) override;
+    bool HasJobEnded() const { return m_bJobEnded; }
     void ShowProgress(int nCount) override;
     ExistingFileChoice AskExistingFile(const std::string& path) override;
     void ResolveInvalidWaypoint(std::string& name, ResolutionPolicy& policy,
@@ -39,6 +48,8 @@ private:
     bool m_bProgressShown = false;
     std::string m_hint;  // the option that settles the fault the run stopped at
     std::chrono::steady_clock::time_point m_lastDrawn;
+    const pthread_t m_waitingThread;
+    std::atomic<bool> m_bJobEnded{false};
 };
 
 // The text with every control character shown as \xHH.

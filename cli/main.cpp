@@ -30,6 +30,13 @@ sigset_t StopSignals() {
     return signals;
 }
 
+// The stop signals and the job's end.
+sigset_t AwaitedSignals() {
+    sigset_t signals = StopSignals();
+    sigaddset(&signals, CCliUserInterface::JOB_ENDED_SIGNAL);
+    return signals;
+}
+
 void SayInterrupted(const std::string& target, bool bLeftAsItWas) {
     std::fprintf(stderr, "pathfolio-cli: interrupted; \"%s\" %s\n", Printable(target).c_str(),
                  bLeftAsItWas ? "was left as it was" : "was changed before the stop");
@@ -43,12 +50,12 @@ void SayInterrupted(const std::string& target, bool bLeftAsItWas) {
 int TakeStopSignals(const std::function<bool()>& running, const std::function<void()>& stop,
                     const std::function<bool()>& discard, CCliUserInterface& ui,
                     const std::string& target) {
-    const sigset_t signals = StopSignals();
+    const sigset_t signals = AwaitedSignals();
     const timespec tick = {0, 20'000'000};
     int nFirst = 0;
     while (running()) {
         int nSignal = ::sigtimedwait(&signals, nullptr, &tick);
-        if (nSignal <= 0) {
+        if (nSignal <= 0 || nSignal == CCliUserInterface::JOB_ENDED_SIGNAL) {
             continue;
         }
         if (nFirst == 0) {
@@ -111,9 +118,9 @@ int Convert(const CCliOptions& options, const std::string& storePath) {
         return nExitCode;
     }
     converter.Start(RequestFor(options, layout));
-    nSignal =
-        TakeStopSignals([&] { return converter.IsRunning(); }, [&] { converter.RequestStop(); },
-                        [&] { return converter.DiscardStagedTarget(); }, ui, options.target);
+    nSignal = TakeStopSignals([&] { return converter.IsRunning() && !ui.HasJobEnded(); },
+                              [&] { converter.RequestStop(); },
+                              [&] { return converter.DiscardStagedTarget(); }, ui, options.target);
     bool bConverted = converter.Wait();
     ui.EndProgress();
     if (!bConverted && nSignal != 0) {
@@ -129,8 +136,8 @@ int main(int argc, char** argv) {
     OpenClosedStandardDescriptors();
     // The stop signals wait for the main thread from here on (TakeStopSignals),
     // so none ends the run without a word, and one ignored by whoever started
-    // the run still stops it. Threads inherit the mask.
-    const sigset_t signals = StopSignals();
+    // the run still stops it; so does the job's end. Threads inherit the mask.
+    const sigset_t signals = AwaitedSignals();
     ::pthread_sigmask(SIG_BLOCK, &signals, nullptr);
     try {
         // Where the templates are kept is fixed once, before anything runs.
