@@ -25,6 +25,12 @@ public:
                              TextEncoding encoding = TextEncoding::Utf8, bool bCheckUtf8 = false)
         : m_pTemplate(pTemplate), m_encoding(encoding), m_bCheckUtf8(bCheckUtf8) {}
 
+    // For the rows still to be decoded.
+    void SetEncoding(TextEncoding encoding, bool bCheckUtf8) {
+        m_encoding = encoding;
+        m_bCheckUtf8 = bCheckUtf8;
+    }
+
     void Encode(const WaypointView& waypoint) override;
     void Decode(CWaypoint& waypoint) override;
     // The title row.

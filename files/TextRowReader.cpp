@@ -8,6 +8,7 @@
 #endif
 
 #include "platform/PlatformFile.h"
+#include "platform/Utf8.h"
 
 namespace {
 
@@ -20,26 +21,34 @@ const char* FindFirst(const char* pStart, const char* pEnd, char c) {
 
 constexpr size_t BLOCK_SIZE = 16;
 
-// A bit for each byte of the block at p, lowest first, that is the delimiter
-// or a byte that ends a plain row's reading: a line end, a quote, NUL, 0x1A.
-uint32_t PlainRowStops(const char* p, char delimiter) {
+// For each byte of a block, lowest first: a bit in nStops when it is the
+// delimiter or a byte that ends a plain row's reading (a line end, a quote,
+// NUL, 0x1A), and one in nBeyondAscii when it is not ASCII.
+struct BlockBytes {
+    uint32_t nStops = 0;
+    uint32_t nBeyondAscii = 0;
+};
+
+BlockBytes ClassifyBlock(const char* p, char delimiter) {
+    BlockBytes bytes;
 #if defined(__SSE2__)
     const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
     auto equal = [&block](char c) { return _mm_cmpeq_epi8(block, _mm_set1_epi8(c)); };
     __m128i stops = _mm_or_si128(_mm_or_si128(equal(delimiter), equal('\n')),
                                  _mm_or_si128(equal('\r'), equal('"')));
     stops = _mm_or_si128(stops, _mm_or_si128(equal('\0'), equal(TEXT_END)));
-    return static_cast<uint32_t>(_mm_movemask_epi8(stops));
+    bytes.nStops = static_cast<uint32_t>(_mm_movemask_epi8(stops));
+    bytes.nBeyondAscii = static_cast<uint32_t>(_mm_movemask_epi8(block));
 #else
-    uint32_t nStops = 0;
     for (size_t i = 0; i < BLOCK_SIZE; ++i) {
         char c = p[i];
         bool bStop =
             c == delimiter || c == '\n' || c == '\r' || c == '"' || c == '\0' || c == TEXT_END;
-        nStops |= static_cast<uint32_t>(bStop) << i;
+        bytes.nStops |= static_cast<uint32_t>(bStop) << i;
+        bytes.nBeyondAscii |= static_cast<uint32_t>(static_cast<unsigned char>(c) >= 0x80) << i;
     }
-    return nStops;
 #endif
+    return bytes;
 }
 
 }  // namespace
@@ -177,6 +186,7 @@ CTextRowReader::Result CTextRowReader::Next(std::vector<std::string_view>& field
     }
     Result result = ReadRow();
     ViewFields(fields);
+    m_bRowAscii = std::all_of(fields.begin(), fields.end(), IsAscii);
     return result;
 }
 
@@ -201,18 +211,21 @@ bool CTextRowReader::ReadPlainRow(std::vector<std::string_view>& fields) {
     const char* pRow = m_buffer.data() + m_nPos;
     const char* pEnd = m_buffer.data() + m_nEnd;
     const char* pField = pRow;
+    uint32_t nBeyondAscii = 0;  // in the blocks before the current one
     for (const char* pBlock = pRow; pBlock < pEnd; pBlock += BLOCK_SIZE) {
         size_t nBytes = std::min(BLOCK_SIZE, static_cast<size_t>(pEnd - pBlock));
-        uint32_t nStops = 0;
+        BlockBytes block;
         if (nBytes == BLOCK_SIZE) {
-            nStops = PlainRowStops(pBlock, m_delimiter);
+            block = ClassifyBlock(pBlock, m_delimiter);
         } else {
             char last[BLOCK_SIZE] = {};
             std::memcpy(last, pBlock, nBytes);
-            nStops = PlainRowStops(last, m_delimiter) & ((1u << nBytes) - 1);
+            block = ClassifyBlock(last, m_delimiter);
+            block.nStops &= (1u << nBytes) - 1;
         }
-        for (; nStops != 0; nStops &= nStops - 1) {
-            const char* pStop = pBlock + __builtin_ctz(nStops);
+        for (uint32_t nStops = block.nStops; nStops != 0; nStops &= nStops - 1) {
+            int nAt = __builtin_ctz(nStops);
+            const char* pStop = pBlock + nAt;
             if (*pStop == m_delimiter) {
                 addField(pField, pStop);
                 pField = pStop + 1;
@@ -229,10 +242,12 @@ bool CTextRowReader::ReadPlainRow(std::vector<std::string_view>& fields) {
             }
             fields.erase(fields.begin() + static_cast<ptrdiff_t>(nFields), fields.end());
             m_nRowLine = m_nLine++;
+            m_bRowAscii = (nBeyondAscii | (block.nBeyondAscii & ((1u << nAt) - 1))) == 0;
             m_nRowPos = m_nPos;
             m_nPos = static_cast<size_t>(pStop + nLineEnd - m_buffer.data());
             return true;
         }
+        nBeyondAscii |= block.nBeyondAscii;
     }
     return false;
 }

@@ -33,6 +33,8 @@ public:
     Result Next(std::vector<std::string_view>& fields);
     // The line, counted from 1, on which the last row began.
     uint64_t RowLine() const { return m_nRowLine; }
+    // The last row's fields are plain ASCII.
+    bool IsRowAscii() const { return m_bRowAscii; }
 
 private:
     enum ByteClass : unsigned char { PLAIN_STOP = 1, QUOTED_STOP = 2 };
@@ -67,6 +69,7 @@ private:
     bool m_bCrEndsLines = false;
     bool m_bStarted = false;
     bool m_bEnded = false;
+    bool m_bRowAscii = true;
     unsigned char m_classes[256] = {};
     std::vector<char> m_buffer;  // grows to hold the longest row
     std::vector<Span> m_spans;

@@ -70,20 +70,17 @@ Status CTextWaypointFile::ReadWaypoints(CWaypointTable& table, bool bFromTarget)
     if (Status status = ChooseTemplate(TemplateUse::Read); !status.IsOk()) {
         return status;
     }
-    TextEncoding encoding = m_template.encoding;
-    bool bTextEndMet = false;
-    if (encoding == TextEncoding::Detect &&
-        (encoding = FindEncoding(bTextEndMet)) == TextEncoding::Detect) {
-        return FileFailure("read");
-    }
     if (!m_file.Seek(0, CPlatformFile::SeekFrom::Begin)) {
         return FileFailure("read");
     }
     table.ExpectWaypoints(m_file.GetLength() / TYPICAL_ROW_BYTES);
     CTextRowReader reader(m_file, m_template.delimiter);
     // Every row replaces all fields of the last, so one codec serves them all.
-    CTextFieldCodec codec(&m_template, encoding,
-                          m_template.encoding == TextEncoding::Utf8 || bTextEndMet);
+    // Plain ASCII rows read the same in either encoding, so a file's own is
+    // looked for only once a row is not.
+    bool bEncodingUnknown = m_template.encoding == TextEncoding::Detect;
+    CTextFieldCodec codec(&m_template, bEncodingUnknown ? TextEncoding::Utf8 : m_template.encoding,
+                          m_template.encoding == TextEncoding::Utf8);
     CWaypointFeed feed(table);
     for (uint64_t nRow = 1;; ++nRow) {
         CTextRowReader::Result result = reader.Next(codec.m_fieldsRead);
@@ -111,6 +108,16 @@ Status CTextWaypointFile::ReadWaypoints(CWaypointTable& table, bool bFromTarget)
         }
         if (nRow < m_template.firstWaypointRow) {
             continue;
+        }
+        if (bEncodingUnknown && !reader.IsRowAscii()) {
+            bool bTextEndMet = false;
+            TextEncoding encoding = FindEncoding(bTextEndMet);
+            if (encoding == TextEncoding::Detect) {
+                Status status = feed.Flush();
+                return status.IsOk() ? FileFailure("read") : status;
+            }
+            codec.SetEncoding(encoding, bTextEndMet);
+            bEncodingUnknown = false;
         }
         CWaypoint waypoint;
         codec.Decode(waypoint);

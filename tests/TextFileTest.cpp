@@ -180,6 +180,14 @@ TEST_F(TextFile, EncodingsAreFoundOrTakenAsNamed) {
     const std::string expected =
         "zurich|1.000000|2.000000|gr\xC3\xBC"
         "ezi \xE2\x82\xAC";
+    auto plainRowsOf = [](const std::string& prefix) {
+        std::string rows;
+        for (int i = 0; i < 20000; ++i) {
+            rows += prefix + std::to_string(i) + ",1,2,x\r\n";
+        }
+        return rows;
+    };
+    const std::string plainRows = plainRowsOf("a");
     struct Case {
         std::string bytes;
         TextEncoding encoding;
@@ -193,6 +201,12 @@ TEST_F(TextFile, EncodingsAreFoundOrTakenAsNamed) {
         // One invalid byte, even far down the file, makes it all Windows-1252.
         {zurich + "y,1,2," + std::string(100000, 'a') + "\r\nx,1,2,\xE9\r\n", TextEncoding::Detect,
          "x|1.000000|2.000000|\xC3\xA9"},
+        // The first text beyond ASCII far down the file, and in a column that
+        // is not read: the file's encoding is still found from all of it.
+        {plainRows + zurich, TextEncoding::Detect, expected},
+        {plainRows + zurich1252, TextEncoding::Detect, expected},
+        {plainRows + "b,1,2,c,\xE9\r\n" + plainRowsOf("z") + "x,1,2,\xC3\xA9\r\n",
+         TextEncoding::Detect, "x|1.000000|2.000000|\xC3\xA3\xC2\xA9"},
         {zurich1252, TextEncoding::Utf8,
          "zurich|1.000000|2.000000|gr\xEF\xBF\xBD"
          "ezi \xEF\xBF\xBD"},
