@@ -280,13 +280,12 @@ bool CWaypointTable::RemoveKey(std::string_view key) {
 
 CWaypoint CWaypointTable::TakeNext(Position& position) {
     CWaypoint waypoint = WaypointAt(position);
-    DropNext(position);
+    DropNext(position, ViewAt(position));
     return waypoint;
 }
 
 // The name is forgotten while the entry still holds it.
-void CWaypointTable::DropNext(Position& position) {
-    WaypointView waypoint = ViewAt(position);
+void CWaypointTable::DropNext(Position& position, const WaypointView& waypoint) {
     m_uniqueNames.Forget(waypoint.name);
     if (!waypoint.bFromTarget) {
         ++m_summary.nWritten;

@@ -93,8 +93,8 @@ public:
     // waypoint over; shows the export counter.
     CWaypoint TakeNext(Position& position);
     // The same for a writer that read the entry with ViewAt: removes it
-    // without a copy.
-    void DropNext(Position& position);
+    // without a copy. waypoint is what ViewAt gave for the position.
+    void DropNext(Position& position, const WaypointView& waypoint);
 
     // Gives the name the first free suffixed form and reserves it in the table.
     bool MakeUniqueName(std::string& name);

@@ -27,7 +27,7 @@ Status CWaypointFile::Export(CWaypointTable& table) {
         if (!waypoint.bFromTarget) {
             WriteWaypoint(waypoint);
         }
-        table.DropNext(position);
+        table.DropNext(position, waypoint);
     }
     EndWriting();
     table.Summary().nReplacedCharacters += m_nReplacedCharacters;
