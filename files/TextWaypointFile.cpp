@@ -2,13 +2,17 @@
 
 #include <cstdint>
 #include <cstring>
+#include <exception>
+#include <system_error>
+#include <thread>
+#include <utility>
 #include <vector>
 
 #include "engine/WaypointFeed.h"
 #include "engine/WaypointTable.h"
 #include "files/Coordinates.h"
+#include "files/ReadQueue.h"
 #include "files/TextFieldCodec.h"
-#include "files/TextRowReader.h"
 #include "platform/Excerpt.h"
 #include "platform/Utf8.h"
 
@@ -78,33 +82,97 @@ Status CTextWaypointFile::ReadWaypoints(CWaypointTable& table, bool bFromTarget)
     // Every row replaces all fields of the last, so one codec serves them all.
     // Plain ASCII rows read the same in either encoding, so a file's own is
     // looked for only once a row is not.
-    bool bEncodingUnknown = m_template.encoding == TextEncoding::Detect;
-    CTextFieldCodec codec(&m_template, bEncodingUnknown ? TextEncoding::Utf8 : m_template.encoding,
-                          m_template.encoding == TextEncoding::Utf8);
+    CTextFieldCodec codec(
+        &m_template,
+        m_template.encoding == TextEncoding::Detect ? TextEncoding::Utf8 : m_template.encoding,
+        m_template.encoding == TextEncoding::Utf8);
     CWaypointFeed feed(table);
+    RowsEnd end;
+    if (Status status = ReadAlongside(reader, codec, bFromTarget, feed, end); !status.IsOk()) {
+        return status;
+    }
+    // Waypoints read before a fault of the file come first.
+    if (Status status = feed.Flush(); !status.IsOk()) {
+        return status;
+    }
+    switch (end.result) {
+        case CTextRowReader::Result::Row:
+        case CTextRowReader::Result::End:
+            if (!bFromTarget) {
+                table.Summary().nReplacedCharacters += codec.m_nReplaced;
+            }
+            return Status();
+        case CTextRowReader::Result::TooLong:
+            return Status::Failed(LineText(end.nLine) + " is longer than 1 MiB");
+        case CTextRowReader::Result::OpenQuote:
+            return Status::Failed(
+                LineText(end.nLine) +
+                " begins a quoted field that is not closed before the end of the file");
+        case CTextRowReader::Result::Failed:
+            break;
+    }
+    return FileFailure("read");
+}
+
+// Splitting and decoding the rows takes about as long as storing their
+// waypoints: the rows are decoded on a thread of their own while this one
+// stores the waypoints (without a thread, in turns). Ok unless the table
+// refused a waypoint or was stopped.
+Status CTextWaypointFile::ReadAlongside(CTextRowReader& reader, CTextFieldCodec& codec,
+                                        bool bFromTarget, CWaypointFeed& feed, RowsEnd& end) {
+    auto store = [&feed, this](DecodedRow& row) {
+        const WaypointOrigin origin{WaypointOrigin::Unit::Line, row.nLine, m_file.GetFilePath()};
+        return feed.Add(std::move(row.waypoint), origin, std::move(row.coordinateNote));
+    };
+    CReadQueue<DecodedRow> queue;
+    std::exception_ptr failure;
+    std::thread decoder;
+    try {
+        decoder = std::thread([&] {
+            try {
+                end = DecodeRows(reader, codec, bFromTarget, [&queue](DecodedRow&& row) {
+                    size_t nBytes = row.waypoint.m_strName.size() +
+                                    row.waypoint.m_strComment.size() + row.coordinateNote.size();
+                    return queue.Push(std::move(row), nBytes);
+                });
+            } catch (...) {
+                failure = std::current_exception();
+            }
+            queue.Finish();
+        });
+    } catch (const std::system_error&) {
+        Status status;
+        end = DecodeRows(reader, codec, bFromTarget, [&](DecodedRow&& row) {
+            status = store(row);
+            return status.IsOk();
+        });
+        return status;
+    }
+    Status status;
+    {
+        CJoinReader<DecodedRow> join(queue, decoder);
+        std::vector<DecodedRow> batch;
+        while (status.IsOk() && queue.Pop(batch)) {
+            for (auto row = batch.begin(); row != batch.end() && status.IsOk(); ++row) {
+                status = store(*row);
+            }
+        }
+    }
+    if (failure) {
+        std::rethrow_exception(failure);
+    }
+    return status;
+}
+
+template <typename Deliver>
+CTextWaypointFile::RowsEnd CTextWaypointFile::DecodeRows(CTextRowReader& reader,
+                                                         CTextFieldCodec& codec, bool bFromTarget,
+                                                         Deliver deliver) {
+    bool bEncodingUnknown = m_template.encoding == TextEncoding::Detect;
     for (uint64_t nRow = 1;; ++nRow) {
         CTextRowReader::Result result = reader.Next(codec.m_fieldsRead);
         if (result != CTextRowReader::Result::Row) {
-            if (Status status = feed.Flush(); !status.IsOk()) {
-                return status;
-            }
-        }
-        switch (result) {
-            case CTextRowReader::Result::Row:
-                break;
-            case CTextRowReader::Result::End:
-                if (!bFromTarget) {
-                    table.Summary().nReplacedCharacters += codec.m_nReplaced;
-                }
-                return Status();
-            case CTextRowReader::Result::TooLong:
-                return Status::Failed(LineText(reader.RowLine()) + " is longer than 1 MiB");
-            case CTextRowReader::Result::OpenQuote:
-                return Status::Failed(
-                    LineText(reader.RowLine()) +
-                    " begins a quoted field that is not closed before the end of the file");
-            case CTextRowReader::Result::Failed:
-                return FileFailure("read");
+            return {result, reader.RowLine()};
         }
         if (nRow < m_template.firstWaypointRow) {
             continue;
@@ -113,24 +181,21 @@ Status CTextWaypointFile::ReadWaypoints(CWaypointTable& table, bool bFromTarget)
             bool bTextEndMet = false;
             TextEncoding encoding = FindEncoding(bTextEndMet);
             if (encoding == TextEncoding::Detect) {
-                Status status = feed.Flush();
-                return status.IsOk() ? FileFailure("read") : status;
+                return {CTextRowReader::Result::Failed, reader.RowLine()};
             }
             codec.SetEncoding(encoding, bTextEndMet);
             bEncodingUnknown = false;
         }
-        CWaypoint waypoint;
-        codec.Decode(waypoint);
-        waypoint.m_bFromTarget = bFromTarget;
-        const WaypointOrigin origin{WaypointOrigin::Unit::Line, reader.RowLine(),
-                                    m_file.GetFilePath()};
-        std::string coordinateNote;
-        if (!IsValidLatitude(waypoint.m_dLatitude) || !IsValidLongitude(waypoint.m_dLongitude)) {
-            coordinateNote = RefusedNotation(waypoint, codec);
+        DecodedRow row;
+        codec.Decode(row.waypoint);
+        row.waypoint.m_bFromTarget = bFromTarget;
+        row.nLine = reader.RowLine();
+        if (!IsValidLatitude(row.waypoint.m_dLatitude) ||
+            !IsValidLongitude(row.waypoint.m_dLongitude)) {
+            row.coordinateNote = RefusedNotation(row.waypoint, codec);
         }
-        if (Status status = feed.Add(std::move(waypoint), origin, std::move(coordinateNote));
-            !status.IsOk()) {
-            return status;
+        if (!deliver(std::move(row))) {
+            return {CTextRowReader::Result::Row, reader.RowLine()};
         }
     }
 }

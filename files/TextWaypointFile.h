@@ -6,8 +6,11 @@
 
 #include "files/FileKinds.h"
 #include "files/TextFieldCodec.h"
+#include "files/TextRowReader.h"
 #include "files/WaypointFile.h"
 #include "templates/TextTemplate.h"
+
+class CWaypointFeed;
 
 // A delimited text waypoint file (.txt, .csv), laid out by the layout the job
 // was given or else by a text template that the person chooses each time the
@@ -28,6 +31,27 @@ public:
     CTextTemplate m_template;
 
 private:
+    // A row's waypoint, decoded, and where it was read.
+    struct DecodedRow {
+        CWaypoint waypoint;
+        uint64_t nLine = 0;
+        std::string coordinateNote;  // why the table refuses its coordinates, if it does
+    };
+    // How the reading of rows ended: the reader's last result (Row when the
+    // rows were no longer wanted, Failed when the encoding could not be
+    // looked for) and the line of that row.
+    struct RowsEnd {
+        CTextRowReader::Result result = CTextRowReader::Result::End;
+        uint64_t nLine = 0;
+    };
+
+    Status ReadAlongside(CTextRowReader& reader, CTextFieldCodec& codec, bool bFromTarget,
+                         CWaypointFeed& feed, RowsEnd& end);
+    // Decodes the rows and hands each waypoint to deliver, until the reader
+    // gives no row or deliver returns false.
+    template <typename Deliver>
+    RowsEnd DecodeRows(CTextRowReader& reader, CTextFieldCodec& codec, bool bFromTarget,
+                       Deliver deliver);
     // Takes the template; a title row opens a file written from its start.
     Status BeginWriting() override;
     void WriteWaypoint(const WaypointView& waypoint) override;
