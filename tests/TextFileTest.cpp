@@ -148,9 +148,20 @@ TEST_F(TextFile, LongRowsAndOpenQuotesAreRefusedWithTheirLine) {
 }
 
 // The table settles each waypoint before the reader reports a fault further on.
+// Rows are decoded ahead of the storing, by many batches in a long file: what
+// is reported is still the first thing that went wrong, in the file's order.
 TEST_F(TextFile, AWaypointRefusedBeforeAFaultOfTheFileIsWhatStopsTheReading) {
     ui.templateAnswers.assign(1, SIMPLE);
     ExpectReadStoppedWith("a,1,1\nb,95,1\nc,1,1,\"open\n", "Stopped at waypoint \"b\", line 2 of");
+    std::string rows;
+    for (int i = 0; i < 30000; ++i) {
+        rows += "a" + std::to_string(i) + ",1,1\n";
+    }
+    ui.templateAnswers.assign(1, SIMPLE);
+    ExpectReadStoppedWith(rows + "b,95,1\n" + rows + "c,1,1,\"open\n",
+                          "Stopped at waypoint \"b\", line 30001 of");
+    ui.templateAnswers.assign(1, SIMPLE);
+    ExpectReadStoppedWith(rows + "c,1,1,\"open\n", "Line 30001 of file \"" + path + "\" begins");
 }
 
 // As a spreadsheet program saves it, with a byte order mark, quotes, and
