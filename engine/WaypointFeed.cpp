@@ -5,24 +5,18 @@
 #include "engine/WaypointTable.h"
 #include "platform/Utf8.h"
 
-// The table lowers names before it looks them up; lowered here, the name
-// leads to the memory that the lookup will read.
 Status CWaypointFeed::Add(CWaypoint&& waypoint, const WaypointOrigin& origin,
                           std::string&& coordinateNote) {
-    LowerText(waypoint.m_strName);
-    uint32_t nNameHash = m_table.NameHash(waypoint.m_strName);
-    return AddLowered(std::move(waypoint), nNameHash, origin, std::move(coordinateNote));
-}
-
-Status CWaypointFeed::AddLowered(CWaypoint&& waypoint, uint32_t nNameHash,
-                                 const WaypointOrigin& origin, std::string&& coordinateNote) {
     if (m_nHeld == AHEAD) {
         if (Status status = StoreOldest(); !status.IsOk()) {
             return status;
         }
     }
+    // The table lowers names before it looks them up; lowered here, the
+    // name leads to the memory that the lookup will read.
+    LowerText(waypoint.m_strName);
     Held& held = m_held[(m_nOldest + m_nHeld) % AHEAD];
-    held.nNameHash = nNameHash;
+    held.nNameHash = m_table.NameHash(waypoint.m_strName);
     m_table.Prefetch(held.nNameHash);
     held.waypoint = std::move(waypoint);
     held.origin = origin;

@@ -26,10 +26,6 @@ public:
     // to show should it refuse them, and stores the oldest one held once the
     // feed is full. Once a store fails, the waypoints still held are dropped.
     Status Add(CWaypoint&& waypoint, const WaypointOrigin& origin, std::string&& coordinateNote);
-    // The same for a waypoint whose name its reader has lowered (LowerText)
-    // and hashed (CWaypointTable::NameHash), on a thread of its own perhaps.
-    Status AddLowered(CWaypoint&& waypoint, uint32_t nNameHash, const WaypointOrigin& origin,
-                      std::string&& coordinateNote);
     // Stores every waypoint still held, in order.
     Status Flush();
 

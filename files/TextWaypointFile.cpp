@@ -122,8 +122,7 @@ Status CTextWaypointFile::ReadAlongside(CTextRowReader& reader, CTextFieldCodec&
                                         bool bFromTarget, CWaypointFeed& feed, RowsEnd& end) {
     auto store = [&feed, this](DecodedRow& row) {
         const WaypointOrigin origin{WaypointOrigin::Unit::Line, row.nLine, m_file.GetFilePath()};
-        return feed.AddLowered(std::move(row.waypoint), row.nNameHash, origin,
-                               std::move(row.coordinateNote));
+        return feed.Add(std::move(row.waypoint), origin, std::move(row.coordinateNote));
     };
     CReadQueue<DecodedRow> queue;
     std::exception_ptr failure;
@@ -190,8 +189,6 @@ CTextWaypointFile::RowsEnd CTextWaypointFile::DecodeRows(CTextRowReader& reader,
         DecodedRow row;
         codec.Decode(row.waypoint);
         row.waypoint.m_bFromTarget = bFromTarget;
-        LowerText(row.waypoint.m_strName);
-        row.nNameHash = CWaypointTable::NameHash(row.waypoint.m_strName);
         row.nLine = reader.RowLine();
         if (!IsValidLatitude(row.waypoint.m_dLatitude) ||
             !IsValidLongitude(row.waypoint.m_dLongitude)) {

@@ -31,10 +31,9 @@ public:
     CTextTemplate m_template;
 
 private:
-    // A row's waypoint, decoded and its name lowered, and where it was read.
+    // A row's waypoint, decoded, and where it was read.
     struct DecodedRow {
         CWaypoint waypoint;
-        uint32_t nNameHash = 0;  // of the lowered name
         uint64_t nLine = 0;
         std::string coordinateNote;  // why the table refuses its coordinates, if it does
     };
