@@ -45,8 +45,9 @@ void SayInterrupted(const std::string& target, bool bLeftAsItWas) {
 // Takes the stop signals while running() holds: the first calls stop(); a
 // second ends the program at once, unless discard() says that the target can
 // no longer be left as it was (it was already renamed over or is being
-// written in place): the run then goes on to its end. Returns the first
-// signal, or 0.
+// written in place): the run then goes on to its end. A job that has ended
+// by then, before or while its target was discarded, is waited for as after
+// the first signal. Returns the first signal, or 0.
 int TakeStopSignals(const std::function<bool()>& running, const std::function<void()>& stop,
                     const std::function<bool()>& discard, CCliUserInterface& ui,
                     const std::string& target) {
@@ -61,7 +62,7 @@ int TakeStopSignals(const std::function<bool()>& running, const std::function<vo
         if (nFirst == 0) {
             nFirst = nSignal;
             stop();
-        } else if (discard()) {
+        } else if (running() && discard() && running()) {
             ui.EndProgress();
             SayInterrupted(target, true);
             ::_exit(128 + nFirst);
