@@ -1,6 +1,7 @@
 #include "files/GpxFieldCodec.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -14,11 +15,20 @@ namespace {
 
 // The shortest fixed-point text that reads back as the same double, so a
 // coordinate from MapSource semicircles survives the way through GPX.
-void AssignDecimal(std::string& out, double dValue) {
-    char text[400];  // the widest double in fixed notation has 309 digits before the point
-    auto result = std::to_chars(text, text + sizeof text, dValue, std::chars_format::fixed);
-    out.assign(text, result.ptr);
-}
+class DecimalText {
+public:
+    explicit DecimalText(double dValue)
+        : m_pEnd(
+              std::to_chars(m_text, m_text + sizeof m_text, dValue, std::chars_format::fixed).ptr) {
+    }
+    std::string_view View() const {
+        return std::string_view(m_text, static_cast<size_t>(m_pEnd - m_text));
+    }
+
+private:
+    char m_text[400];  // the widest double in fixed notation has 309 digits before the point
+    char* m_pEnd;
+};
 
 // A coordinate within a millionth of a MapSource semicircle is taken for that
 // semicircle, as read from a MapSource file. A MapSource writer truncates
@@ -66,13 +76,22 @@ bool IsForbiddenControl(char32_t c) {
 }
 
 // Printable ASCII without markup characters: most text, which passes as it is.
-bool IsPlainText(std::string_view text) {
-    for (char c : text) {
-        if (c < 0x20 || c > 0x7E || c == '&' || c == '<' || c == '>') {
-            return false;
-        }
+constexpr std::array<bool, 256> PlainBytes() {
+    std::array<bool, 256> plain{};
+    for (int c = 0x20; c <= 0x7E; ++c) {
+        plain[static_cast<size_t>(c)] = c != '&' && c != '<' && c != '>';
     }
-    return true;
+    return plain;
+}
+
+constexpr std::array<bool, 256> PLAIN_BYTES = PlainBytes();
+
+bool IsPlainText(std::string_view text) {
+    bool bPlain = true;
+    for (char c : text) {
+        bPlain &= PLAIN_BYTES[static_cast<unsigned char>(c)];
+    }
+    return bPlain;
 }
 
 // Appends text as element content: markup characters escaped, a CR kept as a
@@ -175,8 +194,8 @@ std::string TextOf(std::string_view utf8) {
 }
 
 // Text up to its first NUL byte, which ends it in every kind of file.
-void AssignUpToNul(std::string& out, std::string_view text) {
-    out.assign(text.substr(0, text.find('\0')));
+std::string_view UpToNul(std::string_view text) {
+    return text.substr(0, text.find('\0'));
 }
 
 double CoordinateOf(const std::string& text) {
@@ -219,24 +238,6 @@ bool ParseXmlDecimal(std::string_view text, double& dValue) {
     return result.ec == std::errc() && std::isfinite(dValue);
 }
 
-void CGpxFieldCodec::Encode(const WaypointView& waypoint) {
-    Clear();
-    AssignDecimal(m_strLatitude, OnItsSemicircle(waypoint.dLatitude));
-    AssignDecimal(m_strLongitude, OnItsSemicircle(GpxLongitude(waypoint.dLongitude)));
-    m_bHasElevation = waypoint.bHasElevation;
-    if (m_bHasElevation) {
-        AssignDecimal(m_strElevation, waypoint.dElevation);
-    }
-    AssignUpToNul(m_strName, waypoint.name);
-    AssignUpToNul(m_strComment, waypoint.comment);
-    m_strDescription = m_strComment;
-    m_bHasComment = !m_strComment.empty();
-    m_bHasSymbol = waypoint.bHasSymbol;
-    if (m_bHasSymbol) {
-        m_strSymbol = SymbolName(waypoint.nSymbol);
-    }
-}
-
 void CGpxFieldCodec::Decode(CWaypoint& waypoint) {
     waypoint.m_strName = TextOf(m_strName);
     waypoint.m_strComment = TextOf(m_bHasComment ? m_strComment : m_strDescription);
@@ -262,42 +263,57 @@ void CGpxFieldCodec::Clear() {
     m_bHasSymbol = false;
 }
 
-void CGpxFieldCodec::AppendElement(std::string& out, std::string_view prefix,
-                                   bool bAsciiOnly) const {
-    struct Child {
-        std::string_view name;
+CGpxElementWriter::CGpxElementWriter(std::string_view prefix, bool bAsciiOnly)
+    : m_prefix(prefix),
+      m_bAsciiOnly(bAsciiOnly),
+      m_waypointStart("  <" + m_prefix + "wpt lat=\""),
+      m_waypointEnd("  </" + m_prefix + "wpt>\n") {
+    static constexpr std::string_view NAMES[CHILD_COUNT] = {"ele", "name", "cmt", "desc", "sym"};
+    for (int i = 0; i < CHILD_COUNT; ++i) {
+        m_childStart[i] = "    <" + m_prefix + std::string(NAMES[i]) + ">";
+        m_childEnd[i] = "</" + m_prefix + std::string(NAMES[i]) + ">\n";
+    }
+}
+
+void CGpxElementWriter::Append(std::string& out, const WaypointView& waypoint) {
+    DecimalText latitude(OnItsSemicircle(waypoint.dLatitude));
+    DecimalText longitude(OnItsSemicircle(GpxLongitude(waypoint.dLongitude)));
+    DecimalText elevation(waypoint.bHasElevation ? waypoint.dElevation : 0.0);
+    struct Element {
+        Child child;
         std::string_view content;
     };
-    Child children[5];
+    Element children[CHILD_COUNT];
     size_t nChildren = 0;
-    auto add = [&](std::string_view name, const std::string& field, std::string& scratch) {
-        children[nChildren++] = Child{name, ContentOf(field, bAsciiOnly, scratch)};
-    };
-    std::string scratch[5];
-    if (m_bHasElevation) {
-        add("ele", m_strElevation, scratch[0]);
+    if (waypoint.bHasElevation) {
+        children[nChildren++] = Element{ELEVATION, elevation.View()};
     }
-    add("name", m_strName, scratch[1]);
-    if (m_bHasComment) {
-        add("cmt", m_strComment, scratch[2]);
-        add("desc", m_strDescription, scratch[3]);
+    children[nChildren++] =
+        Element{NAME, ContentOf(UpToNul(waypoint.name), m_bAsciiOnly, m_escaped[0])};
+    if (std::string_view comment = UpToNul(waypoint.comment); !comment.empty()) {
+        comment = ContentOf(comment, m_bAsciiOnly, m_escaped[1]);
+        children[nChildren++] = Element{COMMENT, comment};
+        children[nChildren++] = Element{DESCRIPTION, comment};
     }
-    if (m_bHasSymbol) {
-        add("sym", m_strSymbol, scratch[4]);
+    if (waypoint.bHasSymbol) {
+        children[nChildren++] =
+            Element{SYMBOL, ContentOf(SymbolName(waypoint.nSymbol), m_bAsciiOnly, m_escaped[2])};
     }
-    // What the pieces below take: "  <wpt lat=\"\" lon=\"\">\n", "  </wpt>\n", and for each child
-    // "    <name>", "</name>\n", each name with the prefix.
-    size_t nBytes = 31 + 2 * prefix.size() + m_strLatitude.size() + m_strLongitude.size();
+    constexpr std::string_view BETWEEN_COORDINATES = "\" lon=\"";
+    constexpr std::string_view AFTER_COORDINATES = "\">\n";
+    size_t nBytes = m_waypointStart.size() + latitude.View().size() + BETWEEN_COORDINATES.size() +
+                    longitude.View().size() + AFTER_COORDINATES.size() + m_waypointEnd.size();
     for (size_t i = 0; i < nChildren; ++i) {
-        nBytes += 10 + 2 * (prefix.size() + children[i].name.size()) + children[i].content.size();
+        nBytes += m_childStart[children[i].child].size() + children[i].content.size() +
+                  m_childEnd[children[i].child].size();
     }
     CPieceWriter writer(out, nBytes);
-    writer << "  <" << prefix << "wpt lat=\"" << m_strLatitude << "\" lon=\"" << m_strLongitude
-           << "\">\n";
+    writer << m_waypointStart << latitude.View() << BETWEEN_COORDINATES << longitude.View()
+           << AFTER_COORDINATES;
     for (size_t i = 0; i < nChildren; ++i) {
-        writer << "    <" << prefix << children[i].name << ">" << children[i].content << "</"
-               << prefix << children[i].name << ">\n";
+        writer << m_childStart[children[i].child] << children[i].content
+               << m_childEnd[children[i].child];
     }
-    writer << "  </" << prefix << "wpt>\n";
+    writer << m_waypointEnd;
     writer.Finish();
 }
