@@ -17,18 +17,146 @@ namespace {
 // coordinate from MapSource semicircles survives the way through GPX.
 class DecimalText {
 public:
-    explicit DecimalText(double dValue)
-        : m_pEnd(
-              std::to_chars(m_text, m_text + sizeof m_text, dValue, std::chars_format::fixed).ptr) {
-    }
+    explicit DecimalText(double dValue) : m_pEnd(WriteXmlDecimal(m_text, dValue)) {}
     std::string_view View() const {
         return std::string_view(m_text, static_cast<size_t>(m_pEnd - m_text));
     }
 
 private:
-    char m_text[400];  // the widest double in fixed notation has 309 digits before the point
+    char m_text[XML_DECIMAL_SIZE];
     char* m_pEnd;
 };
+
+__extension__ using Uint128 = unsigned __int128;
+
+constexpr uint64_t POWERS_OF_TEN[] = {1,
+                                      10,
+                                      100,
+                                      1000,
+                                      10000,
+                                      100000,
+                                      1000000,
+                                      10000000,
+                                      100000000,
+                                      1000000000,
+                                      10000000000,
+                                      100000000000,
+                                      1000000000000,
+                                      10000000000000,
+                                      100000000000000,
+                                      1000000000000000,
+                                      10000000000000000,
+                                      100000000000000000,
+                                      1000000000000000000,
+                                      10000000000000000000u};
+
+// The number / 2^shift and what is left over, for 0 < shift < 64 and a
+// quotient below 2^64.
+uint64_t ShiftDown(Uint128 nNumber, int nShift, uint64_t& nRest) {
+    auto nLow = static_cast<uint64_t>(nNumber);
+    auto nHigh = static_cast<uint64_t>(nNumber >> 64);
+    nRest = nLow & ((uint64_t{1} << nShift) - 1);
+    return (nLow >> nShift) | (nHigh << (64 - nShift));
+}
+
+// Writes the number as twenty digits, zeros first, two at a time in chains
+// that do not wait for one another.
+void WriteTwentyDigits(char* pOut, uint64_t nNumber) {
+    static constexpr char PAIRS[] =
+        "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+        "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+        "8081828384858687888990919293949596979899";
+    auto writeFour = [](char* p, uint32_t nFour) {
+        std::memcpy(p, PAIRS + 2 * (nFour / 100), 2);
+        std::memcpy(p + 2, PAIRS + 2 * (nFour % 100), 2);
+    };
+    auto writeEight = [&](char* p, uint32_t nEight) {
+        writeFour(p, nEight / 10000);
+        writeFour(p + 4, nEight % 10000);
+    };
+    writeFour(pOut, static_cast<uint32_t>(nNumber / 10000000000000000));
+    writeEight(pOut + 4, static_cast<uint32_t>(nNumber / 100000000 % 100000000));
+    writeEight(pOut + 12, static_cast<uint32_t>(nNumber % 100000000));
+}
+
+// The shortest decimal that reads back as the double (what std::to_chars
+// writes) in exact integer arithmetic, twice as fast, for the coordinates and
+// elevations most files hold: at least 1/64 and below 2^32 in magnitude, and
+// no power of two (whose neighbour below is nearer than the one above). Null
+// for any other value.
+//
+// The value is mantissa / 2^shift. Reading a decimal gives the value when the
+// decimal lies within half a unit in its last place on either side, the half
+// included for an even mantissa. With p places, 19 digits in all (17 or more
+// of them significant, which always read back), both bounds times 10^p are
+// exact in 128 bits; the shortest decimal drops trailing digits while a
+// multiple of ten of what is left still lies between the bounds, and is the
+// nearest such multiple to the value (the even one on a tie).
+char* WriteCommonDecimal(char* pOut, double dValue) {
+    uint64_t nBits = 0;
+    std::memcpy(&nBits, &dValue, sizeof nBits);
+    uint64_t nFraction = nBits & ((uint64_t{1} << 52) - 1);
+    int nShift = 1075 - static_cast<int>((nBits >> 52) & 0x7FF);
+    if (nFraction == 0 || nShift < 21 || nShift > 58) {
+        return nullptr;
+    }
+    uint64_t nMantissa = nFraction | (uint64_t{1} << 52);
+    double dMagnitude = std::abs(dValue);
+    int nWholeDigits = 0;
+    while (dMagnitude >= static_cast<double>(POWERS_OF_TEN[nWholeDigits])) {
+        ++nWholeDigits;
+    }
+    int nPlaces = 19 - nWholeDigits;
+    uint64_t nPower = POWERS_OF_TEN[nPlaces];
+    // The bounds and the value times 10^p, in units of 2^-(shift + 1).
+    Uint128 nLowScaled = static_cast<Uint128>(2 * nMantissa - 1) * nPower;
+    uint64_t nLowRest = 0;
+    uint64_t nHighRest = 0;
+    uint64_t nRest = 0;
+    uint64_t nLow = ShiftDown(nLowScaled, nShift + 1, nLowRest);
+    uint64_t nHigh =
+        ShiftDown(nLowScaled + 2 * static_cast<Uint128>(nPower), nShift + 1, nHighRest);
+    uint64_t nValue = ShiftDown(nLowScaled + nPower, nShift + 1, nRest);
+    bool bInclusive = nMantissa % 2 == 0;
+    uint64_t nGreatest = nHigh - (nHighRest == 0 && !bInclusive ? 1 : 0);
+    uint64_t nBelowLeast = nLow - (nLowRest == 0 && bInclusive ? 1 : 0);
+    bool bExact = nRest == 0;  // nothing but zeros dropped so far
+    unsigned nLastDropped = 0;
+    int nDropped = 0;
+    while (nDropped < nPlaces && nGreatest / 10 > nBelowLeast / 10) {
+        nGreatest /= 10;
+        nBelowLeast /= 10;
+        bExact = bExact && nLastDropped == 0;
+        nLastDropped = static_cast<unsigned>(nValue % 10);
+        nValue /= 10;
+        ++nDropped;
+    }
+    bool bUp = false;
+    if (nDropped == 0) {
+        uint64_t nHalf = uint64_t{1} << nShift;
+        bUp = nRest > nHalf || (nRest == nHalf && nValue % 2 == 1);
+    } else {
+        bUp = nLastDropped > 5 || (nLastDropped == 5 && (!bExact || nValue % 2 == 1));
+    }
+    uint64_t nDigits = nValue + (bUp ? 1 : 0);
+    nPlaces -= nDropped;
+    char digits[20];
+    WriteTwentyDigits(digits, nDigits);
+    bool bCarried = nDigits >= POWERS_OF_TEN[nWholeDigits + nPlaces];  // 9.99... became 10
+    int nWhole = std::max(nWholeDigits + (bCarried ? 1 : 0), 1);
+    const char* pDigits = digits + sizeof digits - nPlaces - nWhole;
+    if (nBits >> 63 != 0) {
+        *pOut++ = '-';
+    }
+    std::memcpy(pOut, pDigits, static_cast<size_t>(nWhole));
+    pOut += nWhole;
+    if (nPlaces > 0) {
+        *pOut++ = '.';
+        std::memcpy(pOut, pDigits + nWhole, static_cast<size_t>(nPlaces));
+        pOut += nPlaces;
+    }
+    return pOut;
+}
 
 // A coordinate within a millionth of a MapSource semicircle is taken for that
 // semicircle, as read from a MapSource file. A MapSource writer truncates
@@ -204,6 +332,13 @@ double CoordinateOf(const std::string& text) {
 }
 
 }  // namespace
+
+char* WriteXmlDecimal(char* pOut, double dValue) {
+    if (char* pEnd = WriteCommonDecimal(pOut, dValue)) {
+        return pEnd;
+    }
+    return std::to_chars(pOut, pOut + XML_DECIMAL_SIZE, dValue, std::chars_format::fixed).ptr;
+}
 
 double GpxLongitude(double dLongitude) {
     return dLongitude == 180.0 ? -180.0 : dLongitude;

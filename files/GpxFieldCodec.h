@@ -54,6 +54,12 @@ private:
     std::string m_escaped[3];               // name, comment and symbol, when they need escaping
 };
 
+// Writes the shortest fixed-point decimal that reads back as the same double,
+// as std::to_chars writes it, into XML_DECIMAL_SIZE bytes (the widest double
+// in fixed notation has 309 digits before the point); returns its end.
+constexpr size_t XML_DECIMAL_SIZE = 400;
+char* WriteXmlDecimal(char* pOut, double dValue);
+
 // GPX longitudes stop short of 180: 180 itself, the meridian of -180, is
 // written as -180.
 double GpxLongitude(double dLongitude);
