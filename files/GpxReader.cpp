@@ -143,6 +143,8 @@ void CGpxReader::Reset(CWaypointTable* pTable, bool bFromTarget) {
     m_nDepth = 0;
     m_namespace.clear();
     m_bindings.clear();
+    m_spaces.clear();
+    m_bLastResolved = false;
     m_bWaypointSeen = false;
     m_bInsertBeforeFound = false;
     m_bInWaypoint = false;
@@ -413,24 +415,44 @@ void CGpxReader::Bind(const std::vector<XmlAttribute>& attributes) {
     for (const XmlAttribute& attribute : attributes) {
         std::string_view prefix;
         if (DeclaredPrefix(attribute.name, prefix)) {
-            m_bindings.push_back({std::string(prefix), std::string(attribute.value), m_nDepth});
+            m_spaces[std::string(prefix)].emplace_back(attribute.value);
+            m_bindings.push_back({std::string(prefix), m_nDepth});
+            m_bLastResolved = false;
         }
     }
 }
 
-bool CGpxReader::Resolve(std::string_view prefix, std::string_view& space) const {
-    for (auto it = m_bindings.rbegin(); it != m_bindings.rend(); ++it) {
-        if (it->prefix == prefix) {
-            space = it->space;
-            return true;
+// Undoes the declarations of the element that ends.
+void CGpxReader::Unbind() {
+    while (!m_bindings.empty() && m_bindings.back().nDepth == m_nDepth) {
+        auto it = m_spaces.find(m_bindings.back().prefix);
+        it->second.pop_back();
+        if (it->second.empty()) {
+            m_spaces.erase(it);
         }
+        m_bindings.pop_back();
+        m_bLastResolved = false;
     }
-    if (prefix.empty()) {
-        space = std::string_view();
+}
+
+bool CGpxReader::Resolve(std::string_view prefix, std::string_view& space) {
+    if (m_bLastResolved && prefix == m_lastPrefix) {
+        space = m_lastSpace;
         return true;
     }
-    space = XML_NAMESPACE;
-    return prefix == "xml";
+    if (auto it = m_spaces.find(std::string(prefix)); it != m_spaces.end()) {
+        space = it->second.back();
+    } else if (prefix.empty()) {
+        space = std::string_view();
+    } else if (prefix == "xml") {
+        space = XML_NAMESPACE;
+    } else {
+        return false;
+    }
+    m_lastPrefix = prefix;
+    m_lastSpace = space;
+    m_bLastResolved = true;
+    return true;
 }
 
 void CGpxReader::StartRoot(std::string_view space, std::string_view local,
@@ -468,9 +490,7 @@ void CGpxReader::OnText(std::string_view text) {
 }
 
 void CGpxReader::OnEnd() {
-    while (!m_bindings.empty() && m_bindings.back().nDepth == m_nDepth) {
-        m_bindings.pop_back();
-    }
+    Unbind();
     if (m_nDepth == 3) {
         m_pField = nullptr;
     } else if (m_nDepth == 2 && m_bInWaypoint) {

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "files/GpxFieldCodec.h"
@@ -71,7 +72,8 @@ private:
     void Bind(const std::vector<XmlAttribute>& attributes);
     // The namespace the prefix stands for where the parser is; false for a
     // prefix that nothing declares.
-    bool Resolve(std::string_view prefix, std::string_view& space) const;
+    bool Resolve(std::string_view prefix, std::string_view& space);
+    void Unbind();
     void StartRoot(std::string_view space, std::string_view local, std::string_view prefix);
     void StartWaypoint(const std::vector<XmlAttribute>& attributes);
     void EndWaypoint();
@@ -115,13 +117,19 @@ private:
 
     int m_nDepth = 0;
     std::string m_namespace;  // of the root
-    // A namespace declared on an element at depth 1 to 3, until the element ends.
+    // The namespaces declared on elements at depth 1 to 3, until the element
+    // ends: by prefix (empty for the default namespace), innermost last, and in
+    // the order declared, to be undone.
     struct Binding {
-        std::string prefix;  // empty for the default namespace
-        std::string space;
+        std::string prefix;
         int nDepth;
     };
+    std::unordered_map<std::string, std::vector<std::string>> m_spaces;
     std::vector<Binding> m_bindings;
+    // The prefix resolved last, which is nearly always the next one too.
+    std::string m_lastPrefix;
+    std::string_view m_lastSpace;
+    bool m_bLastResolved = false;
     bool m_bWaypointSeen = false;
     bool m_bInsertBeforeFound = false;  // a route, track or extensions came before any waypoint
     bool m_bInWaypoint = false;

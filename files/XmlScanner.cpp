@@ -14,6 +14,9 @@ namespace {
 // Deeper nesting than any GPX file has is left to the general parser, which
 // also bounds the markup that brings it to the scanner's nesting.
 constexpr size_t MAX_DEPTH = 64;
+// Each attribute is compared with those before it: an element with more than
+// this many is left to the general parser, which hashes them.
+constexpr size_t MAX_ATTRIBUTES = 32;
 // A reference longer than this (leading zeros) is left to the general parser.
 constexpr size_t MAX_REFERENCE = 32;
 
@@ -647,6 +650,9 @@ CXmlScanner::Step CXmlScanner::StartTag() {
         }
         if (Step step = AttributeValue(p, attribute); step != Step::Next) {
             return step;
+        }
+        if (m_pending.size() == MAX_ATTRIBUTES) {
+            return HandOverHere();
         }
         for (const PendingAttribute& earlier : m_pending) {
             if (earlier.name == attribute.name) {

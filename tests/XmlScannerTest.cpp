@@ -164,6 +164,10 @@ TEST_F(ScannerAndExpat, ReadTheSameWaypointsAndFindTheSameFaultsOnTheSameLines) 
         deep += "</e" + std::to_string(i) + ">";
     }
     deep += "</extensions>\n" + Waypoint("c") + "\n</gpx>";
+    std::string many;
+    for (int i = 0; i < 40; ++i) {
+        many += " a" + std::to_string(i) + "='" + std::to_string(i) + "'";
+    }
     const Case cases[] = {
         {decl + ROOT + "\n" + two + "\n</gpx>\n", 2},
         {"\xEF\xBB\xBF" + ROOT + two + "<rte/></gpx><!-- end -->", 2},
@@ -181,6 +185,7 @@ TEST_F(ScannerAndExpat, ReadTheSameWaypointsAndFindTheSameFaultsOnTheSameLines) 
              Waypoint("c", "<cmt>\xE9</cmt>") + "</gpx>",
          1},
         {deep, 1},
+        {ROOT + "<extensions><e" + many + "/></extensions>" + Waypoint("c") + "</gpx>", 1},
         // Faults after waypoints were read.
         {decl + ROOT + "\n" + two + "\n" + Waypoint("c") + "\n</gpx>\n<x/>", 3},
         {decl + ROOT + "\n" + two + "\r\n\r" + Waypoint("c</nam>") + "</gpx>", 2},
