@@ -1,6 +1,7 @@
 #include "files/GpxFieldCodec.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -14,10 +15,147 @@ namespace {
 
 // The shortest fixed-point text that reads back as the same double, so a
 // coordinate from MapSource semicircles survives the way through GPX.
-void AssignDecimal(std::string& out, double dValue) {
-    char text[400];  // the widest double in fixed notation has 309 digits before the point
-    auto result = std::to_chars(text, text + sizeof text, dValue, std::chars_format::fixed);
-    out.assign(text, result.ptr);
+class DecimalText {
+public:
+    explicit DecimalText(double dValue) : m_pEnd(WriteXmlDecimal(m_text, dValue)) {}
+    std::string_view View() const {
+        return std::string_view(m_text, static_cast<size_t>(m_pEnd - m_text));
+    }
+
+private:
+    char m_text[XML_DECIMAL_SIZE];
+    char* m_pEnd;
+};
+
+__extension__ using Uint128 = unsigned __int128;
+
+constexpr uint64_t POWERS_OF_TEN[] = {1,
+                                      10,
+                                      100,
+                                      1000,
+                                      10000,
+                                      100000,
+                                      1000000,
+                                      10000000,
+                                      100000000,
+                                      1000000000,
+                                      10000000000,
+                                      100000000000,
+                                      1000000000000,
+                                      10000000000000,
+                                      100000000000000,
+                                      1000000000000000,
+                                      10000000000000000,
+                                      100000000000000000,
+                                      1000000000000000000,
+                                      10000000000000000000u};
+
+// The number / 2^shift and what is left over, for 0 < shift < 64 and a
+// quotient below 2^64.
+uint64_t ShiftDown(Uint128 nNumber, int nShift, uint64_t& nRest) {
+    auto nLow = static_cast<uint64_t>(nNumber);
+    auto nHigh = static_cast<uint64_t>(nNumber >> 64);
+    nRest = nLow & ((uint64_t{1} << nShift) - 1);
+    return (nLow >> nShift) | (nHigh << (64 - nShift));
+}
+
+// Writes the number as twenty digits, zeros first, two at a time in chains
+// that do not wait for one another.
+void WriteTwentyDigits(char* pOut, uint64_t nNumber) {
+    static constexpr char PAIRS[] =
+        "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+        "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+        "8081828384858687888990919293949596979899";
+    auto writeFour = [](char* p, uint32_t nFour) {
+        std::memcpy(p, PAIRS + 2 * (nFour / 100), 2);
+        std::memcpy(p + 2, PAIRS + 2 * (nFour % 100), 2);
+    };
+    auto writeEight = [&](char* p, uint32_t nEight) {
+        writeFour(p, nEight / 10000);
+        writeFour(p + 4, nEight % 10000);
+    };
+    writeFour(pOut, static_cast<uint32_t>(nNumber / 10000000000000000));
+    writeEight(pOut + 4, static_cast<uint32_t>(nNumber / 100000000 % 100000000));
+    writeEight(pOut + 12, static_cast<uint32_t>(nNumber % 100000000));
+}
+
+// The shortest decimal that reads back as the double (what std::to_chars
+// writes) in exact integer arithmetic, twice as fast, for the coordinates and
+// elevations most files hold: at least 1/64 and below 2^32 in magnitude, and
+// no power of two (whose neighbour below is nearer than the one above). Null
+// for any other value.
+//
+// The value is mantissa / 2^shift. Reading a decimal gives the value when the
+// decimal lies within half a unit in its last place on either side, the half
+// included for an even mantissa. With p places, 19 digits in all (17 or more
+// of them significant, which always read back), both bounds times 10^p are
+// exact in 128 bits; the shortest decimal drops trailing digits while a
+// multiple of ten of what is left still lies between the bounds, and is the
+// nearest such multiple to the value (the even one on a tie).
+char* WriteCommonDecimal(char* pOut, double dValue) {
+    uint64_t nBits = 0;
+    std::memcpy(&nBits, &dValue, sizeof nBits);
+    uint64_t nFraction = nBits & ((uint64_t{1} << 52) - 1);
+    int nShift = 1075 - static_cast<int>((nBits >> 52) & 0x7FF);
+    if (nFraction == 0 || nShift < 21 || nShift > 58) {
+        return nullptr;
+    }
+    uint64_t nMantissa = nFraction | (uint64_t{1} << 52);
+    double dMagnitude = std::abs(dValue);
+    int nWholeDigits = 0;
+    while (dMagnitude >= static_cast<double>(POWERS_OF_TEN[nWholeDigits])) {
+        ++nWholeDigits;
+    }
+    int nPlaces = 19 - nWholeDigits;
+    uint64_t nPower = POWERS_OF_TEN[nPlaces];
+    // The bounds and the value times 10^p, in units of 2^-(shift + 1).
+    Uint128 nLowScaled = static_cast<Uint128>(2 * nMantissa - 1) * nPower;
+    uint64_t nLowRest = 0;
+    uint64_t nHighRest = 0;
+    uint64_t nRest = 0;
+    uint64_t nLow = ShiftDown(nLowScaled, nShift + 1, nLowRest);
+    uint64_t nHigh =
+        ShiftDown(nLowScaled + 2 * static_cast<Uint128>(nPower), nShift + 1, nHighRest);
+    uint64_t nValue = ShiftDown(nLowScaled + nPower, nShift + 1, nRest);
+    bool bInclusive = nMantissa % 2 == 0;
+    uint64_t nGreatest = nHigh - (nHighRest == 0 && !bInclusive ? 1 : 0);
+    uint64_t nBelowLeast = nLow - (nLowRest == 0 && bInclusive ? 1 : 0);
+    bool bExact = nRest == 0;  // nothing but zeros dropped so far
+    unsigned nLastDropped = 0;
+    int nDropped = 0;
+    while (nDropped < nPlaces && nGreatest / 10 > nBelowLeast / 10) {
+        nGreatest /= 10;
+        nBelowLeast /= 10;
+        bExact = bExact && nLastDropped == 0;
+        nLastDropped = static_cast<unsigned>(nValue % 10);
+        nValue /= 10;
+        ++nDropped;
+    }
+    bool bUp = false;
+    if (nDropped == 0) {
+        uint64_t nHalf = uint64_t{1} << nShift;
+        bUp = nRest > nHalf || (nRest == nHalf && nValue % 2 == 1);
+    } else {
+        bUp = nLastDropped > 5 || (nLastDropped == 5 && (!bExact || nValue % 2 == 1));
+    }
+    uint64_t nDigits = nValue + (bUp ? 1 : 0);
+    nPlaces -= nDropped;
+    char digits[20];
+    WriteTwentyDigits(digits, nDigits);
+    bool bCarried = nDigits >= POWERS_OF_TEN[nWholeDigits + nPlaces];  // 9.99... became 10
+    int nWhole = std::max(nWholeDigits + (bCarried ? 1 : 0), 1);
+    const char* pDigits = digits + sizeof digits - nPlaces - nWhole;
+    if (nBits >> 63 != 0) {
+        *pOut++ = '-';
+    }
+    std::memcpy(pOut, pDigits, static_cast<size_t>(nWhole));
+    pOut += nWhole;
+    if (nPlaces > 0) {
+        *pOut++ = '.';
+        std::memcpy(pOut, pDigits + nWhole, static_cast<size_t>(nPlaces));
+        pOut += nPlaces;
+    }
+    return pOut;
 }
 
 // A coordinate within a millionth of a MapSource semicircle is taken for that
@@ -66,13 +204,22 @@ bool IsForbiddenControl(char32_t c) {
 }
 
 // Printable ASCII without markup characters: most text, which passes as it is.
-bool IsPlainText(std::string_view text) {
-    for (char c : text) {
-        if (c < 0x20 || c > 0x7E || c == '&' || c == '<' || c == '>') {
-            return false;
-        }
+constexpr std::array<bool, 256> PlainBytes() {
+    std::array<bool, 256> plain{};
+    for (int c = 0x20; c <= 0x7E; ++c) {
+        plain[static_cast<size_t>(c)] = c != '&' && c != '<' && c != '>';
     }
-    return true;
+    return plain;
+}
+
+constexpr std::array<bool, 256> PLAIN_BYTES = PlainBytes();
+
+bool IsPlainText(std::string_view text) {
+    bool bPlain = true;
+    for (char c : text) {
+        bPlain &= PLAIN_BYTES[static_cast<unsigned char>(c)];
+    }
+    return bPlain;
 }
 
 // Appends text as element content: markup characters escaped, a CR kept as a
@@ -175,8 +322,8 @@ std::string TextOf(std::string_view utf8) {
 }
 
 // Text up to its first NUL byte, which ends it in every kind of file.
-void AssignUpToNul(std::string& out, std::string_view text) {
-    out.assign(text.substr(0, text.find('\0')));
+std::string_view UpToNul(std::string_view text) {
+    return text.substr(0, text.find('\0'));
 }
 
 double CoordinateOf(const std::string& text) {
@@ -185,6 +332,13 @@ double CoordinateOf(const std::string& text) {
 }
 
 }  // namespace
+
+char* WriteXmlDecimal(char* pOut, double dValue) {
+    if (char* pEnd = WriteCommonDecimal(pOut, dValue)) {
+        return pEnd;
+    }
+    return std::to_chars(pOut, pOut + XML_DECIMAL_SIZE, dValue, std::chars_format::fixed).ptr;
+}
 
 double GpxLongitude(double dLongitude) {
     return dLongitude == 180.0 ? -180.0 : dLongitude;
@@ -219,24 +373,6 @@ bool ParseXmlDecimal(std::string_view text, double& dValue) {
     return result.ec == std::errc() && std::isfinite(dValue);
 }
 
-void CGpxFieldCodec::Encode(const WaypointView& waypoint) {
-    Clear();
-    AssignDecimal(m_strLatitude, OnItsSemicircle(waypoint.dLatitude));
-    AssignDecimal(m_strLongitude, OnItsSemicircle(GpxLongitude(waypoint.dLongitude)));
-    m_bHasElevation = waypoint.bHasElevation;
-    if (m_bHasElevation) {
-        AssignDecimal(m_strElevation, waypoint.dElevation);
-    }
-    AssignUpToNul(m_strName, waypoint.name);
-    AssignUpToNul(m_strComment, waypoint.comment);
-    m_strDescription = m_strComment;
-    m_bHasComment = !m_strComment.empty();
-    m_bHasSymbol = waypoint.bHasSymbol;
-    if (m_bHasSymbol) {
-        m_strSymbol = SymbolName(waypoint.nSymbol);
-    }
-}
-
 void CGpxFieldCodec::Decode(CWaypoint& waypoint) {
     waypoint.m_strName = TextOf(m_strName);
     waypoint.m_strComment = TextOf(m_bHasComment ? m_strComment : m_strDescription);
@@ -262,42 +398,57 @@ void CGpxFieldCodec::Clear() {
     m_bHasSymbol = false;
 }
 
-void CGpxFieldCodec::AppendElement(std::string& out, std::string_view prefix,
-                                   bool bAsciiOnly) const {
-    struct Child {
-        std::string_view name;
+CGpxElementWriter::CGpxElementWriter(std::string_view prefix, bool bAsciiOnly)
+    : m_prefix(prefix),
+      m_bAsciiOnly(bAsciiOnly),
+      m_waypointStart("  <" + m_prefix + "wpt lat=\""),
+      m_waypointEnd("  </" + m_prefix + "wpt>\n") {
+    static constexpr std::string_view NAMES[CHILD_COUNT] = {"ele", "name", "cmt", "desc", "sym"};
+    for (int i = 0; i < CHILD_COUNT; ++i) {
+        m_childStart[i] = "    <" + m_prefix + std::string(NAMES[i]) + ">";
+        m_childEnd[i] = "</" + m_prefix + std::string(NAMES[i]) + ">\n";
+    }
+}
+
+void CGpxElementWriter::Append(std::string& out, const WaypointView& waypoint) {
+    DecimalText latitude(OnItsSemicircle(waypoint.dLatitude));
+    DecimalText longitude(OnItsSemicircle(GpxLongitude(waypoint.dLongitude)));
+    DecimalText elevation(waypoint.bHasElevation ? waypoint.dElevation : 0.0);
+    struct Element {
+        Child child;
         std::string_view content;
     };
-    Child children[5];
+    Element children[CHILD_COUNT];
     size_t nChildren = 0;
-    auto add = [&](std::string_view name, const std::string& field, std::string& scratch) {
-        children[nChildren++] = Child{name, ContentOf(field, bAsciiOnly, scratch)};
-    };
-    std::string scratch[5];
-    if (m_bHasElevation) {
-        add("ele", m_strElevation, scratch[0]);
+    if (waypoint.bHasElevation) {
+        children[nChildren++] = Element{ELEVATION, elevation.View()};
     }
-    add("name", m_strName, scratch[1]);
-    if (m_bHasComment) {
-        add("cmt", m_strComment, scratch[2]);
-        add("desc", m_strDescription, scratch[3]);
+    children[nChildren++] =
+        Element{NAME, ContentOf(UpToNul(waypoint.name), m_bAsciiOnly, m_escaped[0])};
+    if (std::string_view comment = UpToNul(waypoint.comment); !comment.empty()) {
+        comment = ContentOf(comment, m_bAsciiOnly, m_escaped[1]);
+        children[nChildren++] = Element{COMMENT, comment};
+        children[nChildren++] = Element{DESCRIPTION, comment};
     }
-    if (m_bHasSymbol) {
-        add("sym", m_strSymbol, scratch[4]);
+    if (waypoint.bHasSymbol) {
+        children[nChildren++] =
+            Element{SYMBOL, ContentOf(SymbolName(waypoint.nSymbol), m_bAsciiOnly, m_escaped[2])};
     }
-    // What the pieces below take: "  <wpt lat=\"\" lon=\"\">\n", "  </wpt>\n", and for each child
-    // "    <name>", "</name>\n", each name with the prefix.
-    size_t nBytes = 31 + 2 * prefix.size() + m_strLatitude.size() + m_strLongitude.size();
+    constexpr std::string_view BETWEEN_COORDINATES = "\" lon=\"";
+    constexpr std::string_view AFTER_COORDINATES = "\">\n";
+    size_t nBytes = m_waypointStart.size() + latitude.View().size() + BETWEEN_COORDINATES.size() +
+                    longitude.View().size() + AFTER_COORDINATES.size() + m_waypointEnd.size();
     for (size_t i = 0; i < nChildren; ++i) {
-        nBytes += 10 + 2 * (prefix.size() + children[i].name.size()) + children[i].content.size();
+        nBytes += m_childStart[children[i].child].size() + children[i].content.size() +
+                  m_childEnd[children[i].child].size();
     }
     CPieceWriter writer(out, nBytes);
-    writer << "  <" << prefix << "wpt lat=\"" << m_strLatitude << "\" lon=\"" << m_strLongitude
-           << "\">\n";
+    writer << m_waypointStart << latitude.View() << BETWEEN_COORDINATES << longitude.View()
+           << AFTER_COORDINATES;
     for (size_t i = 0; i < nChildren; ++i) {
-        writer << "    <" << prefix << children[i].name << ">" << children[i].content << "</"
-               << prefix << children[i].name << ">\n";
+        writer << m_childStart[children[i].child] << children[i].content
+               << m_childEnd[children[i].child];
     }
-    writer << "  </" << prefix << "wpt>\n";
+    writer << m_waypointEnd;
     writer.Finish();
 }

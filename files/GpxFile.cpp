@@ -76,8 +76,7 @@ Status CGpxFile::BeginWriting() {
         return FileFailure("write");
     }
     if (nLength == 0) {
-        m_prefix.clear();
-        m_bAsciiOnly = false;
+        m_elements = CGpxElementWriter();
         m_bCrLf = false;
         m_file.Write(GPX_HEADER.data(), GPX_HEADER.size());
         m_tail = GPX_FOOTER;
@@ -90,8 +89,7 @@ Status CGpxFile::BeginWriting() {
         return status;
     }
     const CGpxReader::Structure& structure = m_reader.GetStructure();
-    m_prefix = structure.prefix;
-    m_bAsciiOnly = !structure.bUtf8;
+    m_elements = CGpxElementWriter(structure.prefix, !structure.bUtf8);
     if (Status status = FindLineEnds(nLength); !status.IsOk()) {
         return status;
     }
@@ -107,7 +105,7 @@ Status CGpxFile::BeginWriting() {
     if (structure.bEmptyRoot) {
         // "<gpx .../>" becomes "<gpx ...>", the new waypoints and the end tag.
         lead = ">\n";
-        m_tail = "</" + m_prefix + "gpx>" + m_tail.substr(2);
+        m_tail = "</" + m_elements.Prefix() + "gpx>" + m_tail.substr(2);
     } else if (Status status = StartLine(nInsertAt, lead); !status.IsOk()) {
         return status;
     }
@@ -169,9 +167,8 @@ Status CGpxFile::StartLine(uint64_t& nInsertAt, std::string& lead) {
 }
 
 void CGpxFile::WriteWaypoint(const WaypointView& waypoint) {
-    m_codec.Encode(waypoint);
     m_element.clear();
-    m_codec.AppendElement(m_element, m_prefix, m_bAsciiOnly);
+    m_elements.Append(m_element, waypoint);
     if (m_bCrLf) {
         UseCrLf(m_element);
     }

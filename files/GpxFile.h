@@ -35,10 +35,8 @@ private:
 
     CPlatformFile m_file;
     CGpxReader m_reader;
-    std::string m_prefix;  // of the GPX elements in the file written
-    bool m_bAsciiOnly = false;
-    bool m_bCrLf = false;    // the file written ends its lines with CR LF
-    CGpxFieldCodec m_codec;  // reused for every waypoint written, with m_element
-    std::string m_element;
-    std::string m_tail;  // what follows the new waypoints
+    CGpxElementWriter m_elements;  // with the prefix of the GPX elements in the file written
+    bool m_bCrLf = false;          // the file written ends its lines with CR LF
+    std::string m_element;         // reused for every waypoint written
+    std::string m_tail;            // what follows the new waypoints
 };

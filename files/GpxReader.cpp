@@ -5,6 +5,7 @@
 
 #include <exception>
 #include <memory>
+#include <stdexcept>
 #include <system_error>
 #include <thread>
 #include <utility>
@@ -33,15 +34,14 @@ constexpr uint64_t TYPICAL_WAYPOINT_BYTES = 192;
 
 constexpr std::string_view XML_NAMESPACE = "http://www.w3.org/XML/1998/namespace";
 
-// An element's name split at its colon: views into expat's text, which lives
-// as long as the event.
+// An element's name split at its colon: views into the parser's text, which
+// lives as long as the event.
 struct QualifiedName {
     std::string_view prefix;
     std::string_view local;
 };
 
-QualifiedName Split(const XML_Char* pName) {
-    std::string_view name(pName);
+QualifiedName Split(std::string_view name) {
     size_t nColon = name.find(':');
     if (nColon == std::string_view::npos) {
         return {std::string_view(), name};
@@ -84,21 +84,22 @@ bool StartsUtf16(const unsigned char* p, size_t nSize) {
 
 struct CGpxReader::Callbacks {
     static void XMLCALL OnStart(void* pData, const XML_Char* pName, const XML_Char** ppAttributes) {
-        static_cast<CGpxReader*>(pData)->Start(pName, ppAttributes);
+        auto* pReader = static_cast<CGpxReader*>(pData);
+        std::vector<XmlAttribute>& attributes = pReader->m_expatAttributes;
+        attributes.clear();
+        if (pReader->m_nDepth < 3) {  // deeper, no attribute is read
+            for (const XML_Char** pp = ppAttributes; *pp != nullptr; pp += 2) {
+                attributes.push_back({pp[0], pp[1]});
+            }
+        }
+        pReader->OnStart(pName, attributes);
     }
     static void XMLCALL OnEnd(void* pData, const XML_Char*) {
-        static_cast<CGpxReader*>(pData)->End();
+        static_cast<CGpxReader*>(pData)->OnEnd();
     }
     static void XMLCALL OnText(void* pData, const XML_Char* pText, int nLength) {
-        auto* pReader = static_cast<CGpxReader*>(pData);
-        if (pReader->m_pField == nullptr || pReader->m_nDepth != 3) {
-            return;
-        }
-        pReader->m_pField->append(pText, static_cast<size_t>(nLength));
-        if (pReader->m_pField->size() > MAX_FIELD_SIZE) {
-            pReader->m_pField = nullptr;
-            pReader->Refuse(Result::NotRead, "a waypoint's element holds more than 1 MiB of text");
-        }
+        static_cast<CGpxReader*>(pData)->OnText(
+            std::string_view(pText, static_cast<size_t>(nLength)));
     }
     static void XMLCALL OnXmlDeclaration(void* pData, const XML_Char*, const XML_Char* pEncoding,
                                          int) {
@@ -142,11 +143,15 @@ void CGpxReader::Reset(CWaypointTable* pTable, bool bFromTarget) {
     m_nDepth = 0;
     m_namespace.clear();
     m_bindings.clear();
+    m_spaces.clear();
+    m_bLastResolved = false;
     m_bWaypointSeen = false;
     m_bInsertBeforeFound = false;
     m_bInWaypoint = false;
     m_nTagEnd = 0;
     m_pField = nullptr;
+    m_pScanner = nullptr;
+    m_pExpat = nullptr;
 }
 
 CGpxReader::Result CGpxReader::Read(CPlatformFile& file, CWaypointTable* pTable, bool bFromTarget) {
@@ -156,6 +161,27 @@ CGpxReader::Result CGpxReader::Read(CPlatformFile& file, CWaypointTable* pTable,
         return Result::Failed;
     }
     return pTable != nullptr ? ReadAlongside(file, *pTable) : ParseFile(file);
+}
+
+uint64_t CGpxReader::EventLine() const {
+    if (m_pScanner != nullptr) {
+        return m_pScanner->EventLine();
+    }
+    return XML_GetCurrentLineNumber(m_pExpat) + m_nExpatLineBase;
+}
+
+uint64_t CGpxReader::EventStart() const {
+    if (m_pScanner != nullptr) {
+        return m_pScanner->EventStart();
+    }
+    return static_cast<uint64_t>(XML_GetCurrentByteIndex(m_pExpat) + m_nExpatOffsetBase);
+}
+
+uint64_t CGpxReader::EventLength() const {
+    if (m_pScanner != nullptr) {
+        return m_pScanner->EventLength();
+    }
+    return static_cast<uint64_t>(XML_GetCurrentByteCount(m_pExpat));
 }
 
 // Parsing takes longer than storing: the file is parsed on a thread of its
@@ -219,29 +245,73 @@ Status CGpxReader::Store(CWaypointQueue& queue, CWaypointTable& table) const {
 }
 
 CGpxReader::Result CGpxReader::ParseFile(CPlatformFile& file) {
+    if (m_parser == Parser::Expat) {
+        CXmlScanner::ResumePoint fromStart;
+        fromStart.bFromStart = true;
+        return ParseWithExpat(file, fromStart);
+    }
+    CXmlScanner::ResumePoint resume;
+    {
+        CXmlScanner scanner(*this, m_nScanBufferSize);
+        m_pScanner = &scanner;
+        CXmlScanner::Outcome outcome = scanner.Scan(file);
+        m_pScanner = nullptr;
+        switch (outcome) {
+            case CXmlScanner::Outcome::Done:
+            case CXmlScanner::Outcome::Stopped:
+                return m_result;
+            case CXmlScanner::Outcome::Failed:
+                return Result::Failed;
+            case CXmlScanner::Outcome::HandOver:
+                resume = scanner.GetResumePoint();
+                break;
+        }
+    }
+    if (!file.Seek(static_cast<int64_t>(resume.nOffset), CPlatformFile::SeekFrom::Begin)) {
+        return Result::Failed;
+    }
+    return ParseWithExpat(file, resume);
+}
+
+// Expat takes over where the scanner stopped: the context puts it in the
+// scanner's nesting before any handler is set, so that it reports nothing
+// twice, and its lines and offsets are counted on from there.
+CGpxReader::Result CGpxReader::ParseWithExpat(CPlatformFile& file,
+                                              const CXmlScanner::ResumePoint& from) {
     std::unique_ptr<XML_ParserStruct, void (*)(XML_Parser)> parser(XML_ParserCreate(nullptr),
                                                                    XML_ParserFree);
     if (parser == nullptr) {
         throw std::bad_alloc();
     }
-    m_parser = parser.get();
-    XML_SetUserData(m_parser, this);
-    XML_SetElementHandler(m_parser, Callbacks::OnStart, Callbacks::OnEnd);
-    XML_SetCharacterDataHandler(m_parser, Callbacks::OnText);
-    XML_SetXmlDeclHandler(m_parser, Callbacks::OnXmlDeclaration);
-    XML_SetEntityDeclHandler(m_parser, Callbacks::OnEntityDeclaration);
-    XML_SetUnknownEncodingHandler(m_parser, Callbacks::OnUnknownEncoding, nullptr);
-    XML_SetParamEntityParsing(m_parser, XML_PARAM_ENTITY_PARSING_NEVER);
-    XML_SetExternalEntityRefHandler(m_parser, Callbacks::OnExternalEntity);
-    XML_SetBillionLaughsAttackProtectionActivationThreshold(m_parser, EXPANSION_THRESHOLD);
-    Result result = Feed(file);
-    m_parser = nullptr;
+    m_pExpat = parser.get();
+    m_nExpatLineBase = 0;
+    m_nExpatOffsetBase = 0;
+    if (!from.bFromStart) {
+        if (XML_Parse(m_pExpat, from.context.data(), static_cast<int>(from.context.size()),
+                      XML_FALSE) != XML_STATUS_OK) {
+            throw std::logic_error("expat refused the scanner's context");
+        }
+        m_nExpatLineBase = from.nLine - 1;
+        m_nExpatOffsetBase =
+            static_cast<int64_t>(from.nOffset) - static_cast<int64_t>(from.context.size());
+    }
+    XML_SetUserData(m_pExpat, this);
+    XML_SetElementHandler(m_pExpat, Callbacks::OnStart, Callbacks::OnEnd);
+    XML_SetCharacterDataHandler(m_pExpat, Callbacks::OnText);
+    XML_SetXmlDeclHandler(m_pExpat, Callbacks::OnXmlDeclaration);
+    XML_SetEntityDeclHandler(m_pExpat, Callbacks::OnEntityDeclaration);
+    XML_SetUnknownEncodingHandler(m_pExpat, Callbacks::OnUnknownEncoding, nullptr);
+    XML_SetParamEntityParsing(m_pExpat, XML_PARAM_ENTITY_PARSING_NEVER);
+    XML_SetExternalEntityRefHandler(m_pExpat, Callbacks::OnExternalEntity);
+    XML_SetBillionLaughsAttackProtectionActivationThreshold(m_pExpat, EXPANSION_THRESHOLD);
+    Result result = Feed(file, from.bFromStart);
+    m_pExpat = nullptr;
     return result;
 }
 
-CGpxReader::Result CGpxReader::Feed(CPlatformFile& file) {
-    for (bool bFirst = true;; bFirst = false) {
-        void* pBuffer = XML_GetBuffer(m_parser, CHUNK_SIZE);
+CGpxReader::Result CGpxReader::Feed(CPlatformFile& file, bool bFromStart) {
+    for (bool bFirst = bFromStart;; bFirst = false) {
+        void* pBuffer = XML_GetBuffer(m_pExpat, CHUNK_SIZE);
         if (pBuffer == nullptr) {
             throw std::bad_alloc();
         }
@@ -253,7 +323,7 @@ CGpxReader::Result CGpxReader::Feed(CPlatformFile& file) {
             m_structure.bUtf16 = StartsUtf16(static_cast<unsigned char*>(pBuffer), nRead);
         }
         bool bFinal = nRead < CHUNK_SIZE;
-        if (XML_ParseBuffer(m_parser, static_cast<int>(nRead), bFinal) != XML_STATUS_OK) {
+        if (XML_ParseBuffer(m_pExpat, static_cast<int>(nRead), bFinal) != XML_STATUS_OK) {
             return m_result != Result::Done ? m_result : ParseError();
         }
         if (bFinal) {
@@ -263,30 +333,34 @@ CGpxReader::Result CGpxReader::Feed(CPlatformFile& file) {
 }
 
 CGpxReader::Result CGpxReader::ParseError() {
-    m_nProblemLine = XML_GetCurrentLineNumber(m_parser);
-    m_problem = XML_ErrorString(XML_GetErrorCode(m_parser));
+    m_nProblemLine = EventLine();
+    m_problem = XML_ErrorString(XML_GetErrorCode(m_pExpat));
     return Result::NotRead;
 }
 
 void CGpxReader::Refuse(Result result, const std::string& problem) {
     m_result = result;
-    m_nProblemLine = XML_GetCurrentLineNumber(m_parser);
+    m_nProblemLine = EventLine();
     m_problem = problem;
-    XML_StopParser(m_parser, XML_FALSE);
+    StopParsing();
 }
 
-uint64_t CGpxReader::EventEnd() const {
-    return static_cast<uint64_t>(XML_GetCurrentByteIndex(m_parser)) +
-           static_cast<uint64_t>(XML_GetCurrentByteCount(m_parser));
+void CGpxReader::StopParsing() {
+    if (m_pScanner != nullptr) {
+        m_pScanner->Stop();
+    } else {
+        XML_StopParser(m_pExpat, XML_FALSE);
+    }
 }
 
-void CGpxReader::Start(const char* pName, const char** ppAttributes) {
+void CGpxReader::OnStart(std::string_view qualifiedName,
+                         const std::vector<XmlAttribute>& attributes) {
     ++m_nDepth;
     if (m_nDepth > 3) {
         return;
     }
-    Bind(ppAttributes);
-    QualifiedName name = Split(pName);
+    Bind(attributes);
+    QualifiedName name = Split(qualifiedName);
     std::string_view space;
     if (!Resolve(name.prefix, space)) {
         Refuse(Result::NotRead, XML_ErrorString(XML_ERROR_UNBOUND_PREFIX));
@@ -303,10 +377,10 @@ void CGpxReader::Start(const char* pName, const char** ppAttributes) {
     if (m_nDepth == 2) {
         if (name.local == "wpt") {
             m_nTagEnd = EventEnd();
-            StartWaypoint(ppAttributes);
+            StartWaypoint(attributes);
         } else if (!m_bWaypointSeen && !m_bInsertBeforeFound &&
                    (name.local == "rte" || name.local == "trk" || name.local == "extensions")) {
-            m_structure.nInsertAt = static_cast<uint64_t>(XML_GetCurrentByteIndex(m_parser));
+            m_structure.nInsertAt = EventStart();
             m_bInsertBeforeFound = true;
         }
         return;
@@ -337,28 +411,48 @@ void CGpxReader::Start(const char* pName, const char** ppAttributes) {
 // Expat reads names as they are written; the namespaces of the elements
 // this reader looks at (the root, its children and theirs) are resolved here,
 // which costs less than expat's resolving every name of the file.
-void CGpxReader::Bind(const char** ppAttributes) {
-    for (const char** pp = ppAttributes; *pp != nullptr; pp += 2) {
+void CGpxReader::Bind(const std::vector<XmlAttribute>& attributes) {
+    for (const XmlAttribute& attribute : attributes) {
         std::string_view prefix;
-        if (DeclaredPrefix(pp[0], prefix)) {
-            m_bindings.push_back({std::string(prefix), std::string(pp[1]), m_nDepth});
+        if (DeclaredPrefix(attribute.name, prefix)) {
+            m_spaces[std::string(prefix)].emplace_back(attribute.value);
+            m_bindings.push_back({std::string(prefix), m_nDepth});
+            m_bLastResolved = false;
         }
     }
 }
 
-bool CGpxReader::Resolve(std::string_view prefix, std::string_view& space) const {
-    for (auto it = m_bindings.rbegin(); it != m_bindings.rend(); ++it) {
-        if (it->prefix == prefix) {
-            space = it->space;
-            return true;
+// Undoes the declarations of the element that ends.
+void CGpxReader::Unbind() {
+    while (!m_bindings.empty() && m_bindings.back().nDepth == m_nDepth) {
+        auto it = m_spaces.find(m_bindings.back().prefix);
+        it->second.pop_back();
+        if (it->second.empty()) {
+            m_spaces.erase(it);
         }
+        m_bindings.pop_back();
+        m_bLastResolved = false;
     }
-    if (prefix.empty()) {
-        space = std::string_view();
+}
+
+bool CGpxReader::Resolve(std::string_view prefix, std::string_view& space) {
+    if (m_bLastResolved && prefix == m_lastPrefix) {
+        space = m_lastSpace;
         return true;
     }
-    space = XML_NAMESPACE;
-    return prefix == "xml";
+    if (auto it = m_spaces.find(std::string(prefix)); it != m_spaces.end()) {
+        space = it->second.back();
+    } else if (prefix.empty()) {
+        space = std::string_view();
+    } else if (prefix == "xml") {
+        space = XML_NAMESPACE;
+    } else {
+        return false;
+    }
+    m_lastPrefix = prefix;
+    m_lastSpace = space;
+    m_bLastResolved = true;
+    return true;
 }
 
 void CGpxReader::StartRoot(std::string_view space, std::string_view local,
@@ -371,35 +465,41 @@ void CGpxReader::StartRoot(std::string_view space, std::string_view local,
     m_structure.prefix = prefix.empty() ? std::string() : std::string(prefix) + ":";
 }
 
-void CGpxReader::StartWaypoint(const char** ppAttributes) {
+void CGpxReader::StartWaypoint(const std::vector<XmlAttribute>& attributes) {
     m_bInWaypoint = true;
-    m_nWaypointLine = XML_GetCurrentLineNumber(m_parser);
+    m_nWaypointLine = EventLine();
     m_codec.Clear();
-    for (const char** pp = ppAttributes; *pp != nullptr; pp += 2) {
-        std::string_view attribute(pp[0]);
-        if (attribute == "lat") {
-            m_codec.m_strLatitude = pp[1];
-        } else if (attribute == "lon") {
-            m_codec.m_strLongitude = pp[1];
+    for (const XmlAttribute& attribute : attributes) {
+        if (attribute.name == "lat") {
+            m_codec.m_strLatitude = attribute.value;
+        } else if (attribute.name == "lon") {
+            m_codec.m_strLongitude = attribute.value;
         }
     }
 }
 
-void CGpxReader::End() {
-    while (!m_bindings.empty() && m_bindings.back().nDepth == m_nDepth) {
-        m_bindings.pop_back();
+void CGpxReader::OnText(std::string_view text) {
+    if (m_pField == nullptr || m_nDepth != 3) {
+        return;
     }
+    m_pField->append(text);
+    if (m_pField->size() > MAX_FIELD_SIZE) {
+        m_pField = nullptr;
+        Refuse(Result::NotRead, "a waypoint's element holds more than 1 MiB of text");
+    }
+}
+
+void CGpxReader::OnEnd() {
+    Unbind();
     if (m_nDepth == 3) {
         m_pField = nullptr;
     } else if (m_nDepth == 2 && m_bInWaypoint) {
         EndWaypoint();
     } else if (m_nDepth == 1) {
         // The end of an empty element is no tag of its own.
-        m_structure.bEmptyRoot = XML_GetCurrentByteCount(m_parser) == 0;
+        m_structure.bEmptyRoot = EventLength() == 0;
         if (!m_bWaypointSeen && !m_bInsertBeforeFound) {
-            m_structure.nInsertAt = m_structure.bEmptyRoot
-                                        ? m_nTagEnd - 2
-                                        : static_cast<uint64_t>(XML_GetCurrentByteIndex(m_parser));
+            m_structure.nInsertAt = m_structure.bEmptyRoot ? m_nTagEnd - 2 : EventStart();
         }
     }
     --m_nDepth;
@@ -418,7 +518,7 @@ void CGpxReader::EndWaypoint() {
                         WaypointOrigin{WaypointOrigin::Unit::Line, m_nWaypointLine, m_filePath}};
     if (!Deliver(std::move(read))) {
         m_result = Result::Stopped;
-        XML_StopParser(m_parser, XML_FALSE);
+        StopParsing();
     }
 }
 

@@ -8,7 +8,7 @@ build_dir=build-fuzz
 
 CC=clang CXX=clang++ cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DPATHFOLIO_FUZZ=ON -DPATHFOLIO_TESTS=OFF -DPATHFOLIO_BENCH=OFF -DPATHFOLIO_GUI=OFF >/dev/null
-cmake --build "$build_dir" --parallel --target MapSourceReaderFuzz TextReaderFuzz GpxReaderFuzz TemplateStoreFuzz
+cmake --build "$build_dir" --parallel --target MapSourceReaderFuzz TextReaderFuzz GpxReaderFuzz GpxScannerFuzz TemplateStoreFuzz
 
 corpus="$build_dir/corpus"
 mkdir -p "$corpus/mapsource" "$corpus/text" "$corpus/gpx" "$corpus/store"
@@ -38,5 +38,6 @@ run() {
 run MapSourceReaderFuzz "$corpus/mapsource"
 run TextReaderFuzz "$corpus/text"
 run GpxReaderFuzz "$corpus/gpx" -dict=fuzz/gpx.dict
+run GpxScannerFuzz "$corpus/gpx" -dict=fuzz/gpx.dict
 # Inputs of up to about 3,800 records, so that a store too slow to load shows.
 run TemplateStoreFuzz "$corpus/store" -max_len=1048576

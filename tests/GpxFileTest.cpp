@@ -1,5 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <charconv>
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -372,6 +377,38 @@ TEST_F(GpxFile, ANumberThatIsNoNumberMakesTheWaypointInvalid) {
         EXPECT_EQ(ui.prompts, c.fault == WaypointError::None ? std::vector<WaypointError>{}
                                                              : std::vector<WaypointError>{c.fault})
             << c.attributes << c.elevation;
+    }
+}
+
+// Written in integer arithmetic, a number must still read as std::to_chars
+// writes it, so that the bytes of GPX files stay as they were.
+TEST(XmlDecimal, IsTheShortestFixedPointTextThatToCharsWrites) {
+    std::mt19937_64 random(20261207);
+    auto expectSame = [](double dValue) {
+        char expected[XML_DECIMAL_SIZE];
+        char written[XML_DECIMAL_SIZE];
+        auto result =
+            std::to_chars(expected, expected + sizeof expected, dValue, std::chars_format::fixed);
+        ASSERT_EQ(std::string(written, WriteXmlDecimal(written, dValue)),
+                  std::string(expected, result.ptr))
+            << std::hexfloat << dValue;
+    };
+    for (double dValue : {0.0, -0.0, 1.0, 0.5, 180.0, -180.0, 100.0, 0.015625, 0.02, 1e-5, 0.1,
+                          1e15, 4294967295.5, 99.99999999999999, 9.999999999999998, std::nan(""),
+                          HUGE_VAL, std::numeric_limits<double>::denorm_min()}) {
+        expectSame(dValue);
+    }
+    for (int i = 0; i < 250000; ++i) {
+        auto nSemicircle = static_cast<int32_t>(random());
+        expectSame(SemicirclesToDegrees(nSemicircle));
+        expectSame(static_cast<double>(static_cast<int64_t>(random() % 2000000001) - 1000000000) /
+                   std::pow(10.0, static_cast<double>(random() % 12)));
+        expectSame(std::nextafter(static_cast<double>(random() % 100000) / 1000, 1e9));
+        uint64_t nBits = random();
+        double dAny = 0.0;
+        std::memcpy(&dAny, &nBits, sizeof dAny);
+        int nExponent = 0;
+        expectSame(std::ldexp(std::frexp(dAny, &nExponent), static_cast<int>(random() % 48) - 8));
     }
 }
 
