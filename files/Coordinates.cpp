@@ -12,6 +12,8 @@
 #include <initializer_list>
 #include <string>
 
+#include "platform/DecimalDigits.h"
+
 namespace {
 
 locale_t CLocale() {
@@ -67,19 +69,6 @@ uint64_t RoundedMillionths(double dDegrees) {
         ++nWhole;
     }
     return nWhole;
-}
-
-char* WriteDigits(char* pOut, uint64_t nValue, int nMinDigits) {
-    char digits[24];
-    int n = 0;
-    do {
-        digits[n++] = static_cast<char>('0' + nValue % 10);
-        nValue /= 10;
-    } while (nValue != 0 || n < nMinDigits);
-    while (n > 0) {
-        *pOut++ = digits[--n];
-    }
-    return pOut;
 }
 
 }  // namespace

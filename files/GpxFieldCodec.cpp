@@ -9,6 +9,7 @@
 
 #include "files/Coordinates.h"
 #include "files/GarminSymbols.h"
+#include "platform/DecimalDigits.h"
 #include "platform/Utf8.h"
 
 namespace {
@@ -59,16 +60,12 @@ uint64_t ShiftDown(Uint128 nNumber, int nShift, uint64_t& nRest) {
     return (nLow >> nShift) | (nHigh << (64 - nShift));
 }
 
-// Writes the number as twenty digits, zeros first, two at a time in chains
+// Writes the number as twenty digits, zeros first, in chains of divisions
 // that do not wait for one another.
 void WriteTwentyDigits(char* pOut, uint64_t nNumber) {
-    static constexpr char PAIRS[] =
-        "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
-        "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
-        "8081828384858687888990919293949596979899";
     auto writeFour = [](char* p, uint32_t nFour) {
-        std::memcpy(p, PAIRS + 2 * (nFour / 100), 2);
-        std::memcpy(p + 2, PAIRS + 2 * (nFour % 100), 2);
+        WriteTwoDigits(p, nFour / 100);
+        WriteTwoDigits(p + 2, nFour % 100);
     };
     auto writeEight = [&](char* p, uint32_t nEight) {
         writeFour(p, nEight / 10000);

@@ -64,6 +64,9 @@ bool Is(unsigned char c, ByteClass cls) {
 int CharacterLength(const unsigned char* p, const unsigned char* pEnd) {
     auto continuation = [](unsigned char c) { return (c & 0xC0) == 0x80; };
     unsigned char c = p[0];
+    if (c < 0x80) {
+        return c >= 0x20 || Is(c, BLANK) ? 1 : 0;
+    }
     int nLength = c < 0xC2 ? 0 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : c < 0xF5 ? 4 : 0;
     if (nLength == 0) {
         return 0;
@@ -437,13 +440,6 @@ CXmlScanner::Step CXmlScanner::Comment() {
             m_nPos = PosOf(p + 3);
             return Step::Next;
         }
-        if (c < 0x80) {
-            if (c < 0x20 && !Is(c, BLANK)) {
-                return HandOverHere();
-            }
-            ++p;
-            continue;
-        }
         int nLength = CharacterLength(p, pEnd);
         if (nLength <= 0) {
             return nLength < 0 ? Step::NeedMore : HandOverHere();
@@ -462,13 +458,6 @@ CXmlScanner::Step CXmlScanner::CData() {
         unsigned char c = *p;
         if (c == ']' && pEnd - p >= 3 && p[1] == ']' && p[2] == '>') {
             break;
-        }
-        if (c < 0x80) {
-            if (c < 0x20 && !Is(c, BLANK)) {
-                return HandOverHere();
-            }
-            ++p;
-            continue;
         }
         int nLength = CharacterLength(p, pEnd);
         if (nLength <= 0) {
@@ -537,10 +526,7 @@ CXmlScanner::Step CXmlScanner::Text() {
             ++p;
             continue;
         }
-        if (c < 0x80) {
-            return HandOverHere();  // a control character
-        }
-        int nLength = CharacterLength(p, pEnd);
+        int nLength = CharacterLength(p, pEnd);  // not ASCII, or a control character
         if (nLength == 0) {
             return HandOverHere();
         }
