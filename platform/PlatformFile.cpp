@@ -276,7 +276,7 @@ void CPlatformFile::Write(const void* pData, size_t nCount) {
     }
 }
 
-char* CPlatformFile::WriteSpace(size_t nCount) {
+char* CPlatformFile::WriteSpaceInNewBuffer(size_t nCount) {
     if (m_fd < 0 || HasFailed() || nCount > BUFFER_SIZE) {
         return nullptr;
     }

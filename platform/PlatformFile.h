@@ -62,7 +62,17 @@ public:
     // Room for nCount more bytes in the write buffer, to be filled by the
     // caller before the next call on the file; null when the file has failed
     // or the bytes would not fit a buffer (Write them then).
-    char* WriteSpace(size_t nCount);
+    char* WriteSpace(size_t nCount) {
+        // Room left in the buffer being written, the common case, without a call.
+        if (m_bufferUse == BufferUse::Writing && m_nErrno == 0 &&
+            m_buffer.size() - m_nBufferFill >= nCount) {
+            char* pSpace = m_buffer.data() + m_nBufferFill;
+            m_nBufferFill += nCount;
+            m_nPosition += nCount;
+            return pSpace;
+        }
+        return WriteSpaceInNewBuffer(nCount);
+    }
     [[nodiscard]] bool Seek(int64_t nOffset, SeekFrom from);
     uint64_t GetPosition() const { return m_nPosition; }
     uint64_t GetLength();
@@ -86,6 +96,7 @@ private:
     size_t ReadDirectly(char* pOut, size_t nCount);
     size_t ReadAtPosition(char* pOut, size_t nCount);
     void DropReadBuffer();
+    char* WriteSpaceInNewBuffer(size_t nCount);
     void StartWriteBuffer();
     void StartWriteback(size_t nWritten);
     size_t BufferedReadable() const;
