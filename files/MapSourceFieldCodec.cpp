@@ -82,12 +82,10 @@ bool IsPlainAscii(std::string_view text) {
     return true;
 }
 
-// The record's text: Windows-1252, up to the first NUL byte. Plain ASCII, by
-// far the most common, is already that and is not copied.
-std::string_view RecordText(std::string_view text, std::string& converted, int& nReplaced) {
-    if (IsPlainAscii(text)) {
-        return text;
-    }
+// RecordText of a text that holds a NUL byte or a byte beyond ASCII, kept out
+// of line so that the common case is inlined where it is used.
+[[gnu::noinline]] std::string_view CutOrConvertedText(std::string_view text, std::string& converted,
+                                                      int& nReplaced) {
     text = text.substr(0, text.find('\0'));
     if (IsAscii(text)) {
         return text;
@@ -95,6 +93,12 @@ std::string_view RecordText(std::string_view text, std::string& converted, int& 
     converted.clear();
     ConvertToWindows1252(text, converted, nReplaced);
     return converted;
+}
+
+// The record's text: Windows-1252, up to the first NUL byte. Plain ASCII, by
+// far the most common, is already that and is not copied.
+std::string_view RecordText(std::string_view text, std::string& converted, int& nReplaced) {
+    return IsPlainAscii(text) ? text : CutOrConvertedText(text, converted, nReplaced);
 }
 
 // Writes a record's fields one after another.
