@@ -229,6 +229,10 @@ Status CTextWaypointFile::BeginWriting() {
         return FileFailure("read");
     }
     m_writeCodec.emplace(&m_template, encoding);
+    m_quotedBytes.fill(false);
+    for (char c : {'"', '\r', '\n', '\x1A', m_template.delimiter}) {
+        m_quotedBytes[static_cast<unsigned char>(c)] = true;
+    }
     if (m_file.GetPosition() == 0) {
         CTextFieldCodec header(&m_template);
         header.SetHeader();
@@ -270,10 +274,9 @@ void CTextWaypointFile::WriteRow(const CTextFieldCodec& codec) {
 }
 
 bool CTextWaypointFile::NeedsQuotes(const std::string& field) const {
+    bool bQuoted = false;
     for (char c : field) {
-        if (c == '"' || c == '\r' || c == '\n' || c == '\x1A' || c == m_template.delimiter) {
-            return true;
-        }
+        bQuoted |= m_quotedBytes[static_cast<unsigned char>(c)];
     }
-    return false;
+    return bQuoted;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -29,6 +30,9 @@ public:
 
     // The template of the last reading or writing.
     CTextTemplate m_template;
+    // The bytes that make a field be written in quotes: a quote, a line end,
+    // the end-of-file mark and the delimiter.
+    std::array<bool, 256> m_quotedBytes{};
 
 private:
     // A row's waypoint, decoded, and where it was read.
