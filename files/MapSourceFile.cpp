@@ -1,11 +1,15 @@
 #include "files/MapSourceFile.h"
 
 #include <cstring>
+#include <exception>
+#include <system_error>
+#include <thread>
 #include <utility>
 
 #include "engine/WaypointFeed.h"
 #include "engine/WaypointTable.h"
 #include "files/MapSourceFieldCodec.h"
+#include "files/ReadQueue.h"
 #include "platform/LittleEndian.h"
 
 namespace {
@@ -30,19 +34,70 @@ std::string DescribeLetter(unsigned char c) {
 
 Status CMapSourceFile::ReadWaypoints(CWaypointTable& table, bool bFromTarget) {
     table.ExpectWaypoints(m_file.GetLength() / TYPICAL_RECORD_BYTES);
-    Structure structure;
     CWaypointFeed feed(table);
-    ReadEnd end = Walk(&feed, bFromTarget, structure);
+    Status stored;
+    auto store = [&](CWaypoint&& waypoint, uint64_t nRecord) {
+        const WaypointOrigin origin{WaypointOrigin::Unit::Record, nRecord, m_file.GetFilePath()};
+        stored = feed.Add(std::move(waypoint), origin, std::string());
+        return stored.IsOk();
+    };
+    ReadEnd end = ReadAlongside(store, bFromTarget);
+    if (!stored.IsOk()) {
+        return stored;
+    }
     // Waypoints read before a fault of the file come first.
-    if (end != ReadEnd::Stopped) {
-        if (Status status = feed.Flush(); !status.IsOk()) {
-            return status;
-        }
+    if (Status status = feed.Flush(); !status.IsOk()) {
+        return status;
     }
     return end == ReadEnd::EndRecord ? Status() : m_readStatus;
 }
 
-CMapSourceFile::ReadEnd CMapSourceFile::Walk(CWaypointFeed* pFeed, bool bFromTarget,
+// Reading and decoding the records takes about as long as storing their
+// waypoints: the file is walked on a thread of its own (without a thread, in
+// turns with the storing).
+CMapSourceFile::ReadEnd CMapSourceFile::ReadAlongside(const Deliver& store, bool bFromTarget) {
+    struct WaypointRead {
+        CWaypoint waypoint;
+        uint64_t nRecord;
+    };
+    CReadQueue<WaypointRead> queue;
+    const Deliver push = [&queue](CWaypoint&& waypoint, uint64_t nRecord) {
+        size_t nBytes = waypoint.m_strName.size() + waypoint.m_strComment.size();
+        return queue.Push(WaypointRead{std::move(waypoint), nRecord}, nBytes);
+    };
+    Structure structure;
+    ReadEnd end = ReadEnd::None;
+    std::exception_ptr failure;
+    std::thread walker;
+    try {
+        walker = std::thread([&] {
+            try {
+                end = Walk(&push, bFromTarget, structure);
+            } catch (...) {
+                failure = std::current_exception();
+            }
+            queue.Finish();
+        });
+    } catch (const std::system_error&) {
+        return Walk(&store, bFromTarget, structure);
+    }
+    {
+        CJoinReader<WaypointRead> join(queue, walker);
+        std::vector<WaypointRead> batch;
+        bool bStoring = true;
+        while (bStoring && queue.Pop(batch)) {
+            for (auto it = batch.begin(); bStoring && it != batch.end(); ++it) {
+                bStoring = store(std::move(it->waypoint), it->nRecord);
+            }
+        }
+    }
+    if (failure) {
+        std::rethrow_exception(failure);
+    }
+    return end;
+}
+
+CMapSourceFile::ReadEnd CMapSourceFile::Walk(const Deliver* pDeliver, bool bFromTarget,
                                              Structure& structure) {
     m_readStatus = Status();
     uint64_t nLength = m_file.GetLength();
@@ -81,7 +136,7 @@ CMapSourceFile::ReadEnd CMapSourceFile::Walk(CWaypointFeed* pFeed, bool bFromTar
             end = ReadFormat(nOffset, nBody, type, structure);
         } else if (type == MPS_WAYPOINT_TYPE) {
             ++structure.nWaypointRecords;
-            end = ReadWaypoint(nOffset, nBody, structure, pFeed, bFromTarget);
+            end = ReadWaypoint(nOffset, nBody, structure, pDeliver, bFromTarget);
             structure.nInsertAt = nOffset + MPS_RECORD_HEAD_SIZE + nBody;
             bInsertPointFound = true;
         } else if (type == MPS_ROUTE_TYPE || type == MPS_TRACK_TYPE ||
@@ -126,7 +181,7 @@ CMapSourceFile::ReadEnd CMapSourceFile::ReadFormat(uint64_t nOffset, uint32_t nB
 
 CMapSourceFile::ReadEnd CMapSourceFile::ReadWaypoint(uint64_t nOffset, uint32_t nBody,
                                                      const Structure& structure,
-                                                     CWaypointFeed* pFeed, bool bFromTarget) {
+                                                     const Deliver* pDeliver, bool bFromTarget) {
     if (nBody > MPS_MAX_WAYPOINT_BODY) {
         return Damaged(nOffset, "a waypoint record of " + std::to_string(nBody) +
                                     " bytes is longer than any waypoint");
@@ -141,19 +196,14 @@ CMapSourceFile::ReadEnd CMapSourceFile::ReadWaypoint(uint64_t nOffset, uint32_t 
         return Damaged(nOffset, "the fields of a waypoint record do not fit inside its length of " +
                                     std::to_string(nBody) + " bytes");
     }
-    if (pFeed == nullptr) {
+    if (pDeliver == nullptr) {
         return ReadEnd::None;
     }
     CWaypoint waypoint;
     codec.Decode(waypoint);
     waypoint.m_bFromTarget = bFromTarget;
-    const WaypointOrigin origin{WaypointOrigin::Unit::Record, structure.nWaypointRecords,
-                                m_file.GetFilePath()};
-    if (Status status = pFeed->Add(std::move(waypoint), origin, std::string()); !status.IsOk()) {
-        m_readStatus = std::move(status);
-        return ReadEnd::Stopped;
-    }
-    return ReadEnd::None;
+    return (*pDeliver)(std::move(waypoint), structure.nWaypointRecords) ? ReadEnd::None
+                                                                        : ReadEnd::Stopped;
 }
 
 CMapSourceFile::ReadEnd CMapSourceFile::Damaged(uint64_t nOffset, const std::string& what) {

@@ -1,14 +1,13 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "files/FileKinds.h"
 #include "files/MapSourceFormat.h"
 #include "files/WaypointFile.h"
-
-class CWaypointFeed;
 
 // A MapSource waypoint file (.mps) of version 3, 4 or 5.
 class CMapSourceFile : public CWaypointFile {
@@ -50,17 +49,23 @@ private:
     void WriteWaypoint(const WaypointView& waypoint) override;
     void EndWriting() override;
 
-    // Reads the whole file; waypoints go to the table when there is one.
-    ReadEnd Walk(CWaypointFeed* pFeed, bool bFromTarget, Structure& structure);
+    // Takes a waypoint read and the number of its record; false when no more are wanted.
+    using Deliver = std::function<bool(CWaypoint&&, uint64_t)>;
+
+    // Walks the file on a thread of its own while the waypoints read are
+    // stored on this one.
+    ReadEnd ReadAlongside(const Deliver& store, bool bFromTarget);
+    // Reads the whole file; waypoints are delivered when there is somewhere to.
+    ReadEnd Walk(const Deliver* pDeliver, bool bFromTarget, Structure& structure);
     ReadEnd ReadFormat(uint64_t nOffset, uint32_t nBody, char type, Structure& structure);
     ReadEnd ReadWaypoint(uint64_t nOffset, uint32_t nBody, const Structure& structure,
-                         CWaypointFeed* pFeed, bool bFromTarget);
+                         const Deliver* pDeliver, bool bFromTarget);
     ReadEnd Damaged(uint64_t nOffset, const std::string& what);
     ReadEnd Failed();
     ReadEnd Refused(ReadEnd end, std::string message);
 
     CPlatformFile m_file;
-    Status m_readStatus;                // why the last walk ended, when it failed or stopped
+    Status m_readStatus;                // why the last walk ended, when the file failed it
     std::vector<unsigned char> m_body;  // reused for every waypoint record read
     MapSourceLayout m_writeLayout = MapSourceLayout::Version3;
     std::string m_record;  // reused for a waypoint record longer than the file's buffer

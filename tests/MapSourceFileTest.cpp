@@ -154,11 +154,23 @@ TEST_F(MapSourceFile, DamageIsReportedWithItsOffsetAndNeverReadAsSuccess) {
     }
 }
 
-// The table settles each waypoint before the reader reports damage further on.
+// The table settles each waypoint before the reader reports damage further
+// on, also when the records are read many batches ahead of the storing.
 TEST_F(MapSourceFile, AWaypointRefusedBeforeDamageIsWhatStopsTheReading) {
     ExpectReadStoppedWith(mps::Header() + mps::Record("a", "", S(1), S(2)) +
                               mps::Record("b", "", 0, S(2)) + mps::Int32(500) + "W",
                           "Stopped at waypoint \"b\", waypoint record 2 of");
+    std::string records;
+    for (int i = 0; i < 30000; ++i) {
+        records += mps::Record("a" + std::to_string(i), "", S(1), S(2));
+    }
+    ExpectReadStoppedWith(
+        mps::Header() + records + mps::Record("b", "", 0, S(2)) + records + mps::Int32(500) + "W",
+        "Stopped at waypoint \"b\", waypoint record 30001 of");
+    std::string damaged = mps::Header() + records + mps::Int32(500) + "W";
+    ExpectReadStoppedWith(damaged, Damaged(damaged.size() - 5,
+                                           "a record of 500 bytes runs past "
+                                           "the end of the file"));
 }
 
 }  // namespace
