@@ -254,6 +254,9 @@ void CTextWaypointFile::WriteWaypoint(const WaypointView& waypoint) {
 // that holds it, a quote, a line break or the text's end byte is quoted.
 void CTextWaypointFile::WriteRow(const CTextFieldCodec& codec) {
     const char separator = m_template.delimiter != '\0' ? m_template.delimiter : ',';
+    if (WritePlainRow(codec, separator)) {
+        return;
+    }
     m_row.clear();
     for (size_t i = 0; i < codec.m_fields.size(); ++i) {
         if (i > 0) {
@@ -271,6 +274,32 @@ void CTextWaypointFile::WriteRow(const CTextFieldCodec& codec) {
         m_row.push_back('"');
     }
     m_file.WriteLine(m_row);
+}
+
+// Most rows need no quotes and hold no line end: they go straight into the
+// file's buffer. False, with nothing written, for any other row.
+bool CTextWaypointFile::WritePlainRow(const CTextFieldCodec& codec, char separator) {
+    size_t nBytes = codec.m_fields.size() + 1;  // the separators and CR LF
+    for (const std::string& field : codec.m_fields) {
+        if (NeedsQuotes(field)) {
+            return false;
+        }
+        nBytes += field.size();
+    }
+    char* p = m_file.WriteSpace(nBytes);
+    if (p == nullptr) {
+        return false;
+    }
+    for (size_t i = 0; i < codec.m_fields.size(); ++i) {
+        if (i > 0) {
+            *p++ = separator;
+        }
+        const std::string& field = codec.m_fields[i];
+        std::memcpy(p, field.data(), field.size());
+        p += field.size();
+    }
+    std::memcpy(p, "\r\n", 2);
+    return true;
 }
 
 bool CTextWaypointFile::NeedsQuotes(const std::string& field) const {

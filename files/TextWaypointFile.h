@@ -62,6 +62,7 @@ private:
     // The given layout, or the person's choice of template.
     Status ChooseTemplate(TemplateUse use);
     void WriteRow(const CTextFieldCodec& codec);
+    bool WritePlainRow(const CTextFieldCodec& codec, char separator);
     bool NeedsQuotes(const std::string& field) const;
     // UTF-8 when the file is valid UTF-8 up to its text end byte, otherwise
     // Windows-1252 (Detect when the system failed to read). Keeps the position.
