@@ -7,16 +7,22 @@
 
 Status CWaypointFeed::Add(CWaypoint&& waypoint, const WaypointOrigin& origin,
                           std::string&& coordinateNote) {
+    // The table lowers names before it looks them up; lowered here, the
+    // name leads to the memory that the lookup will read.
+    LowerText(waypoint.m_strName);
+    uint32_t nNameHash = CWaypointTable::NameHash(waypoint.m_strName);
+    return AddLowered(std::move(waypoint), nNameHash, origin, std::move(coordinateNote));
+}
+
+Status CWaypointFeed::AddLowered(CWaypoint&& waypoint, uint32_t nNameHash,
+                                 const WaypointOrigin& origin, std::string&& coordinateNote) {
     if (m_nHeld == AHEAD) {
         if (Status status = StoreOldest(); !status.IsOk()) {
             return status;
         }
     }
-    // The table lowers names before it looks them up; lowered here, the
-    // name leads to the memory that the lookup will read.
-    LowerText(waypoint.m_strName);
     Held& held = m_held[(m_nOldest + m_nHeld) % AHEAD];
-    held.nNameHash = m_table.NameHash(waypoint.m_strName);
+    held.nNameHash = nNameHash;
     m_table.Prefetch(held.nNameHash);
     held.waypoint = std::move(waypoint);
     held.origin = origin;

@@ -26,6 +26,10 @@ public:
     // to show should it refuse them, and stores the oldest one held once the
     // feed is full. Once a store fails, the waypoints still held are dropped.
     Status Add(CWaypoint&& waypoint, const WaypointOrigin& origin, std::string&& coordinateNote);
+    // The same for a waypoint whose name the reader lowered (LowerText) and
+    // hashed (CWaypointTable::NameHash) itself, on a thread of its own.
+    Status AddLowered(CWaypoint&& waypoint, uint32_t nNameHash, const WaypointOrigin& origin,
+                      std::string&& coordinateNote);
     // Stores every waypoint still held, in order.
     Status Flush();
 

@@ -11,6 +11,7 @@
 #include "files/MapSourceFieldCodec.h"
 #include "files/ReadQueue.h"
 #include "platform/LittleEndian.h"
+#include "platform/Utf8.h"
 
 namespace {
 
@@ -36,12 +37,7 @@ Status CMapSourceFile::ReadWaypoints(CWaypointTable& table, bool bFromTarget) {
     table.ExpectWaypoints(m_file.GetLength() / TYPICAL_RECORD_BYTES);
     CWaypointFeed feed(table);
     Status stored;
-    auto store = [&](CWaypoint&& waypoint, uint64_t nRecord) {
-        const WaypointOrigin origin{WaypointOrigin::Unit::Record, nRecord, m_file.GetFilePath()};
-        stored = feed.Add(std::move(waypoint), origin, std::string());
-        return stored.IsOk();
-    };
-    ReadEnd end = ReadAlongside(store, bFromTarget);
+    ReadEnd end = ReadAlongside(feed, bFromTarget, stored);
     if (!stored.IsOk()) {
         return stored;
     }
@@ -53,17 +49,25 @@ Status CMapSourceFile::ReadWaypoints(CWaypointTable& table, bool bFromTarget) {
 }
 
 // Reading and decoding the records takes about as long as storing their
-// waypoints: the file is walked on a thread of its own (without a thread, in
-// turns with the storing).
-CMapSourceFile::ReadEnd CMapSourceFile::ReadAlongside(const Deliver& store, bool bFromTarget) {
+// waypoints: the file is walked on a thread of its own, which also lowers and
+// hashes the names for the table (without a thread, in turns with the
+// storing). stored is what the table said of the last waypoint it took.
+CMapSourceFile::ReadEnd CMapSourceFile::ReadAlongside(CWaypointFeed& feed, bool bFromTarget,
+                                                      Status& stored) {
+    auto origin = [this](uint64_t nRecord) {
+        return WaypointOrigin{WaypointOrigin::Unit::Record, nRecord, m_file.GetFilePath()};
+    };
     struct WaypointRead {
         CWaypoint waypoint;
         uint64_t nRecord;
+        uint32_t nNameHash;
     };
     CReadQueue<WaypointRead> queue;
     const Deliver push = [&queue](CWaypoint&& waypoint, uint64_t nRecord) {
+        LowerText(waypoint.m_strName);
+        uint32_t nNameHash = CWaypointTable::NameHash(waypoint.m_strName);
         size_t nBytes = waypoint.m_strName.size() + waypoint.m_strComment.size();
-        return queue.Push(WaypointRead{std::move(waypoint), nRecord}, nBytes);
+        return queue.Push(WaypointRead{std::move(waypoint), nRecord, nNameHash}, nBytes);
     };
     Structure structure;
     ReadEnd end = ReadEnd::None;
@@ -79,15 +83,19 @@ CMapSourceFile::ReadEnd CMapSourceFile::ReadAlongside(const Deliver& store, bool
             queue.Finish();
         });
     } catch (const std::system_error&) {
+        const Deliver store = [&](CWaypoint&& waypoint, uint64_t nRecord) {
+            stored = feed.Add(std::move(waypoint), origin(nRecord), std::string());
+            return stored.IsOk();
+        };
         return Walk(&store, bFromTarget, structure);
     }
     {
         CJoinReader<WaypointRead> join(queue, walker);
         std::vector<WaypointRead> batch;
-        bool bStoring = true;
-        while (bStoring && queue.Pop(batch)) {
-            for (auto it = batch.begin(); bStoring && it != batch.end(); ++it) {
-                bStoring = store(std::move(it->waypoint), it->nRecord);
+        while (stored.IsOk() && queue.Pop(batch)) {
+            for (auto it = batch.begin(); stored.IsOk() && it != batch.end(); ++it) {
+                stored = feed.AddLowered(std::move(it->waypoint), it->nNameHash,
+                                         origin(it->nRecord), std::string());
             }
         }
     }

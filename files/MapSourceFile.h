@@ -10,6 +10,8 @@
 #include "files/WaypointFile.h"
 
 // A MapSource waypoint file (.mps) of version 3, 4 or 5.
+class CWaypointFeed;
+
 class CMapSourceFile : public CWaypointFile {
 public:
     // How a walk through the file ended.
@@ -54,7 +56,7 @@ private:
 
     // Walks the file on a thread of its own while the waypoints read are
     // stored on this one.
-    ReadEnd ReadAlongside(const Deliver& store, bool bFromTarget);
+    ReadEnd ReadAlongside(CWaypointFeed& feed, bool bFromTarget, Status& stored);
     // Reads the whole file; waypoints are delivered when there is somewhere to.
     ReadEnd Walk(const Deliver* pDeliver, bool bFromTarget, Structure& structure);
     ReadEnd ReadFormat(uint64_t nOffset, uint32_t nBody, char type, Structure& structure);
