@@ -306,10 +306,13 @@ void CPlatformFile::StartWriteBuffer() {
 // The disk begins to write a large file while more of it is being made,
 // rather than all of it at the sync of the commit. Only a hint: the commit's
 // sync is what makes the bytes safe, so a failure here is of no account.
-void CPlatformFile::StartWriteback(size_t nWritten) {
+void CPlatformFile::StartWriteback(uint64_t nEnd, size_t nWritten) {
     m_nBytesSinceWriteback += nWritten;
-    if (m_nBytesSinceWriteback >= WRITEBACK_STEP) {
-        ::sync_file_range(m_fd, 0, 0, SYNC_FILE_RANGE_WRITE);
+    if (m_nBytesSinceWriteback >= WRITEBACK_STEP && nEnd >= m_nBytesSinceWriteback) {
+        // The bytes written since the last time, not the whole file again,
+        // whose pages the system would otherwise walk every time.
+        ::sync_file_range(m_fd, static_cast<off_t>(nEnd - m_nBytesSinceWriteback),
+                          static_cast<off_t>(m_nBytesSinceWriteback), SYNC_FILE_RANGE_WRITE);
         m_nBytesSinceWriteback = 0;
     }
 }
@@ -334,7 +337,7 @@ bool CPlatformFile::Flush() {
         }
         nWritten += static_cast<size_t>(n);
     }
-    StartWriteback(nWritten);
+    StartWriteback(m_nBufferStart + nWritten, nWritten);
     m_bufferUse = BufferUse::None;
     m_nBufferFill = 0;
     return !HasFailed();

@@ -98,7 +98,7 @@ private:
     void DropReadBuffer();
     char* WriteSpaceInNewBuffer(size_t nCount);
     void StartWriteBuffer();
-    void StartWriteback(size_t nWritten);
+    void StartWriteback(uint64_t nEnd, size_t nWritten);
     size_t BufferedReadable() const;
 
     int m_fd = -1;  // a staged file's belongs to m_target
