@@ -68,6 +68,8 @@ private:
     void OnStart(std::string_view name, const std::vector<XmlAttribute>& attributes) override;
     void OnEnd() override;
     void OnText(std::string_view text) override;
+    // Only the text of a waypoint's child is read.
+    bool WantsText() const override { return m_pField != nullptr && m_nDepth == 3; }
     // Takes the namespaces that an element's attributes declare.
     void Bind(const std::vector<XmlAttribute>& attributes);
     // The namespace the prefix stands for where the parser is; false for a

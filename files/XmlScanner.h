@@ -32,6 +32,9 @@ public:
         virtual void OnEnd() = 0;
         // Character data, in one piece or several; line ends come as LF.
         virtual void OnText(std::string_view text) = 0;
+        // False while character data would be passed over: it is then still
+        // checked, but not reported.
+        virtual bool WantsText() const { return true; }
 
     protected:
         ~Events() = default;
@@ -108,6 +111,9 @@ private:
     // The bytes from m_nPos to p make a piece of character data of their own.
     Step ReportText(const unsigned char* pEnd);
     Step Report(const char* pText, size_t nLength, size_t nEnd);
+    // Passes over the blanks between a tag and the next when no text is
+    // wanted, which is most of them (the indentation of the elements).
+    void SkipUnwantedBlanks();
     // Reads an attribute value after its opening quote; p then follows the
     // closing quote.
     Step AttributeValue(const unsigned char*& p, PendingAttribute& attribute);

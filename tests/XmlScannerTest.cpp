@@ -198,6 +198,7 @@ TEST_F(ScannerAndExpat, ReadTheSameWaypointsAndFindTheSameFaultsOnTheSameLines) 
         {decl + ROOT + "\n" + two + "\n<u:wpt/></gpx>", 2},
         {decl + ROOT + "\n" + two + "\n" + Waypoint(""), 2},
         {decl + ROOT + "\n" + two + "\n" + Waypoint("c"), 3},
+        {decl + ROOT + "\n" + two + "\n   \r\r\r  \r", 2},
         {decl + "<kml/>", 0},
     };
     for (const Case& c : cases) {
