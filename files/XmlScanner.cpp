@@ -715,17 +715,9 @@ CXmlScanner::Step CXmlScanner::StartTag() {
     m_nPos = nAfter;
     if (bEmpty && !m_bStopped) {
         m_nEventLength = 0;
-        m_open.pop_back();
-        m_events.OnEnd();
-        if (m_open.empty()) {
-            m_phase = Phase::Epilog;
-        }
+        ReportEnd();
     }
-    if (m_bStopped) {
-        return Step::Stop;
-    }
-    SkipUnwantedBlanks();
-    return Step::Next;
+    return AfterTag();
 }
 
 // The value's bytes stay where they are unless a reference or a blank other
@@ -831,11 +823,20 @@ CXmlScanner::Step CXmlScanner::EndTag() {
     m_nEventStart = Offset(m_nPos);
     m_nEventLength = static_cast<uint64_t>(p + 1 - At(m_nPos));
     m_nPos = PosOf(p + 1);
+    ReportEnd();
+    return AfterTag();
+}
+
+// The innermost open element ends; after the root's end comes the epilog.
+void CXmlScanner::ReportEnd() {
     m_open.pop_back();
     m_events.OnEnd();
     if (m_open.empty()) {
         m_phase = Phase::Epilog;
     }
+}
+
+CXmlScanner::Step CXmlScanner::AfterTag() {
     if (m_bStopped) {
         return Step::Stop;
     }

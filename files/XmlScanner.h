@@ -114,6 +114,9 @@ private:
     // Passes over the blanks between a tag and the next when no text is
     // wanted, which is most of them (the indentation of the elements).
     void SkipUnwantedBlanks();
+    void ReportEnd();
+    // Where a tag has been read: stops if an event said so, else goes on.
+    Step AfterTag();
     // Reads an attribute value after its opening quote; p then follows the
     // closing quote.
     Step AttributeValue(const unsigned char*& p, PendingAttribute& attribute);
