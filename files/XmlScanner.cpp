@@ -166,6 +166,14 @@ bool StartsWith(const unsigned char* p, const unsigned char* pEnd, std::string_v
            std::memcmp(p, text.data(), text.size()) == 0;
 }
 
+// Moves p past the blanks there; false when the bytes at hand end in them.
+bool PassBlanks(const unsigned char*& p, const unsigned char* pEnd) {
+    while (p < pEnd && Is(*p, BLANK)) {
+        ++p;
+    }
+    return p < pEnd;
+}
+
 // Reads the name at p, which begins with a name's first byte; p then follows
 // it. False when the bytes at hand end within it.
 bool TakeName(const unsigned char*& p, const unsigned char* pEnd, std::string_view& name) {
@@ -439,9 +447,7 @@ CXmlScanner::Step CXmlScanner::ContentPiece() {
 CXmlScanner::Step CXmlScanner::Blanks() {
     const unsigned char* p = At(m_nPos);
     const unsigned char* pEnd = End();
-    while (p < pEnd && Is(*p, BLANK)) {
-        ++p;
-    }
+    PassBlanks(p, pEnd);
     m_nPos = PosOf(p);
     return Step::Next;
 }
@@ -594,9 +600,7 @@ void CXmlScanner::SkipUnwantedBlanks() {
     }
     const unsigned char* p = At(m_nPos);
     const unsigned char* pEnd = End();
-    while (p < pEnd && Is(*p, BLANK)) {
-        ++p;
-    }
+    PassBlanks(p, pEnd);
     // Only blanks before markup: elsewhere the text reading goes on as it
     // would, and a fault found there keeps its place.
     if (p < pEnd && *p == '<') {
@@ -652,10 +656,7 @@ CXmlScanner::Step CXmlScanner::StartTag() {
         if (!Is(*p, BLANK)) {
             return HandOverHere();  // a name that is not ASCII, or no blank before an attribute
         }
-        while (p < pEnd && Is(*p, BLANK)) {
-            ++p;
-        }
-        if (p == pEnd) {
+        if (!PassBlanks(p, pEnd)) {
             return Step::NeedMore;
         }
         if (*p == '>' || *p == '/') {
@@ -668,20 +669,14 @@ CXmlScanner::Step CXmlScanner::StartTag() {
         if (!TakeName(p, pEnd, attribute.name)) {
             return Step::NeedMore;
         }
-        while (p < pEnd && Is(*p, BLANK)) {
-            ++p;
-        }
-        if (p == pEnd) {
+        if (!PassBlanks(p, pEnd)) {
             return Step::NeedMore;
         }
         if (*p != '=') {
             return HandOverHere();
         }
         ++p;
-        while (p < pEnd && Is(*p, BLANK)) {
-            ++p;
-        }
-        if (p == pEnd) {
+        if (!PassBlanks(p, pEnd)) {
             return Step::NeedMore;
         }
         if (Step step = AttributeValue(p, attribute); step != Step::Next) {
@@ -811,10 +806,7 @@ CXmlScanner::Step CXmlScanner::EndTag() {
         return HandOverHere();
     }
     p += open.size();
-    while (p < pEnd && Is(*p, BLANK)) {
-        ++p;
-    }
-    if (p == pEnd) {
+    if (!PassBlanks(p, pEnd)) {
         return Step::NeedMore;
     }
     if (*p != '>') {
